@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QString>
+
+class QAction;
+class QIcon;
+#include "widgets/TLXSearchEditConfig.h"
+
+// A line edit with a trailing search button that holds a record key and its description:
+// it shows the key while focused and the description otherwise. The button and F8 raise
+// OnRightButtonClick; typing a new key and leaving the edit changes KeyValue. Owns its config.
+class TLXSearchEdit final : public QLineEdit
+{
+    Q_OBJECT
+    Q_PROPERTY(bool SearchOnly READ SearchOnly WRITE SetSearchOnly)
+    Q_PROPERTY(QString KeyValue READ KeyValue WRITE SetKeyValue NOTIFY OnKeyChanged USER true)
+    Q_PROPERTY(QString DisplayValue READ DisplayValue WRITE SetDisplayValue)
+    Q_PROPERTY(TLXSearchEditConfig *Config READ Config CONSTANT)
+
+public:
+    explicit TLXSearchEdit(QWidget *parent = nullptr);
+    ~TLXSearchEdit() override;
+    Q_DISABLE_COPY_MOVE(TLXSearchEdit)
+
+    bool SearchOnly() const { return FSearchOnly; }
+    void SetSearchOnly(bool value) { FSearchOnly = value; }
+    QString KeyValue() const { return FKeyValue; }
+    void SetKeyValue(const QString &Value);
+    QString DisplayValue() const { return FDisplayValue; }
+    void SetDisplayValue(const QString &Value);
+    TLXSearchEditConfig *Config() const { return FConfig; }
+
+    // The key as a number, -1 when empty; throws std::invalid_argument when it is not one.
+    int KeyInteger() const;
+
+    // The search button; owners set its icon.
+    QAction *RightButton() const { return FRightButton; }
+    void SetButtonIcon(const QIcon &icon);
+
+    // Marks the edit as read from a stored description: text changes then become the description.
+    void Loaded();
+
+signals:
+    void OnKeyChanged(QObject *Sender);
+    void OnRightButtonClick(QObject *Sender);
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void Change();
+    bool HasRightButtonHandler() const;
+
+    QString FKeyValue;
+    QString FDisplayValue;
+    bool FLoaded = false;
+    bool FSearchOnly = false;
+    TLXSearchEditConfig *FConfig;
+    QAction *FRightButton;
+};

@@ -1,0 +1,6 @@
+#include "widgets/TLXSearchEditConfig.h"
+
+TLXSearchEditConfig::TLXSearchEditConfig(QObject *parent)
+    : QObject(parent)
+{
+}
