@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The server every request goes to. One instance per process (SystemConfig), written once at
+// start-up before any request runs and only read afterwards, so workers read it without locks.
+class TSystemConfig final
+{
+public:
+    int Port = 8080;
+    QString Server = QStringLiteral("http://localhost");
+
+    // Server + ":" + Port + "/" + Path, with Path appended exactly as given (it may carry a query).
+    QString getPath(const QString &Path) const;
+};
+
+// Created by TdmGlobal::DataModuleCreate and never freed; null before that.
+extern TSystemConfig *SystemConfig;

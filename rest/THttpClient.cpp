@@ -1,0 +1,177 @@
+#include "rest/THttpClient.h"
+
+#include "rest/TRequestPool.h"
+
+#include <QStringDecoder>
+#include <QUrl>
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace {
+
+void InitCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct TTransfer
+{
+    QByteArray body;
+    QByteArray contentType;
+    bool tooLarge = false;
+};
+
+size_t WriteBody(char *data, size_t size, size_t count, void *user)
+{
+    auto *transfer = static_cast<TTransfer *>(user);
+    const size_t bytes = size * count;
+    if (transfer->body.size() + qint64(bytes) > THttpClient::MaxBodyBytes) {
+        transfer->tooLarge = true;
+        return 0; // makes curl stop with a write error
+    }
+    transfer->body.append(data, qsizetype(bytes));
+    return bytes;
+}
+
+// Lets a quitting program end transfers that would otherwise wait for their server forever.
+int CheckAbort(void *, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return TRequestPool::ShuttingDown() ? 1 : 0;
+}
+
+QByteArray CharsetOf(const QByteArray &contentType)
+{
+    for (const QByteArray &part : contentType.split(';')) {
+        const QByteArray item = part.trimmed();
+        if (item.toLower().startsWith("charset="))
+            return item.mid(8).trimmed().replace('"', QByteArray());
+    }
+    return {};
+}
+
+} // namespace
+
+struct THttpClient::TCurlHandle
+{
+    CURL *curl = nullptr;
+    TCurlHandle() : curl(curl_easy_init()) {}
+    ~TCurlHandle() { curl_easy_cleanup(curl); }
+};
+
+QString THttpResponse::DeclaredText() const
+{
+    const QByteArray charset = CharsetOf(ContentType);
+    if (!charset.isEmpty()) {
+        QStringDecoder decoder(charset.constData());
+        if (decoder.isValid())
+            return decoder.decode(Body);
+    }
+    return QString::fromUtf8(Body);
+}
+
+THttpClient::THttpClient()
+{
+    InitCurlOnce();
+    FHandle = std::make_unique<TCurlHandle>();
+}
+
+THttpClient::~THttpClient() = default;
+
+THttpResponse THttpClient::Get(const QString &url) { return Perform("GET", url, nullptr); }
+THttpResponse THttpClient::Post(const QString &url, const QByteArray &body) { return Perform("POST", url, &body); }
+THttpResponse THttpClient::Put(const QString &url, const QByteArray &body) { return Perform("PUT", url, &body); }
+THttpResponse THttpClient::Delete(const QString &url) { return Perform("DELETE", url, nullptr); }
+
+QByteArray THttpClient::EncodeForm(const TFormFields &fields)
+{
+    QByteArray form;
+    for (const auto &[name, value] : fields) {
+        if (value.isEmpty())
+            continue;
+        if (!form.isEmpty())
+            form += '&';
+        form += QUrl::toPercentEncoding(name).replace("%20", "+") + '='
+              + QUrl::toPercentEncoding(value).replace("%20", "+");
+    }
+    return form;
+}
+
+THttpResponse THttpClient::PostForm(const QString &url, const TFormFields &fields)
+{
+    const QByteArray savedType = ContentType;
+    ContentType = "application/x-www-form-urlencoded; charset=utf-8";
+    const QByteArray form = EncodeForm(fields);
+    THttpResponse response = Perform("POST", url, &form);
+    ContentType = savedType;
+    return response;
+}
+
+THttpResponse THttpClient::Perform(const char *method, const QString &url, const QByteArray *body)
+{
+    THttpResponse response;
+    CURL *curl = FHandle->curl;
+    if (!curl) {
+        response.Error = QStringLiteral("Could not create an HTTP client");
+        return response;
+    }
+    curl_easy_reset(curl);
+    const QByteArray urlBytes = url.toUtf8();
+    curl_easy_setopt(curl, CURLOPT_URL, urlBytes.constData());
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method);
+    if (qstrcmp(method, "GET") == 0)
+        curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    if (body) {
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body->constData());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body->size()));
+    }
+
+    curl_slist *headers = nullptr;
+    const QByteArray typeHeader = "Content-Type: " + ContentType;
+    const QByteArray acceptHeader = "Accept: " + Accept;
+    headers = curl_slist_append(headers, typeHeader.constData());
+    if (!Accept.isEmpty())
+        headers = curl_slist_append(headers, acceptHeader.constData());
+    headers = curl_slist_append(headers, "Expect:");
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, "QuorelApi/0.1");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, FollowRedirects ? 1L : 0L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(ConnectTimeoutMs));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(ResponseTimeoutMs > 0 ? ConnectTimeoutMs + ResponseTimeoutMs : 0));
+    if (KeepCookies)
+        curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(MaxBodyBytes));
+
+    TTransfer transfer;
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckAbort);
+
+    char errorText[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
+    const CURLcode code = curl_easy_perform(curl);
+    curl_slist_free_all(headers);
+
+    if (code != CURLE_OK || transfer.tooLarge) {
+        response.Error = transfer.tooLarge ? QStringLiteral("The answer is larger than %1 bytes").arg(MaxBodyBytes)
+                       : QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code));
+        return response;
+    }
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    char *type = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
+    response.Status = status > 0 ? int(status) : -1;
+    response.Body = std::move(transfer.body);
+    response.ContentType = type ? QByteArray(type) : QByteArray();
+    if (!response.Answered())
+        response.Error = QStringLiteral("No answer");
+    return response;
+}
