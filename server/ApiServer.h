@@ -1,0 +1,56 @@
+#pragma once
+
+#include "server/RecordValidator.h"
+
+#include <nlohmann/json.hpp>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+}
+class RecordStore;
+class ResourceCatalog;
+struct ResourceDefinition;
+
+// The back-end's HTTP interface over a catalog and a store (neither owned). Routes:
+//   GET acesso/menus; GET X/campos, X/campos/pesquisa, X/filtros;
+//   GET X?size&page&<filtros>, GET X/<consulta>?...; GET/PUT/DELETE X/{id}; POST X;
+//   POST /process (the JSON formatting service).
+// Errors answer a JSON array of {"mensagemUsuario", "mensagemDesenvolvedor"}.
+class ApiServer final
+{
+public:
+  static constexpr size_t kMaxBodyBytes = 1024 * 1024;
+
+  ApiServer(const ResourceCatalog &catalog, RecordStore &store);
+  ~ApiServer();
+  ApiServer(const ApiServer &) = delete;
+  ApiServer &operator=(const ApiServer &) = delete;
+
+  // Binds host:port (port 0 picks a free one); returns the port bound, or -1.
+  int bind(const std::string &host, int port);
+  // Serves until stop(); call after bind().
+  bool listen();
+  void stop();
+
+private:
+  void route(const httplib::Request &request, httplib::Response &response);
+  void routeResource(const httplib::Request &request, httplib::Response &response,
+                     const std::vector<std::string> &segments);
+  nlohmann::ordered_json listPage(const ResourceDefinition &definition, const httplib::Request &request,
+                                  const nlohmann::ordered_json &fixed);
+  nlohmann::ordered_json withLiveCounts(const nlohmann::ordered_json &fields);
+  nlohmann::ordered_json save(const ResourceDefinition &definition, const std::string &body, long long id);
+  void remove(const ResourceDefinition &definition, long long id);
+  void format(const httplib::Request &request, httplib::Response &response);
+
+  const ResourceCatalog &m_catalog;
+  RecordStore &m_store;
+  RecordValidator m_validator;
+  std::unique_ptr<httplib::Server> m_server;
+};
