@@ -29,6 +29,11 @@ template <typename T> void TLXImageButton::assign(T &field, T value)
     update();
 }
 
+TLXImageList *TLXImageButton::ImageList() const
+{
+    return FImageList;
+}
+
 void TLXImageButton::setImageList(TLXImageList *list)
 {
     if (FImageList == list)

@@ -21,7 +21,7 @@ public:
 
     explicit TLXImageButton(QWidget *parent = nullptr);
 
-    TLXImageList *ImageList() const { return FImageList; }
+    TLXImageList *ImageList() const;
     void setImageList(TLXImageList *list);
     int ImageNormal() const { return FImageNormal; }
     void setImageNormal(int index);

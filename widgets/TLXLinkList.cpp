@@ -62,6 +62,8 @@ int TLXLinkList::VisibleCount() const
 void TLXLinkList::placeLink(TLXLinkListLabel *label)
 {
     FStack->insertWidget(FStack->count() - 1, label);
+    // Shown now, not at the layout's next pass, so a list already on screen counts it.
+    label->show();
 }
 
 QSize TLXLinkList::sizeHint() const
