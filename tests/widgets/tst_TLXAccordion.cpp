@@ -276,6 +276,8 @@ void tst_TLXAccordion::edgesAndColours()
     QCOMPARE(second.pixelColor(100, 0), fill);
     QCOMPARE(second.pixelColor(100, 25), border);
     QCOMPARE(title(0)->geometry(), QRect(1, 0, 228, 26));
+    QCOMPARE(title(0)->Button()->geometry(), QRect(228 - 15 - 5, (26 + 4 - 18) / 2, 15, 18));
+    QCOMPARE(title(0)->Label()->pos(), QPoint(6, (26 - title(0)->Label()->height()) / 2));
 
     const QImage section = tab(0)->grab().toImage();
     QCOMPARE(section.pixelColor(0, 200), border);
