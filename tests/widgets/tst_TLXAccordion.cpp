@@ -285,6 +285,8 @@ void tst_TLXAccordion::edgesAndColours()
     QCOMPARE(section.pixelColor(100, 370), border);
     QCOMPARE(section.pixelColor(100, 200), QColor(Qt::white));
 
+    saveToGallery(*accordion, "TLXAccordion_default");
+
     TLXAccordionItem *item = accordion->Items()->Items(0);
     item->setBorderColor(Qt::red);
     item->setTitleColor(Qt::green);
@@ -293,7 +295,6 @@ void tst_TLXAccordion::edgesAndColours()
     QCOMPARE(recoloured.pixelColor(0, 200), QColor(Qt::red));
     QCOMPARE(recoloured.pixelColor(100, 0), QColor(Qt::blue));
     QCOMPARE(recoloured.pixelColor(100, 12), QColor(Qt::green));
-    saveToGallery(*accordion, "TLXAccordion_default");
 }
 
 void tst_TLXAccordion::contentIsChildAfterTitle()
