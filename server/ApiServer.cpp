@@ -9,6 +9,7 @@
 #include <httplib.h>
 
 #include <cmath>
+#include <map>
 #include <regex>
 
 using Json = nlohmann::ordered_json;
@@ -51,11 +52,37 @@ std::string trimmed(const std::string &text)
   return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-long long pageParameter(const httplib::Request &request, const char *name, long long fallback, long long minimum)
+// The query parameters, decoded as forms are: percent escapes and "+" for a blank.
+std::map<std::string, std::string> queryParameters(const httplib::Request &request)
 {
-  if (!request.has_param(name))
+  std::map<std::string, std::string> parameters;
+  const auto mark = request.target.find('?');
+  if (mark == std::string::npos)
+    return parameters;
+  const std::string query = request.target.substr(mark + 1);
+  size_t start = 0;
+  while (start <= query.size()) {
+    const size_t amp = query.find('&', start);
+    const std::string pair = query.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
+    const size_t equals = pair.find('=');
+    const std::string name = httplib::detail::decode_url(pair.substr(0, equals), true);
+    if (!name.empty())
+      parameters.emplace(name, equals == std::string::npos ? std::string()
+                                                           : httplib::detail::decode_url(pair.substr(equals + 1), true));
+    if (amp == std::string::npos)
+      break;
+    start = amp + 1;
+  }
+  return parameters;
+}
+
+long long pageParameter(const std::map<std::string, std::string> &parameters, const char *name, long long fallback,
+                        long long minimum)
+{
+  const auto it = parameters.find(name);
+  if (it == parameters.end())
     return fallback;
-  const std::string text = trimmed(request.get_param_value(name));
+  const std::string text = trimmed(it->second);
   static const std::regex digits("[0-9]{1,9}");
   if (!std::regex_match(text, digits) || std::stoll(text) < minimum)
     throw ApiError(400, "Parâmetro de paginação inválido.", std::string(name) + "=" + text);
@@ -226,14 +253,16 @@ void ApiServer::routeResource(const httplib::Request &request, httplib::Response
 
 Json ApiServer::listPage(const ResourceDefinition &definition, const httplib::Request &request, const Json &fixed)
 {
+  const auto parameters = queryParameters(request);
   RecordQuery query;
-  query.size = std::min(pageParameter(request, "size", 20, 1), kMaxPageSize);
-  query.page = pageParameter(request, "page", 0, 0);
+  query.size = std::min(pageParameter(parameters, "size", 20, 1), kMaxPageSize);
+  query.page = pageParameter(parameters, "page", 0, 0);
   for (const Json &filter : definition.filtros) {
-    const std::string name = filter.value("nome", "");
-    if (name.empty() || !request.has_param(name.c_str()))
+    const auto parameter = parameters.find(filter.value("nome", ""));
+    if (parameter == parameters.end())
       continue;
-    const std::string text = trimmed(request.get_param_value(name.c_str()));
+    const std::string name = parameter->first;
+    const std::string text = trimmed(parameter->second);
     if (text.empty())
       continue;
     RecordCondition condition;
