@@ -1,0 +1,274 @@
+#include "widgets/TLXSearchEdit.h"
+#include "widgets/TLXSearchEditConfig.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+void saveToGallery(QWidget &widget, const QString &name)
+{
+    const QString folder = qEnvironmentVariable("QUOREL_GALLERY");
+    if (folder.isEmpty())
+        return;
+    QDir().mkpath(folder);
+    QVERIFY(widget.grab().save(QDir(folder).filePath(name + ".png")));
+}
+
+// The clickable button the line edit makes for the trailing action.
+QWidget *searchButton(TLXSearchEdit &edit)
+{
+    for (QWidget *child : edit.findChildren<QWidget *>())
+        if (child->metaObject()->indexOfSignal("clicked(bool)") >= 0 && child->isVisible())
+            return child;
+    return nullptr;
+}
+
+} // namespace
+
+class tst_TLXSearchEdit final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void startsEmpty();
+    void focusShowsKeyThenDescription();
+    void typedKeyBecomesKeyValue();
+    void writingValuesWhileFocused();
+    void textShownAfterWrites_data();
+    void textShownAfterWrites();
+    void f8AndButtonRunTheHandler();
+    void searchOnlyDropsTyping();
+    void keyInteger_data();
+    void keyInteger();
+    void loadedEditTakesTextAsDescription();
+
+private:
+    std::unique_ptr<QWidget> window;
+    TLXSearchEdit *edit = nullptr;
+    QLineEdit *other = nullptr;
+
+    void focusEdit();
+    void leaveEdit();
+};
+
+void tst_TLXSearchEdit::init()
+{
+    window = std::make_unique<QWidget>();
+    auto *layout = new QVBoxLayout(window.get());
+    edit = new TLXSearchEdit(window.get());
+    other = new QLineEdit(window.get());
+    layout->addWidget(edit);
+    layout->addWidget(other);
+    window->resize(260, 70);
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    other->setFocus();
+}
+
+void tst_TLXSearchEdit::cleanup()
+{
+    window.reset();
+}
+
+void tst_TLXSearchEdit::focusEdit()
+{
+    QTest::mouseClick(other, Qt::LeftButton); // keep the click away from the edit's own caret
+    QTest::keyClick(other, Qt::Key_Backtab);
+    QTRY_VERIFY(edit->hasFocus());
+}
+
+void tst_TLXSearchEdit::leaveEdit()
+{
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QTRY_VERIFY(other->hasFocus());
+}
+
+void tst_TLXSearchEdit::startsEmpty()
+{
+    TLXSearchEdit fresh;
+    QVERIFY(fresh.text().isEmpty());
+    QVERIFY(fresh.KeyValue().isEmpty());
+    QVERIFY(fresh.DisplayValue().isEmpty());
+    QVERIFY(!fresh.SearchOnly());
+    QVERIFY(fresh.Config()->KeyField().isEmpty());
+    QVERIFY(fresh.Config()->DisplayField().isEmpty());
+    QVERIFY(fresh.Config()->Resource().isEmpty());
+    QVERIFY(fresh.RightButton()->isVisible());
+    QVERIFY(!fresh.RightButton()->icon().isNull());
+    // The key is what a data binding reads and writes.
+    QCOMPARE(QString(fresh.metaObject()->userProperty().name()), QString("KeyValue"));
+}
+
+void tst_TLXSearchEdit::focusShowsKeyThenDescription()
+{
+    edit->SetKeyValue("15");
+    edit->SetDisplayValue("Maria Souza");
+    QCOMPARE(edit->text(), QString("Maria Souza"));
+    QSignalSpy changed(edit, &TLXSearchEdit::OnKeyChanged);
+    focusEdit();
+    QCOMPARE(edit->text(), QString("15"));
+    QCOMPARE(edit->selectedText(), QString("15"));
+    saveToGallery(*window, "TLXSearchEdit_focused");
+    leaveEdit();
+    QCOMPARE(edit->text(), QString("Maria Souza"));
+    QCOMPARE(changed.count(), 0);
+    saveToGallery(*window, "TLXSearchEdit_description");
+}
+
+void tst_TLXSearchEdit::typedKeyBecomesKeyValue()
+{
+    edit->SetKeyValue("15");
+    edit->SetDisplayValue("Maria Souza");
+    QSignalSpy changed(edit, &TLXSearchEdit::OnKeyChanged);
+    focusEdit();
+    QTest::keyClicks(edit, "16");
+    QCOMPARE(edit->text(), QString("16"));
+    QCOMPARE(changed.count(), 0);
+    leaveEdit();
+    QCOMPARE(edit->KeyValue(), QString("16"));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.first().first().value<QObject *>(), edit);
+    // The description is not looked up again.
+    QCOMPARE(edit->text(), QString("Maria Souza"));
+    QCOMPARE(edit->DisplayValue(), QString("Maria Souza"));
+}
+
+void tst_TLXSearchEdit::writingValuesWhileFocused()
+{
+    edit->SetKeyValue("15");
+    focusEdit();
+    edit->SetDisplayValue("Joana");
+    QCOMPARE(edit->text(), QString("15"));
+    QSignalSpy changed(edit, &TLXSearchEdit::OnKeyChanged);
+    edit->SetKeyValue("20");
+    QCOMPARE(edit->text(), QString("20"));
+    QCOMPARE(changed.count(), 1);
+    leaveEdit();
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(edit->text(), QString("Joana"));
+}
+
+void tst_TLXSearchEdit::textShownAfterWrites_data()
+{
+    QTest::addColumn<QStringList>("writes"); // "k:value" writes the key, "d:value" the description
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("keyChanges");
+    QTest::newRow("key then description") << QStringList{"k:7", "d:Pedro"} << "Pedro" << 1;
+    QTest::newRow("description then key") << QStringList{"d:Pedro", "k:7"} << "7" << 1;
+    QTest::newRow("key only") << QStringList{"k:7"} << "7" << 1;
+    QTest::newRow("same key twice") << QStringList{"k:7", "k:7"} << "7" << 2;
+    QTest::newRow("cleared") << QStringList{"k:7", "d:Pedro", "k:", "d:"} << "" << 2;
+}
+
+void tst_TLXSearchEdit::textShownAfterWrites()
+{
+    QFETCH(QStringList, writes);
+    QFETCH(QString, shown);
+    QFETCH(int, keyChanges);
+    QSignalSpy changed(edit, &TLXSearchEdit::OnKeyChanged);
+    for (const QString &write : writes) {
+        const QString value = write.mid(2);
+        if (write.startsWith("k:"))
+            edit->SetKeyValue(value);
+        else
+            edit->SetDisplayValue(value);
+    }
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(changed.count(), keyChanges);
+}
+
+void tst_TLXSearchEdit::f8AndButtonRunTheHandler()
+{
+    edit->setText("abc");
+    focusEdit();
+    QTest::keyClick(edit, Qt::Key_F8); // nothing attached yet: nothing happens
+    QCOMPARE(edit->text(), QString(""));
+
+    QList<QObject *> senders;
+    connect(edit, &TLXSearchEdit::OnRightButtonClick, this, [&](QObject *sender) { senders << sender; });
+    QTest::keyClick(edit, Qt::Key_F8);
+    QTest::keyClick(edit, Qt::Key_F8, Qt::ShiftModifier | Qt::ControlModifier);
+    QWidget *button = searchButton(*edit);
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(senders, QList<QObject *>({edit, edit, edit}));
+    QTest::keyClick(edit, Qt::Key_F7);
+    QCOMPARE(senders.size(), 3);
+}
+
+void tst_TLXSearchEdit::searchOnlyDropsTyping()
+{
+    edit->SetSearchOnly(true);
+    edit->SetKeyValue("15");
+    focusEdit();
+    QTest::keyClicks(edit, "ab12 ");
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QCOMPARE(edit->text(), QString("15"));
+    int clicks = 0;
+    connect(edit, &TLXSearchEdit::OnRightButtonClick, this, [&] { ++clicks; });
+    QTest::mouseClick(searchButton(*edit), Qt::LeftButton);
+    QTest::keyClick(edit, Qt::Key_F8);
+    QCOMPARE(clicks, 2);
+    leaveEdit();
+    QCOMPARE(edit->KeyValue(), QString("15"));
+}
+
+void tst_TLXSearchEdit::keyInteger_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<bool>("fails");
+    QTest::newRow("empty") << "" << -1 << false;
+    QTest::newRow("42") << "42" << 42 << false;
+    QTest::newRow("negative") << "-7" << -7 << false;
+    QTest::newRow("letters") << "4a" << 0 << true;
+    QTest::newRow("too large") << "2147483648" << 0 << true;
+    QTest::newRow("hex") << "0x1A" << 0 << true;
+}
+
+void tst_TLXSearchEdit::keyInteger()
+{
+    QFETCH(QString, key);
+    QFETCH(int, expected);
+    QFETCH(bool, fails);
+    edit->SetKeyValue(key);
+    if (!fails) {
+        QCOMPARE(edit->KeyInteger(), expected);
+        return;
+    }
+    try {
+        edit->KeyInteger();
+        QFAIL("a key that is not a number must fail");
+    } catch (const std::invalid_argument &error) {
+        QCOMPARE(QString::fromUtf8(error.what()), QString("'%1' is not a valid integer value").arg(key));
+    }
+}
+
+void tst_TLXSearchEdit::loadedEditTakesTextAsDescription()
+{
+    edit->SetDisplayValue("Ana");
+    edit->setText("Bia");
+    QCOMPARE(edit->DisplayValue(), QString("Ana")); // edits made in code never do this
+    edit->Loaded();
+    QCOMPARE(edit->text(), QString("Ana"));
+    edit->setText("Bia");
+    QCOMPARE(edit->DisplayValue(), QString("Bia"));
+    focusEdit();
+    QTest::keyClicks(edit, "9");
+    QCOMPARE(edit->DisplayValue(), QString("Bia"));
+}
+
+QTEST_MAIN(tst_TLXSearchEdit)
+#include "tst_TLXSearchEdit.moc"

@@ -1,0 +1,6 @@
+#include "widgets/TLXDesignPanelForm.h"
+
+TLXDesignPanelForm::TLXDesignPanelForm(QObject *parent)
+    : QObject(parent)
+{
+}
