@@ -1,0 +1,180 @@
+#include "fields/TResourceComboBox.h"
+
+#include "rest/TApiPaths.h"
+#include "rest/TGuiSync.h"
+#include "rest/THttpVerbs.h"
+#include "rest/TMessageBox.h"
+
+#include <QCollator>
+
+#include <optional>
+
+namespace {
+
+// The options array of a combo answer: a bare array, or the "content" of a page object.
+std::optional<TJson> OptionsOf(const std::string &text)
+{
+    std::optional<TJson> parsed = ParseJson(std::string_view(text));
+    if (!parsed)
+        return std::nullopt;
+    if (!text.empty() && text.front() == '[')
+        return parsed->is_array() ? std::move(parsed) : std::nullopt;
+    if (!parsed->is_object())
+        return std::nullopt;
+    const auto content = parsed->find("content");
+    if (content == parsed->end() || !content->is_array())
+        return std::nullopt;
+    return std::move(*content);
+}
+
+const QCollator &DisplayOrder()
+{
+    static const QCollator collator = [] {
+        QCollator c;
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator;
+}
+
+} // namespace
+
+TResourceComboBox::TResourceComboBox(QWidget *parent) : QComboBox(parent)
+{
+    setEditable(false);
+    setInsertPolicy(QComboBox::NoInsert);
+    connect(this, &QComboBox::currentIndexChanged, this, &TResourceComboBox::Change);
+}
+
+TResourceComboBox::~TResourceComboBox() = default;
+
+void TResourceComboBox::ClearOptions()
+{
+    const QSignalBlocker blocker(this);
+    clear();
+    FOptions.clear();
+}
+
+void TResourceComboBox::AddOption(const TComboValue &value)
+{
+    const QSignalBlocker blocker(this);
+    int low = 0;
+    int high = count();
+    while (low < high) { // first item whose text sorts after the new one: equal texts keep their order
+        const int middle = (low + high) / 2;
+        if (DisplayOrder().compare(itemText(middle), value.DisplayValue()) <= 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    FOptions.push_back(std::make_unique<TComboValue>(value));
+    insertItem(low, value.DisplayValue(), QVariant::fromValue(int(FOptions.size() - 1)));
+}
+
+const TComboValue *TResourceComboBox::ValueAt(int index) const
+{
+    if (index < 0 || index >= count())
+        return nullptr;
+    bool ok = false;
+    const int slot = itemData(index).toInt(&ok);
+    return ok && slot >= 0 && std::size_t(slot) < FOptions.size() ? FOptions[std::size_t(slot)].get() : nullptr;
+}
+
+const TComboValue *TResourceComboBox::SelectedValue() const
+{
+    return ValueAt(currentIndex());
+}
+
+void TResourceComboBox::SelectKey(const QString &key)
+{
+    if (!FOptionsLoaded) {
+        setCurrentIndex(-1);
+        FPendingKey = key;
+        return;
+    }
+    FPendingKey.clear();
+    for (int i = 0; i < count(); ++i) {
+        if (ValueAt(i)->KeyValue() == key) {
+            setCurrentIndex(i);
+            return;
+        }
+    }
+    setCurrentIndex(-1);
+}
+
+QString TResourceComboBox::SelectedKey() const
+{
+    if (const TComboValue *value = SelectedValue())
+        return value->KeyValue();
+    return FPendingKey;
+}
+
+void TResourceComboBox::ClearSelection()
+{
+    FPendingKey.clear();
+    setCurrentIndex(-1);
+    setCurrentText(QString());
+}
+
+void TResourceComboBox::Load()
+{
+    ClearOptions();
+    FOptionsLoaded = false;
+    QString query;
+    for (const TResourceParam &param : FParams)
+        query += TApiPaths::QueryParam(param.Name, param.Value);
+    const int serial = ++FLoadSerial;
+    QPointer<TResourceComboBox> self(this);
+    THttpVerbs::Get(TApiPaths::ComboOptions(FResource, query), [self, serial](THttpClient &, int status, const std::string &text) {
+        if (status != 404 && status != 200)
+            return;
+        std::optional<TJson> options = status == 200 ? OptionsOf(text) : std::nullopt;
+        if (status == 200 && !options)
+            return;
+        TGuiSync::Run(self, [self, serial, status, &options] {
+            if (!self || self->FLoadSerial != serial)
+                return; // a newer load replaced this one
+            if (status == 404) {
+                TMessageBox::Show(NotFoundMessage, TMessageBox::Error, QString());
+                return;
+            }
+            try {
+                self->Load(*options);
+            } catch (const EJsonException &) {
+                // options made before the faulty element stay
+            }
+            if (self)
+                emit self->OptionsArrived();
+        });
+    });
+}
+
+void TResourceComboBox::Load(const TJson &Values)
+{
+    auto values = std::make_shared<const TJson>(Values);
+    ClearOptions();
+    FValues = values;
+    FOptionsLoaded = true;
+    const QString pending = FPendingKey;
+    if (FValues->is_array()) {
+        for (const TJson &element : *FValues)
+            AddOption(TComboValue(GetValueText(element, FKeyField), GetValueText(element, FDisplayField), &element));
+    }
+    if (pending.isEmpty())
+        setCurrentIndex(-1);
+    else
+        SelectKey(pending);
+}
+
+void TResourceComboBox::Change()
+{
+    if (currentIndex() >= 0)
+        FPendingKey.clear();
+    const TComboValue *selected = SelectedValue();
+    if (!FSubObject || !selected || !selected->ObjctValue())
+        return;
+    const TJson &object = *selected->ObjctValue();
+    const auto nested = object.is_object() ? object.find(FSubObject->Resource().toStdString()) : object.end();
+    if (object.is_object() && nested != object.end() && nested->is_array())
+        FSubObject->Load(*nested);
+}
