@@ -1,0 +1,110 @@
+#pragma once
+
+#include "rest/JsonUtils.h"
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class QWidget;
+class TLXColumnPanel;
+class TLXSearchEdit;
+class TRecordTable;
+class TRecordTableModel;
+
+// The modal search window of any resource: fetches its filters and result columns from the
+// server, shows pages of ten rows and closes with OK (1) handing back the chosen row's key, or
+// with Cancel (2). Unlike a plain QDialog it builds its filter inputs and columns at run time.
+// Owns its controls and the result table cdsPesquisa through Qt parents.
+class TfrmPesquisaPadrao : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TfrmPesquisaPadrao)
+
+public:
+    enum : int { mrOk = 1, mrCancel = 2 };
+
+    explicit TfrmPesquisaPadrao(QWidget *parent = nullptr);
+    ~TfrmPesquisaPadrao() override;
+
+    // Writing the path starts the filter and column requests at once.
+    QString Path() const { return FPath; }
+    void SetPath(const QString &value);
+    // Key value of the row chosen by "Selecionar"; empty until then.
+    QString Selected() const { return FSelected; }
+    // Names of the key fields of the result ("id" at first); replace them right after SetPath.
+    QStringList KeyFields() const { return FKeyFields; }
+    void SetKeyFields(const QStringList &value);
+    // The same list as text, one name per line.
+    QString KeyFieldsText() const;
+    void SetKeyFields(const QString &text);
+    // Index of the page shown, from 0; writing it updates the page label and the page box.
+    int Pagina() const { return FPagina; }
+    void SetPagina(int value);
+    int Paginas() const { return FPaginas; }
+
+    // The result table; its current row is the chosen one after OK.
+    TRecordTable *cdsPesquisa() const { return FcdsPesquisa; }
+    // Shows the window modally: mrOk or mrCancel.
+    int ShowModal();
+
+    // The current row's value of the first key field, or empty.
+    QString SelectedKey() const;
+    void AddFilter(const TJson &descriptor);
+    void LoadPage(int page);
+
+    virtual void FilterLookupClick(TLXSearchEdit *edit);
+    virtual QString FilterQuery() const;
+    virtual void LoadFilters();
+    virtual void LoadFields();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void BuildLayout();
+    QWidget *BuildPagingBar();
+    QWidget *BuildButtonBar();
+    void BuildFilters(const TJson &descriptors);
+    void BuildColumns(const TJson &descriptors);
+    void ShowPage(const TJson &page);
+    void AfterBuild();
+    void NotFound();
+    // The number in the page box, or nothing (after reporting why) when it holds none.
+    bool ReadTypedPage(int &number);
+
+    void btPesquisarClick();
+    void btSelecionarClick();
+    void gridPesquisaDblClick();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void edtPaginaKeyDown();
+    void FormResize();
+
+    QWidget *panelFiltersOwner = nullptr;
+    TLXColumnPanel *panelFiltros = nullptr;
+    QTableView *gridPesquisa = nullptr;
+    TRecordTableModel *dsResultados = nullptr;
+    TRecordTable *FcdsPesquisa = nullptr;
+    QPushButton *Button1 = nullptr;
+    QPushButton *Button2 = nullptr;
+    QPushButton *Button3 = nullptr;
+    QPushButton *Button4 = nullptr;
+    QLineEdit *edtPagina = nullptr;
+    QLabel *lblPagina = nullptr;
+    QPushButton *btPesquisar = nullptr;
+    QPushButton *btSelecionar = nullptr;
+    QPushButton *btCancelar = nullptr;
+
+    QString FPath;
+    QString FSelected;
+    QStringList FKeyFields;
+    int FPagina = 0;
+    int FPaginas = 0;
+};
