@@ -129,8 +129,8 @@ void TRecordTable::GotoBookmark(const TBookmark &bookmark) {
   MoveTo(int(it - FRowIds.begin()));
 }
 
-std::vector<TFieldValue> TRecordTable::NewRowBuffer() const {
-  std::vector<TFieldValue> row(FFields.size());
+void TRecordTable::ResetRowBuffer() {
+  FBuffer.assign(FFields.size(), TFieldValue()); // keeps its capacity from row to row
   for (size_t i = 0; i < FFields.size(); ++i) {
     if (FFields[i]->DataType() != ftDataSet)
       continue;
@@ -138,15 +138,14 @@ std::vector<TFieldValue> TRecordTable::NewRowBuffer() const {
     if (const TFieldDefs *childDefs = FActiveDefs[int(i)].ChildDefsOrNull())
       nested->FieldDefs() = *childDefs;
     nested->CreateDataSet();
-    row[i] = std::move(nested);
+    FBuffer[i] = std::move(nested);
   }
-  return row;
 }
 
 void TRecordTable::Append() {
   CheckActive();
   CheckBrowseMode();
-  FBuffer = NewRowBuffer();
+  ResetRowBuffer();
   FState = dsInsert;
   emit AfterInsert(this);
 }

@@ -93,7 +93,7 @@ private:
   void CheckActive() const;
   void CheckNotEmpty() const;
   void CheckBrowseMode();
-  std::vector<TFieldValue> NewRowBuffer() const;
+  void ResetRowBuffer();
   void NumberAutoIncFields();
   void MoveTo(int row);
   void NotifyReset();
