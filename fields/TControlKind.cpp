@@ -1,0 +1,188 @@
+#include "fields/TControlKind.h"
+
+#include "fields/IDetailListEditor.h"
+#include "fields/TResourceComboBox.h"
+#include "rest/TApiPaths.h"
+#include "rest/THttpVerbs.h"
+#include "widgets/TLXSearchEdit.h"
+#include "widgets/TLXSearchEditConfig.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+
+namespace {
+
+template <typename T>
+T *As(QWidget *control) { return qobject_cast<T *>(control); }
+template <typename T>
+const T *As(const QWidget *control) { return qobject_cast<const T *>(control); }
+
+const IDetailListEditor *DetailList(const QWidget *control) { return dynamic_cast<const IDetailListEditor *>(control); }
+IDetailListEditor *DetailList(QWidget *control) { return dynamic_cast<IDetailListEditor *>(control); }
+
+// ---- edit box: its text, saved as a string whatever the field's type
+
+bool IsEditBox(const QWidget *c) { return As<QLineEdit>(c) && !As<TLXSearchEdit>(c); }
+void ClearEditBox(QWidget *c) { As<QLineEdit>(c)->clear(); }
+TJson ReadEditBox(const QWidget *c) { return As<QLineEdit>(c)->text().toStdString(); }
+void WriteEditBox(QWidget *c, const TJson &m) { As<QLineEdit>(c)->setText(JsonValueText(m)); }
+bool EditBoxEmpty(const QWidget *c) { return As<QLineEdit>(c)->text().isEmpty(); }
+
+// ---- check box: a boolean
+
+bool IsCheckBox(const QWidget *c) { return As<QCheckBox>(c); }
+void ClearCheckBox(QWidget *c) { As<QCheckBox>(c)->setChecked(false); }
+TJson ReadCheckBox(const QWidget *c) { return As<QCheckBox>(c)->isChecked(); }
+void WriteCheckBox(QWidget *c, const TJson &m) { As<QCheckBox>(c)->setChecked(GetValueBool(m, QString())); }
+bool CheckBoxEmpty(const QWidget *) { return false; }
+
+// ---- lookup edit: the key is saved; the description is fetched from the server on load
+
+bool IsLookupEdit(const QWidget *c) { return As<TLXSearchEdit>(c); }
+
+void ClearLookupEdit(QWidget *c)
+{
+    auto *edit = As<TLXSearchEdit>(c);
+    edit->SetKeyValue(QString());
+    edit->SetDisplayValue(QString());
+}
+
+TJson ReadLookupEdit(const QWidget *c) { return As<TLXSearchEdit>(c)->KeyValue().toStdString(); }
+
+// GET "<resource>/<id>" on the calling thread; the description is the answer's display member.
+QString FetchLookupDisplay(const TLXSearchEditConfig &config, int id)
+{
+    const THttpResponse response = THttpVerbs::GetSync(TApiPaths::Record(config.Resource(), qint64(id)));
+    if (!response.Answered())
+        throw EHttpClientError(response.Error.toStdString());
+    const std::optional<TJson> answer = ParseJson(std::string_view(response.Body.constData(), std::size_t(response.Body.size())));
+    return GetValueText(answer ? *answer : TJson::object(), config.DisplayField());
+}
+
+void WriteLookupEdit(QWidget *c, const TJson &m)
+{
+    auto *edit = As<TLXSearchEdit>(c);
+    const QString key = JsonValueText(m);
+    if (key.isEmpty()) { // a record without this reference: nothing to look up
+        ClearLookupEdit(c);
+        return;
+    }
+    const QString display = FetchLookupDisplay(*edit->Config(), GetValueInt(m, QString()));
+    edit->SetKeyValue(key);
+    edit->SetDisplayValue(display);
+}
+
+bool LookupEditEmpty(const QWidget *c) { return As<TLXSearchEdit>(c)->KeyValue().isEmpty(); }
+
+// ---- date edit: "yyyy-MM-dd", or null when empty
+
+bool IsDateEdit(const QWidget *c) { return As<QDateEdit>(c); }
+void ClearDateEdit(QWidget *c) { As<QDateEdit>(c)->setDate(As<QDateEdit>(c)->minimumDate()); }
+bool DateEditEmpty(const QWidget *c) { return As<QDateEdit>(c)->date() <= As<QDateEdit>(c)->minimumDate(); }
+
+TJson ReadDateEdit(const QWidget *c)
+{
+    if (DateEditEmpty(c))
+        return nullptr;
+    return As<QDateEdit>(c)->date().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+}
+
+// The record's text is read in its own fixed form, never through the user's date settings;
+// anything after the date (a time of day) is ignored.
+void WriteDateEdit(QWidget *c, const TJson &m)
+{
+    const QString text = JsonValueText(m);
+    if (text.isEmpty()) {
+        ClearDateEdit(c);
+        return;
+    }
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid())
+        throw EJsonException(QStringLiteral("'%1' is not a valid date").arg(text));
+    As<QDateEdit>(c)->setDate(date);
+}
+
+// ---- combo box: the selected option's key ("" when none)
+
+bool IsComboBox(const QWidget *c) { return As<QComboBox>(c); }
+
+void ClearComboBox(QWidget *c)
+{
+    if (auto *resource = As<TResourceComboBox>(c)) {
+        resource->ClearSelection();
+        return;
+    }
+    auto *combo = As<QComboBox>(c);
+    combo->setCurrentIndex(-1);
+    combo->setCurrentText(QString());
+}
+
+QString ComboKey(const QWidget *c)
+{
+    if (const auto *resource = As<TResourceComboBox>(c))
+        return resource->SelectedKey();
+    const auto *combo = As<QComboBox>(c);
+    if (combo->currentIndex() < 0)
+        return QString();
+    const QVariant data = combo->currentData();
+    return data.isValid() ? data.toString() : combo->currentText();
+}
+
+TJson ReadComboBox(const QWidget *c) { return ComboKey(c).toStdString(); }
+
+void WriteComboBox(QWidget *c, const TJson &m)
+{
+    const QString key = JsonValueText(m);
+    if (auto *resource = As<TResourceComboBox>(c)) {
+        resource->SelectKey(key);
+        return;
+    }
+    auto *combo = As<QComboBox>(c);
+    int index = combo->findData(key);
+    if (index < 0)
+        index = combo->findText(key);
+    combo->setCurrentIndex(index);
+}
+
+bool ComboBoxEmpty(const QWidget *c) { return ComboKey(c).isEmpty(); }
+
+// ---- detail-list editor: its rows, under its FieldName
+
+bool IsDetailList(const QWidget *c) { return DetailList(c); }
+void ClearDetailList(QWidget *) {}
+TJson ReadDetailList(const QWidget *c) { return DetailList(c)->Values(); }
+void WriteDetailList(QWidget *c, const TJson &m) { DetailList(c)->SetValues(GetValueArray(m, QString())); }
+bool DetailListEmpty(const QWidget *) { return false; }
+
+constexpr TControlKind kKinds[] = {
+    {TControlKind::ckEditBox, IsEditBox, ClearEditBox, ReadEditBox, WriteEditBox, EditBoxEmpty},
+    {TControlKind::ckCheckBox, IsCheckBox, ClearCheckBox, ReadCheckBox, WriteCheckBox, CheckBoxEmpty},
+    {TControlKind::ckLookupEdit, IsLookupEdit, ClearLookupEdit, ReadLookupEdit, WriteLookupEdit, LookupEditEmpty},
+    {TControlKind::ckDateEdit, IsDateEdit, ClearDateEdit, ReadDateEdit, WriteDateEdit, DateEditEmpty},
+    {TControlKind::ckComboBox, IsComboBox, ClearComboBox, ReadComboBox, WriteComboBox, ComboBoxEmpty},
+    {TControlKind::ckDetailList, IsDetailList, ClearDetailList, ReadDetailList, WriteDetailList, DetailListEmpty},
+};
+
+} // namespace
+
+const TControlKind *TControlKind::Of(const QWidget *control)
+{
+    if (!control)
+        return nullptr;
+    for (const TControlKind &kind : kKinds)
+        if (kind.FMatch(control))
+            return &kind;
+    return nullptr;
+}
+
+QString TControlKind::MemberName(const QWidget *control) const
+{
+    return FKind == ckDetailList ? DetailList(control)->FieldName() : control->objectName();
+}
+
+void TControlKind::Clear(QWidget *control) const { FClear(control); }
+TJson TControlKind::Read(const QWidget *control) const { return FRead(control); }
+void TControlKind::Write(QWidget *control, const TJson &member) const { FWrite(control, member); }
+bool TControlKind::IsEmpty(const QWidget *control) const { return FIsEmpty(control); }
