@@ -1,28 +1,510 @@
 #include "screens/TfrmPesquisaPadrao.h"
 
+#include "app/TdmGlobal.h"
+#include "convert/LoadTableFromArray.h"
+#include "convert/TField.h"
 #include "convert/TRecordTable.h"
+#include "convert/TRecordTableCursorBinder.h"
 #include "convert/TRecordTableModel.h"
+#include "rest/TApiPaths.h"
+#include "rest/TGuiSync.h"
+#include "rest/THttpVerbs.h"
+#include "rest/TMessageBox.h"
+#include "screens/CollectFilterParams.h"
+#include "widgets/TLXColumnConfig.h"
+#include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXSearchEdit.h"
+#include "widgets/TLXSearchEditConfig.h"
 
-TfrmPesquisaPadrao::TfrmPesquisaPadrao(QWidget *parent) : QDialog(parent), FKeyFields{QStringLiteral("id")}
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+const QString kNotFound = QStringLiteral("Não foi possível contar o registro especificado.");
+const QString kNoPath = QStringLiteral("Nenhuma url foi definada para essa pesquisa");
+const QString kNoSelection = QStringLiteral("É necessário selecione um registro antes de continuar.");
+
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 27;
+constexpr int kPageButtonWidth = 40;
+constexpr int kPageBoxWidth = 56;
+constexpr int kFiltersOwnerTop = 10;
+constexpr int kFiltersOwnerBottom = 5;
+
+// What a filter descriptor's "tipo" makes of its cell: spans per width class and the input rule.
+struct TFilterKind
 {
+    int Small, Medium, Large, ExtraLarge;
+    bool NumbersOnly;
+};
+
+TFilterKind FilterKindOf(const QString &tipo)
+{
+    static constexpr TFilterKind Text{24, 12, 8, 6, false};
+    static constexpr TFilterKind Number{24, 6, 6, 4, true};
+    return tipo == QLatin1String("String") ? Text : Number;
+}
+
+// The field type of a result column; unknown kinds are shown as text.
+TFieldType ColumnFieldType(const QString &tipo)
+{
+    return tipo.toLower() == QLatin1String("long") ? ftInteger : ftString;
+}
+
+QIcon SharedImage(int index)
+{
+    return dmGlobal ? dmGlobal->Images.value(index) : QIcon();
+}
+
+QPushButton *MakeButton(const QString &caption, const char *name, int width, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setFixedSize(width, kButtonHeight);
+    // Enter in the page box must not press a button of the window.
+    button->setAutoDefault(false);
+    return button;
+}
+
+// Hands work for the window to the GUI thread and waits; a window already released is left alone.
+void OnWindow(const QPointer<TfrmPesquisaPadrao> &window, const std::function<void(TfrmPesquisaPadrao &)> &work)
+{
+    TGuiSync::Run(qApp, [&] {
+        if (window)
+            work(*window);
+    });
+}
+
+// The answer parsed on the worker when it is 200 and JSON of the expected kind.
+std::optional<TJson> ExpectedAnswer(int status, const std::string &text, bool wantArray)
+{
+    if (status != 200)
+        return std::nullopt;
+    std::optional<TJson> json = ParseJson(std::string_view(text));
+    if (!json || (wantArray ? !json->is_array() : !json->is_object()))
+        return std::nullopt;
+    return json;
+}
+
+// One paging control: when it may move, given the typed number n, and to which page index.
+struct TPageMove
+{
+    bool (*Allowed)(int n, int paginas);
+    int (*Target)(int n, int pagina, int paginas);
+};
+
+const TPageMove kFirst{[](int n, int) { return n > 1; }, [](int, int, int) { return 0; }};
+const TPageMove kPrior{[](int n, int) { return n > 1; }, [](int, int pagina, int) { return pagina - 1; }};
+const TPageMove kNext{[](int n, int paginas) { return n < paginas; }, [](int, int pagina, int) { return pagina + 1; }};
+const TPageMove kLast{[](int n, int paginas) { return n < paginas; }, [](int, int, int paginas) { return paginas - 1; }};
+// Enter in the page box: a typed page from 1 to the last.
+const TPageMove kTyped{[](int n, int paginas) { return n >= 1 && n <= paginas; }, [](int n, int, int) { return n - 1; }};
+
+} // namespace
+
+TfrmPesquisaPadrao::TfrmPesquisaPadrao(QWidget *parent)
+    : QDialog(parent), FKeyFields{QStringLiteral("id")}
+{
+    setObjectName(QStringLiteral("frmPesquisaPadrao"));
+    setWindowTitle(QStringLiteral("Pesquisa"));
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    setFont(font);
     FcdsPesquisa = new TRecordTable(this);
     FcdsPesquisa->setObjectName(QStringLiteral("cdsPesquisa"));
+    BuildLayout();
+    resize(830, 468);
 }
 
 TfrmPesquisaPadrao::~TfrmPesquisaPadrao() = default;
 
-void TfrmPesquisaPadrao::SetPath(const QString &value) { FPath = value; }
-void TfrmPesquisaPadrao::SetKeyFields(const QStringList &value) { FKeyFields = value; }
-QString TfrmPesquisaPadrao::KeyFieldsText() const { return FKeyFields.join(QLatin1Char('\n')); }
-void TfrmPesquisaPadrao::SetKeyFields(const QString &text) { FKeyFields = text.split(QLatin1Char('\n')); }
-void TfrmPesquisaPadrao::SetPagina(int value) { FPagina = value; }
-int TfrmPesquisaPadrao::ShowModal() { return exec() == QDialog::Accepted ? mrOk : mrCancel; }
-QString TfrmPesquisaPadrao::SelectedKey() const { return {}; }
-void TfrmPesquisaPadrao::AddFilter(const TJson &) {}
-void TfrmPesquisaPadrao::LoadPage(int) {}
-void TfrmPesquisaPadrao::FilterLookupClick(TLXSearchEdit *) {}
-QString TfrmPesquisaPadrao::FilterQuery() const { return {}; }
-void TfrmPesquisaPadrao::LoadFilters() {}
-void TfrmPesquisaPadrao::LoadFields() {}
-void TfrmPesquisaPadrao::resizeEvent(QResizeEvent *event) { QDialog::resizeEvent(event); }
+void TfrmPesquisaPadrao::BuildLayout()
+{
+    panelFiltersOwner = new QWidget(this);
+    panelFiltersOwner->setObjectName(QStringLiteral("panelFiltersOwner"));
+    panelFiltersOwner->setFixedHeight(45);
+    auto *filtersLayout = new QVBoxLayout(panelFiltersOwner);
+    filtersLayout->setContentsMargins(5, kFiltersOwnerTop, 5, kFiltersOwnerBottom);
+    panelFiltros = new TLXColumnPanel(panelFiltersOwner);
+    panelFiltros->setObjectName(QStringLiteral("panelFiltros"));
+    panelFiltros->SetColumns(24);
+    panelFiltros->SetVerticalSpace(5);
+    filtersLayout->addWidget(panelFiltros);
+    panelFiltros->Loaded();
+    // A layout pass moves the cells (the width class may change), so the area follows it.
+    connect(panelFiltros, &TLXColumnPanel::OnDoLayout, this, [this] { FormResize(); });
+
+    dsResultados = new TRecordTableModel(FcdsPesquisa, this);
+    gridPesquisa = new QTableView(this);
+    gridPesquisa->setObjectName(QStringLiteral("gridPesquisa"));
+    gridPesquisa->setModel(dsResultados);
+    gridPesquisa->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    gridPesquisa->setSelectionBehavior(QAbstractItemView::SelectRows);
+    gridPesquisa->setSelectionMode(QAbstractItemView::SingleSelection);
+    gridPesquisa->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    new TRecordTableCursorBinder(gridPesquisa->selectionModel(), FcdsPesquisa, this);
+    connect(gridPesquisa, &QTableView::doubleClicked, this, [this] { gridPesquisaDblClick(); });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(panelFiltersOwner);
+    layout->addWidget(gridPesquisa, 1);
+    layout->addWidget(BuildPagingBar());
+    layout->addWidget(BuildButtonBar());
+}
+
+QWidget *TfrmPesquisaPadrao::BuildPagingBar()
+{
+    auto *bar = new QWidget(this);
+    bar->setFixedHeight(27);
+    Button2 = MakeButton(QStringLiteral("<<"), "Button2", kPageButtonWidth, bar);
+    Button1 = MakeButton(QStringLiteral("<"), "Button1", kPageButtonWidth, bar);
+    edtPagina = new QLineEdit(bar);
+    edtPagina->setObjectName(QStringLiteral("edtPagina"));
+    edtPagina->setFixedWidth(kPageBoxWidth);
+    SetNumbersOnly(edtPagina);
+    Button4 = MakeButton(QStringLiteral(">"), "Button4", kPageButtonWidth, bar);
+    Button3 = MakeButton(QStringLiteral(">>"), "Button3", kPageButtonWidth, bar);
+    lblPagina = new QLabel(QStringLiteral("Página 1/1"), bar);
+    lblPagina->setObjectName(QStringLiteral("lblPagina"));
+
+    auto *layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 10, 0);
+    layout->setSpacing(0);
+    for (QWidget *control : {static_cast<QWidget *>(Button2), static_cast<QWidget *>(Button1),
+                             static_cast<QWidget *>(edtPagina), static_cast<QWidget *>(Button4),
+                             static_cast<QWidget *>(Button3)})
+        layout->addWidget(control);
+    layout->addStretch(1);
+    layout->addWidget(lblPagina, 0, Qt::AlignVCenter);
+
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    connect(edtPagina, &QLineEdit::returnPressed, this, [this] { edtPaginaKeyDown(); });
+    return bar;
+}
+
+QWidget *TfrmPesquisaPadrao::BuildButtonBar()
+{
+    auto *bar = new QWidget(this);
+    bar->setFixedHeight(41);
+    btPesquisar = MakeButton(QStringLiteral("Pesquisar"), "btPesquisar", kButtonWidth, bar);
+    btPesquisar->setIcon(SharedImage(TdmGlobal::imgSearch));
+    btSelecionar = MakeButton(QStringLiteral("Selecionar"), "btSelecionar", kButtonWidth, bar);
+    btSelecionar->setIcon(SharedImage(TdmGlobal::imgSelect));
+    btCancelar = MakeButton(QStringLiteral("Cancelar"), "btCancelar", kButtonWidth, bar);
+    btCancelar->setIcon(SharedImage(TdmGlobal::imgCancel));
+
+    auto *layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(8, 6, 8, 6);
+    layout->setSpacing(0);
+    layout->addWidget(btPesquisar);
+    layout->addStretch(1);
+    layout->addWidget(btSelecionar);
+    layout->addSpacing(10);
+    layout->addWidget(btCancelar);
+
+    connect(btPesquisar, &QPushButton::clicked, this, [this] { btPesquisarClick(); });
+    connect(btSelecionar, &QPushButton::clicked, this, [this] { btSelecionarClick(); });
+    connect(btCancelar, &QPushButton::clicked, this, &QDialog::reject);
+    return bar;
+}
+
+void TfrmPesquisaPadrao::SetPath(const QString &value)
+{
+    FPath = value;
+    LoadFilters();
+    LoadFields();
+}
+
+void TfrmPesquisaPadrao::SetKeyFields(const QStringList &value)
+{
+    FKeyFields = value;
+}
+
+QString TfrmPesquisaPadrao::KeyFieldsText() const
+{
+    return FKeyFields.join(QLatin1Char('\n'));
+}
+
+void TfrmPesquisaPadrao::SetKeyFields(const QString &text)
+{
+    SetKeyFields(text.split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+}
+
+void TfrmPesquisaPadrao::SetPagina(int value)
+{
+    FPagina = value;
+    lblPagina->setText(QStringLiteral("Página %1/%2").arg(value + 1).arg(FPaginas));
+    edtPagina->setText(QString::number(value + 1));
+}
+
+int TfrmPesquisaPadrao::ShowModal()
+{
+    return exec() == QDialog::Accepted ? mrOk : mrCancel;
+}
+
+void TfrmPesquisaPadrao::LoadFilters()
+{
+    const QPointer<TfrmPesquisaPadrao> self(this);
+    THttpVerbs::Get(TApiPaths::Filters(FPath), [self](THttpClient &, int status, const std::string &text) {
+        if (status == 404)
+            return OnWindow(self, [](TfrmPesquisaPadrao &window) { window.NotFound(); });
+        if (const std::optional<TJson> filters = ExpectedAnswer(status, text, true))
+            OnWindow(self, [&filters](TfrmPesquisaPadrao &window) { window.BuildFilters(*filters); });
+    });
+}
+
+void TfrmPesquisaPadrao::LoadFields()
+{
+    const QPointer<TfrmPesquisaPadrao> self(this);
+    THttpVerbs::Get(TApiPaths::SearchColumns(FPath), [self](THttpClient &, int status, const std::string &text) {
+        if (status == 404)
+            return OnWindow(self, [](TfrmPesquisaPadrao &window) { window.NotFound(); });
+        if (const std::optional<TJson> columns = ExpectedAnswer(status, text, true))
+            OnWindow(self, [&columns](TfrmPesquisaPadrao &window) { window.BuildColumns(*columns); });
+    });
+}
+
+void TfrmPesquisaPadrao::LoadPage(int page)
+{
+    // A page before the first does not exist: nothing to ask for.
+    if (page < 0)
+        return;
+    const QPointer<TfrmPesquisaPadrao> self(this);
+    THttpVerbs::Get(TApiPaths::Page(FPath, page, FilterQuery()), [self](THttpClient &, int status, const std::string &text) {
+        if (status == 404)
+            return OnWindow(self, [](TfrmPesquisaPadrao &window) { window.NotFound(); });
+        if (const std::optional<TJson> answer = ExpectedAnswer(status, text, false))
+            OnWindow(self, [&answer](TfrmPesquisaPadrao &window) { window.ShowPage(*answer); });
+    });
+}
+
+void TfrmPesquisaPadrao::NotFound()
+{
+    TMessageBox::Show(kNotFound, TMessageBox::Error, QString());
+}
+
+void TfrmPesquisaPadrao::BuildFilters(const TJson &descriptors)
+{
+    // A descriptor lacking a required key stops the build there; the filters before it stay.
+    try {
+        for (const TJson &descriptor : descriptors)
+            AddFilter(descriptor);
+    } catch (const std::exception &) {
+    }
+    AfterBuild();
+}
+
+void TfrmPesquisaPadrao::AddFilter(const TJson &descriptor)
+{
+    // Every key is read before anything is built, so a bad descriptor leaves no half cell.
+    const QString tipo = GetValueText(descriptor, QStringLiteral("tipo"));
+    const QString label = GetValueText(descriptor, QStringLiteral("label"));
+    const QString nome = GetValueText(descriptor, QStringLiteral("nome"));
+    const bool lookup = Contains(descriptor, std::string_view("resource"));
+    QString resource, keyField, displayField;
+    if (lookup) {
+        resource = GetValueText(descriptor, QStringLiteral("resource"));
+        keyField = GetValueText(descriptor, QStringLiteral("id"));
+        displayField = GetValueText(descriptor, QStringLiteral("displayField"));
+    }
+
+    const TFilterKind kind = FilterKindOf(tipo);
+    auto *cell = new TLXColumnPanel(panelFiltros);
+    cell->Config()->SetSmall(kind.Small);
+    cell->Config()->SetMedium(kind.Medium);
+    cell->Config()->SetLarge(kind.Large);
+    cell->Config()->SetExtraLarge(kind.ExtraLarge);
+    auto *cellLayout = new QHBoxLayout(cell);
+    cellLayout->setContentsMargins(0, 0, 0, 0);
+    cellLayout->addWidget(new QLabel(label + QLatin1Char(':'), cell));
+
+    QLineEdit *input = nullptr;
+    if (lookup) {
+        auto *edit = new TLXSearchEdit(cell);
+        edit->Config()->SetKeyField(keyField);
+        edit->Config()->SetDisplayField(displayField);
+        edit->Config()->SetResource(resource);
+        edit->SetButtonIcon(SharedImage(TdmGlobal::imgSearch));
+        connect(edit, &TLXSearchEdit::OnRightButtonClick, this, [this, edit] { FilterLookupClick(edit); });
+        input = edit;
+    } else {
+        input = new QLineEdit(cell);
+        if (kind.NumbersOnly)
+            SetNumbersOnly(input);
+    }
+    input->setObjectName(nome);
+    input->clear();
+    cellLayout->addWidget(input, 1);
+    cell->show();
+}
+
+void TfrmPesquisaPadrao::BuildColumns(const TJson &descriptors)
+{
+    struct TColumn
+    {
+        QString Name;
+        TFieldType Type;
+        QString Title;
+    };
+    std::vector<TColumn> columns;
+    try {
+        for (const TJson &descriptor : descriptors)
+            columns.push_back({GetValueText(descriptor, QStringLiteral("nome")),
+                               ColumnFieldType(GetValueText(descriptor, QStringLiteral("tipo"))),
+                               GetValueText(descriptor, QStringLiteral("label"))});
+    } catch (const std::exception &) {
+        // A column without its required keys: the table stays as it was.
+        return;
+    }
+
+    try {
+        TFieldDefs &defs = FcdsPesquisa->FieldDefs();
+        defs.Clear();
+        for (const TColumn &column : columns)
+            defs.Add(column.Name, column.Type);
+        FcdsPesquisa->CreateDataSet();
+        for (const QString &key : std::as_const(FKeyFields))
+            if (TField *field = FcdsPesquisa->FindField(key))
+                field->SetProviderFlags(pfInKey);
+        for (int i = 0; i < FcdsPesquisa->FieldCount(); ++i)
+            FcdsPesquisa->Fields(i)->SetDisplayLabel(columns[size_t(i)].Title);
+    } catch (const std::exception &) {
+        // Columns the table refuses (a repeated name) leave it without rows to show.
+    }
+    AfterBuild();
+}
+
+void TfrmPesquisaPadrao::ShowPage(const TJson &page)
+{
+    // Rows cannot be shown before the columns exist.
+    if (!FcdsPesquisa->Active())
+        return;
+    FcdsPesquisa->DisableControls();
+    try {
+        FcdsPesquisa->EmptyDataSet();
+        LoadTableFromArray(FcdsPesquisa, &GetValueArray(page, QStringLiteral("content")));
+        FPaginas = GetValueInt(page, QStringLiteral("totalPages"));
+        SetPagina(GetValueInt(page, QStringLiteral("number")));
+    } catch (const std::exception &) {
+        // A page lacking a member stops at that step; what came before stays.
+    }
+    FcdsPesquisa->EnableControls();
+}
+
+void TfrmPesquisaPadrao::AfterBuild()
+{
+    panelFiltros->DoLayout();
+    FormResize();
+}
+
+QString TfrmPesquisaPadrao::FilterQuery() const
+{
+    QString query;
+    CollectFilterParams(panelFiltros, query);
+    return query;
+}
+
+QString TfrmPesquisaPadrao::SelectedKey() const
+{
+    if (!FcdsPesquisa->Active() || FcdsPesquisa->IsEmpty())
+        return {};
+    for (int i = 0; i < FcdsPesquisa->FieldCount(); ++i) {
+        const TField *field = FcdsPesquisa->Fields(i);
+        if (field->ProviderFlags().testFlag(pfInKey))
+            return field->AsString();
+    }
+    return {};
+}
+
+void TfrmPesquisaPadrao::btPesquisarClick()
+{
+    if (FPath.isEmpty())
+        ShowMessageBox(kNoPath, TMessageBox::Error);
+    else
+        LoadPage(0);
+}
+
+void TfrmPesquisaPadrao::btSelecionarClick()
+{
+    const QString key = SelectedKey();
+    if (key.isEmpty()) {
+        ShowMessageBox(kNoSelection, TMessageBox::Information);
+        return;
+    }
+    FSelected = key;
+    accept();
+}
+
+void TfrmPesquisaPadrao::gridPesquisaDblClick()
+{
+    btSelecionarClick();
+}
+
+bool TfrmPesquisaPadrao::ReadTypedPage(int &number)
+{
+    bool ok = false;
+    number = edtPagina->text().toInt(&ok);
+    if (!ok)
+        ShowMessageBox(QStringLiteral("'%1' is not a valid integer value").arg(edtPagina->text()), TMessageBox::Error);
+    return ok;
+}
+
+void TfrmPesquisaPadrao::MovePage(bool (*allowed)(int n, int paginas), int (*target)(int n, int pagina, int paginas))
+{
+    int n = 0;
+    if (ReadTypedPage(n) && allowed(n, FPaginas))
+        LoadPage(target(n, FPagina, FPaginas));
+}
+
+void TfrmPesquisaPadrao::Button1Click() { MovePage(kPrior.Allowed, kPrior.Target); }
+void TfrmPesquisaPadrao::Button2Click() { MovePage(kFirst.Allowed, kFirst.Target); }
+void TfrmPesquisaPadrao::Button3Click() { MovePage(kLast.Allowed, kLast.Target); }
+void TfrmPesquisaPadrao::Button4Click() { MovePage(kNext.Allowed, kNext.Target); }
+void TfrmPesquisaPadrao::edtPaginaKeyDown() { MovePage(kTyped.Allowed, kTyped.Target); }
+
+void TfrmPesquisaPadrao::FilterLookupClick(TLXSearchEdit *edit)
+{
+    const QPointer<TLXSearchEdit> target(edit);
+    auto lookup = std::make_unique<TfrmPesquisaPadrao>();
+    lookup->SetPath(edit->Config()->Resource());
+    lookup->SetKeyFields(edit->Config()->KeyField());
+    if (lookup->ShowModal() != mrOk || !target)
+        return;
+    target->SetKeyValue(lookup->Selected());
+    try {
+        target->SetDisplayValue(lookup->cdsPesquisa()->FieldByName(target->Config()->DisplayField())->AsString());
+    } catch (const std::exception &error) {
+        ShowMessageBox(QString::fromUtf8(error.what()), TMessageBox::Error);
+    }
+}
+
+void TfrmPesquisaPadrao::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmPesquisaPadrao::FormResize()
+{
+    const QList<QWidget *> cells = panelFiltros->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    if (cells.isEmpty())
+        return;
+    const QWidget *last = cells.last();
+    panelFiltersOwner->setFixedHeight(last->y() + last->height() + kFiltersOwnerTop + kFiltersOwnerBottom);
+}

@@ -74,8 +74,10 @@ private:
     void ShowPage(const TJson &page);
     void AfterBuild();
     void NotFound();
-    // The number in the page box, or nothing (after reporting why) when it holds none.
+    // The number in the page box; false (after reporting why) when it holds none.
     bool ReadTypedPage(int &number);
+    // Loads target(n, FPagina, FPaginas) when allowed(n, FPaginas) holds for the typed number n.
+    void MovePage(bool (*allowed)(int n, int paginas), int (*target)(int n, int pagina, int paginas));
 
     void btPesquisarClick();
     void btSelecionarClick();
