@@ -47,9 +47,13 @@ bool InAutoHeightPanel(const QLabel *label)
     return !panel || panel->AutoHeight();
 }
 
-QList<QWidget *> DirectChildWidgets(QWidget *container)
+// Calls visit for each direct child widget, in child order, without copying the list.
+template<typename Visit>
+void ForEachChildWidget(QWidget *container, Visit visit)
 {
-    return container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    for (QObject *child : container->children())
+        if (child->isWidgetType())
+            visit(static_cast<QWidget *>(child));
 }
 
 } // namespace
@@ -163,7 +167,7 @@ void TLXColumnPanel::PlaceCells(const QList<TLXColumnPanel *> &cells, TLXScreenS
 
 void TLXColumnPanel::ApplyFonts(QWidget *container, int pointSize)
 {
-    for (QWidget *child : DirectChildWidgets(container)) {
+    ForEachChildWidget(container, [pointSize](QWidget *child) {
         if (qobject_cast<TLXColumnPanel *>(child)) {
             ApplyFonts(child, pointSize);
         } else if (TakesLayoutFont(child)) {
@@ -173,7 +177,7 @@ void TLXColumnPanel::ApplyFonts(QWidget *container, int pointSize)
             if (font != child->font() || font.resolveMask() != child->font().resolveMask())
                 child->setFont(font);
         }
-    }
+    });
 }
 
 void TLXColumnPanel::DoResizeLabels()
@@ -188,7 +192,7 @@ void TLXColumnPanel::DoResizeLabels()
 
 void TLXColumnPanel::MeasureLabels(QWidget *container, int &width)
 {
-    for (QWidget *child : DirectChildWidgets(container)) {
+    ForEachChildWidget(container, [&width](QWidget *child) {
         if (qobject_cast<TLXColumnPanel *>(child)) {
             MeasureLabels(child, width);
         } else if (auto *label = qobject_cast<QLabel *>(child)) {
@@ -203,24 +207,24 @@ void TLXColumnPanel::MeasureLabels(QWidget *container, int &width)
                 width = natural + 3;
             }
         }
-    }
+    });
 }
 
 void TLXColumnPanel::ApplyLabelWidth(QWidget *container, int width)
 {
-    for (QWidget *child : DirectChildWidgets(container)) {
+    ForEachChildWidget(container, [width](QWidget *child) {
         if (qobject_cast<TLXColumnPanel *>(child)) {
             ApplyLabelWidth(child, width);
         } else if (auto *label = qobject_cast<QLabel *>(child)) {
             if (!InAutoHeightPanel(label) || width < 0)
-                continue;
+                return;
             // Fixed, so a row that places its label with a QLayout keeps the common width too.
             if (label->minimumWidth() != width || label->maximumWidth() != width)
                 label->setFixedWidth(width);
             else if (label->width() != width)
                 label->resize(width, label->height());
         }
-    }
+    });
 }
 
 void TLXColumnPanel::ScaleSpans(QWidget *panel, float factor)

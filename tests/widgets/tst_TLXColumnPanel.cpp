@@ -419,11 +419,9 @@ void tst_TLXColumnPanel::gallery()
     top->setAutoFillBackground(true);
     const QStringList captions = {"Nome", "Cidade", "Data de nascimento", "Ativo", "Tipo"};
     for (const QString &caption : captions) {
-        QWidget *control = new QLineEdit;
-        if (caption == "Ativo")
-            control = new QCheckBox;
-        else if (caption == "Tipo")
-            control = new QComboBox;
+        QWidget *control = caption == "Ativo" ? static_cast<QWidget *>(new QCheckBox)
+            : caption == "Tipo"                ? static_cast<QWidget *>(new QComboBox)
+                                               : static_cast<QWidget *>(new QLineEdit);
         auto *row = makeRow(top.get(), caption, control);
         row->Config()->SetLarge(12);
     }
