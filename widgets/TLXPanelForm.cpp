@@ -144,6 +144,8 @@ void TLXPanelForm::ApplyFormConfig()
     FForm->setWindowOpacity(config.AlphaBlend() ? config.AlphaBlendValue() / 255.0 : 1.0);
     ApplyWindowFlags();
     ApplyPosition();
+    // OnCreate and OnDestroy are copied like the others but never raised: the window exists
+    // before its first show and goes with the panel form, whose owner may already be gone.
     FWindow.OnActivate = FOnActivate;
     FWindow.OnClose = FOnClose;
     FWindow.OnCloseQuery = FOnCloseQuery;
