@@ -1,0 +1,546 @@
+#include "convert/TField.h"
+#include "convert/TRecordTable.h"
+#include "rest/TMessageBox.h"
+#include "screens/TfrmPesquisaPadrao.h"
+#include "tests/support/TTestServer.h"
+#include "widgets/TLXColumnConfig.h"
+#include "widgets/TLXColumnPanel.h"
+#include "widgets/TLXSearchEdit.h"
+#include "widgets/TLXSearchEditConfig.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const char *const Filters = R"([{"tipo":"String","label":"Nome","nome":"nome"},)"
+                            R"({"tipo":"Long","label":"Código","nome":"codigo"},)"
+                            R"({"tipo":"Long","label":"Cidade","nome":"cidade","resource":"cidades","id":"id","displayField":"nome"}])";
+const char *const Columns = R"([{"tipo":"Long","nome":"id","label":"Código"},{"tipo":"String","nome":"nome","label":"Nome"}])";
+
+const QString NotFound = QStringLiteral("Não foi possível contar o registro especificado.");
+const QString NoSelection = QStringLiteral("É necessário selecione um registro antes de continuar.");
+
+// A page of the result: rows first..first+count-1 named "<prefix> <id>".
+std::string Page(int first, int count, int number, int totalPages, const QString &prefix = QStringLiteral("Cliente"))
+{
+    QStringList rows;
+    for (int id = first; id < first + count; ++id)
+        rows << QStringLiteral(R"({"id":%1,"nome":"%2 %1","extra":true})").arg(id).arg(prefix);
+    return QStringLiteral(R"({"content":[%1],"totalPages":%2,"number":%3,"size":10})")
+        .arg(rows.join(QLatin1Char(',')))
+        .arg(totalPages)
+        .arg(number)
+        .toStdString();
+}
+
+template <typename T>
+T *Child(const QWidget &window, const char *name)
+{
+    return window.findChild<T *>(QLatin1String(name));
+}
+
+void Click(const QWidget &window, const char *button)
+{
+    QTest::mouseClick(Child<QPushButton>(window, button), Qt::LeftButton);
+}
+
+void ClickRow(const QWidget &window, int row, bool doubleClick = false)
+{
+    auto *grid = Child<QTableView>(window, "gridPesquisa");
+    const QPoint at = grid->visualRect(grid->model()->index(row, 0)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    if (doubleClick)
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Inside a modal window: waits for its columns, searches and waits for rows. A window that
+// does not get there is cancelled, so the modal loop always ends.
+bool SearchIn(TfrmPesquisaPadrao &window, int rows)
+{
+    const bool ready = QTest::qWaitFor([&] { return window.cdsPesquisa()->FieldCount() == 2; }, 5000);
+    if (ready)
+        Click(window, "btPesquisar");
+    if (ready && QTest::qWaitFor([&] { return window.cdsPesquisa()->RecordCount() == rows; }, 5000))
+        return true;
+    window.reject();
+    return false;
+}
+
+} // namespace
+
+class TestPesquisaPadrao final : public QObject
+{
+    Q_OBJECT
+
+    TTestServer FServer;
+    QList<TMessageBoxCall> FBoxes;
+
+    std::vector<std::string> Targets() const
+    {
+        std::vector<std::string> targets;
+        for (const TRecordedRequest &request : FServer.Requests())
+            targets.push_back(request.Target);
+        return targets;
+    }
+
+    // Page requests only (the filter and column requests run at the same time, in any order).
+    std::vector<std::string> PageTargets() const
+    {
+        std::vector<std::string> pages;
+        for (const std::string &target : Targets())
+            if (target.find('?') != std::string::npos)
+                pages.push_back(target);
+        return pages;
+    }
+
+    // A shown window on "clientes" whose filters and columns have arrived.
+    std::unique_ptr<TfrmPesquisaPadrao> OpenWindow(const QString &keyFields = {})
+    {
+        auto window = std::make_unique<TfrmPesquisaPadrao>();
+        window->SetPath(QStringLiteral("clientes"));
+        if (!keyFields.isEmpty())
+            window->SetKeyFields(keyFields);
+        window->show();
+        [&] {
+            QTRY_COMPARE(window->cdsPesquisa()->FieldCount(), 2);
+            QTRY_VERIFY(Child<QLineEdit>(*window, "cidade"));
+        }();
+        return window;
+    }
+
+    void ScriptPages()
+    {
+        FServer.Script("GET", "/clientes?size=10&page=0", {200, Page(1, 10, 0, 3)});
+        FServer.Script("GET", "/clientes?size=10&page=1", {200, Page(11, 10, 1, 3)});
+        FServer.Script("GET", "/clientes?size=10&page=2", {200, Page(21, 5, 2, 3)});
+    }
+
+private slots:
+    void initTestCase()
+    {
+        FServer.InstallAsSystemConfig();
+        TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
+            FBoxes.append(call);
+            return TMessageBox::ResultOk;
+        });
+    }
+
+    void init()
+    {
+        FServer.ClearRequests();
+        FBoxes.clear();
+        FServer.Script("GET", "/clientes/filtros", {200, Filters});
+        FServer.Script("GET", "/clientes/campos/pesquisa", {200, Columns});
+    }
+
+    void createdWindowIsEmpty()
+    {
+        TfrmPesquisaPadrao window;
+        QCOMPARE(window.windowTitle(), QStringLiteral("Pesquisa"));
+        QCOMPARE(window.KeyFields(), QStringList{QStringLiteral("id")});
+        QCOMPARE(Child<QLabel>(window, "lblPagina")->text(), QStringLiteral("Página 1/1"));
+        QVERIFY(Child<QLineEdit>(window, "edtPagina")->text().isEmpty());
+        QCOMPARE(window.Pagina(), 0);
+        QCOMPARE(window.Paginas(), 0);
+        QVERIFY(FServer.Requests().empty());
+    }
+
+    void buildsFiltersColumnsAndKeys()
+    {
+        auto window = OpenWindow();
+        const QStringList requested{QString::fromStdString(FServer.Requests().at(0).Target),
+                                    QString::fromStdString(FServer.Requests().at(1).Target)};
+        QVERIFY(requested.contains(QStringLiteral("/clientes/filtros")));
+        QVERIFY(requested.contains(QStringLiteral("/clientes/campos/pesquisa")));
+
+        // Filter inputs: free text, digits only, lookup.
+        auto *nome = Child<QLineEdit>(*window, "nome");
+        auto *codigo = Child<QLineEdit>(*window, "codigo");
+        auto *cidade = Child<TLXSearchEdit>(*window, "cidade");
+        QVERIFY(nome && codigo && cidade);
+        QVERIFY(!qobject_cast<TLXSearchEdit *>(nome));
+        QTest::keyClicks(nome, QStringLiteral("Ana 1"));
+        QTest::keyClicks(codigo, QStringLiteral("a1-2b"));
+        QCOMPARE(nome->text(), QStringLiteral("Ana 1"));
+        QCOMPARE(codigo->text(), QStringLiteral("12"));
+        QCOMPARE(cidade->Config()->KeyField(), QStringLiteral("id"));
+        QCOMPARE(cidade->Config()->DisplayField(), QStringLiteral("nome"));
+        QCOMPARE(cidade->Config()->Resource(), QStringLiteral("cidades"));
+        const auto *caption = nome->parentWidget()->findChild<QLabel *>();
+        QCOMPARE(caption->text(), QStringLiteral("Nome:"));
+
+        // Columns: types, titles and the key field.
+        TRecordTable *table = window->cdsPesquisa();
+        QCOMPARE(table->Fields(0)->FieldName(), QStringLiteral("id"));
+        QCOMPARE(table->Fields(0)->DataType(), ftInteger);
+        QCOMPARE(table->Fields(0)->DisplayLabel(), QStringLiteral("Código"));
+        QCOMPARE(table->Fields(0)->ProviderFlags(), TProviderFlags(pfInKey));
+        QCOMPARE(table->Fields(1)->DataType(), ftString);
+        QCOMPARE(table->Fields(1)->DisplayLabel(), QStringLiteral("Nome"));
+        QVERIFY(!table->Fields(1)->ProviderFlags().testFlag(pfInKey));
+        const auto *grid = Child<QTableView>(*window, "gridPesquisa");
+        QCOMPARE(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Nome"));
+
+        // The filter area follows its last cell.
+        const QWidget *last = cidade->parentWidget();
+        QTRY_COMPARE(Child<QWidget>(*window, "panelFiltersOwner")->height(), last->y() + last->height() + 15);
+    }
+
+    void filterSpansFollowTheExactTipo_data()
+    {
+        QTest::addColumn<QString>("tipo");
+        QTest::addColumn<QList<int>>("spans");
+        QTest::addColumn<bool>("digitsOnly");
+        QTest::newRow("String") << "String" << QList<int>{24, 12, 8, 6} << false;
+        QTest::newRow("string") << "string" << QList<int>{24, 6, 6, 4} << true;
+        QTest::newRow("Long") << "Long" << QList<int>{24, 6, 6, 4} << true;
+    }
+
+    void filterSpansFollowTheExactTipo()
+    {
+        QFETCH(QString, tipo);
+        QFETCH(QList<int>, spans);
+        QFETCH(bool, digitsOnly);
+        const QString filters = QStringLiteral(R"([{"tipo":"%1","label":"F","nome":"f"}])").arg(tipo);
+        FServer.Script("GET", "/tipos/filtros", {200, filters.toStdString()});
+        TfrmPesquisaPadrao window;
+        window.SetPath(QStringLiteral("tipos"));
+        QTRY_VERIFY(Child<QLineEdit>(window, "f"));
+        auto *edit = Child<QLineEdit>(window, "f");
+        const TLXColumnConfig *config = qobject_cast<TLXColumnPanel *>(edit->parentWidget())->Config();
+        QCOMPARE((QList<int>{config->Small(), config->Medium(), config->Large(), config->ExtraLarge()}), spans);
+        QTest::keyClicks(edit, QStringLiteral("x7"));
+        QCOMPARE(edit->text(), digitsOnly ? QStringLiteral("7") : QStringLiteral("x7"));
+    }
+
+    void badDescriptorsStopTheBuild()
+    {
+        // The second filter lacks "nome": the first stays, the third is not built.
+        FServer.Script("GET", "/ruim/filtros", {200, R"([{"tipo":"String","label":"A","nome":"a"},)"
+                                                    R"({"tipo":"String","label":"B"},)"
+                                                    R"({"tipo":"String","label":"C","nome":"c"}])"});
+        FServer.Script("GET", "/ruim/campos/pesquisa", {200, R"([{"tipo":"long","nome":"id","label":"Id"},{"tipo":"string"}])"});
+        TfrmPesquisaPadrao window;
+        window.SetPath(QStringLiteral("ruim"));
+        QTRY_VERIFY(Child<QLineEdit>(window, "a"));
+        QTRY_COMPARE(FServer.RequestCount(), size_t(2));
+        QTest::qWait(100);
+        QVERIFY(!Child<QLineEdit>(window, "c"));
+        QCOMPARE(Child<TLXColumnPanel>(window, "panelFiltros")->findChildren<TLXColumnPanel *>().size(), 1);
+        QVERIFY(!window.cdsPesquisa()->Active());
+        QVERIFY(FBoxes.isEmpty());
+    }
+
+    void filterQueryIsEncodedInChildOrder_data()
+    {
+        QTest::addColumn<QString>("nome");
+        QTest::addColumn<QString>("codigo");
+        QTest::addColumn<QString>("cidade");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("none") << "" << "" << "" << "/clientes?size=10&page=0";
+        QTest::newRow("leading zeros") << "" << "0070" << "" << "/clientes?size=10&page=0&codigo=70";
+        QTest::newRow("only zeros") << "" << "000" << "" << "/clientes?size=10&page=0&codigo=0";
+        QTest::newRow("long number kept whole") << "" << "12345678901234567890" << ""
+                                                << "/clientes?size=10&page=0&codigo=12345678901234567890";
+        QTest::newRow("blank, ampersand, equals") << "Ana & Cia=1" << "" << ""
+                                                  << "/clientes?size=10&page=0&nome=Ana%20%26%20Cia%3D1";
+        QTest::newRow("accents as UTF-8") << "João" << "" << "" << "/clientes?size=10&page=0&nome=Jo%C3%A3o";
+        QTest::newRow("all three in order") << "ana" << "5" << "9" << "/clientes?size=10&page=0&nome=ana&codigo=5&cidade=9";
+    }
+
+    void filterQueryIsEncodedInChildOrder()
+    {
+        QFETCH(QString, nome);
+        QFETCH(QString, codigo);
+        QFETCH(QString, cidade);
+        QFETCH(QString, target);
+        FServer.Script("GET", "/clientes", {200, Page(1, 1, 0, 1)});
+        auto window = OpenWindow();
+        Child<QLineEdit>(*window, "nome")->insert(nome); // typed text, accents included
+        QTest::keyClicks(Child<QLineEdit>(*window, "codigo"), codigo);
+        Child<TLXSearchEdit>(*window, "cidade")->SetKeyValue(cidade);
+        Click(*window, "btPesquisar");
+        QTRY_COMPARE(PageTargets().size(), size_t(1));
+        QCOMPARE(QString::fromStdString(PageTargets().front()), target);
+        QTRY_COMPARE(window->cdsPesquisa()->RecordCount(), 1);
+    }
+
+    void pagingWalkOverTwentyFiveRecords()
+    {
+        ScriptPages();
+        auto window = OpenWindow();
+        const auto *label = Child<QLabel>(*window, "lblPagina");
+        auto *box = Child<QLineEdit>(*window, "edtPagina");
+        TRecordTable *table = window->cdsPesquisa();
+
+        Click(*window, "btPesquisar");
+        QTRY_COMPARE(label->text(), QStringLiteral("Página 1/3"));
+        QCOMPARE(box->text(), QStringLiteral("1"));
+        QCOMPARE(table->RecordCount(), 10);
+        Click(*window, "Button1"); // "<" on the first page
+        Click(*window, "Button2"); // "<<" on the first page
+        Click(*window, "Button4");
+        QTRY_COMPARE(label->text(), QStringLiteral("Página 2/3"));
+        Click(*window, "Button4");
+        QTRY_COMPARE(label->text(), QStringLiteral("Página 3/3"));
+        QCOMPARE(table->RecordCount(), 5);
+        QCOMPARE(window->Pagina(), 2);
+        Click(*window, "Button4"); // ">" on the last page
+        Click(*window, "Button3"); // ">>" on the last page
+        Click(*window, "Button2");
+        QTRY_COMPARE(label->text(), QStringLiteral("Página 1/3"));
+        Click(*window, "Button3");
+        QTRY_COMPARE(label->text(), QStringLiteral("Página 3/3"));
+        Click(*window, "Button1");
+        QTRY_COMPARE(label->text(), QStringLiteral("Página 2/3"));
+
+        // Enter in the page box: 4 and 0 are no pages, 3 is.
+        for (const char *typed : {"4", "0", "3"}) {
+            box->clear();
+            QTest::keyClicks(box, QLatin1String(typed));
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+        QTRY_COMPARE(label->text(), QStringLiteral("Página 3/3"));
+        QVERIFY(window->isVisible());
+
+        const std::vector<std::string> expected{"/clientes?size=10&page=0", "/clientes?size=10&page=1",
+                                                "/clientes?size=10&page=2", "/clientes?size=10&page=0",
+                                                "/clientes?size=10&page=2", "/clientes?size=10&page=1",
+                                                "/clientes?size=10&page=2"};
+        QCOMPARE(PageTargets(), expected);
+        QVERIFY(FBoxes.isEmpty());
+    }
+
+    void emptyResultLoadsNoOtherPage()
+    {
+        FServer.Script("GET", "/clientes?size=10&page=0", {200, R"({"content":[],"totalPages":0,"number":0})"});
+        auto window = OpenWindow();
+        Click(*window, "btPesquisar");
+        QTRY_COMPARE(Child<QLabel>(*window, "lblPagina")->text(), QStringLiteral("Página 1/0"));
+        for (const char *button : {"Button1", "Button2", "Button3", "Button4"})
+            Click(*window, button);
+        QTest::keyClick(Child<QLineEdit>(*window, "edtPagina"), Qt::Key_Return);
+        Click(*window, "btSelecionar");
+        QCOMPARE(FBoxes.size(), 1);
+        QCOMPARE(FBoxes[0].Text, NoSelection);
+        QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Information));
+        Click(*window, "btPesquisar");
+        QTRY_COMPARE(PageTargets().size(), size_t(2));
+        QCOMPARE(PageTargets()[1], std::string("/clientes?size=10&page=0"));
+        QVERIFY(window->isVisible());
+    }
+
+    void emptyPageBoxReportsAndLoadsNothing()
+    {
+        auto window = OpenWindow();
+        Click(*window, "Button4");
+        QCOMPARE(FBoxes.size(), 1);
+        QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Error));
+        QVERIFY(FBoxes[0].Text.contains(QStringLiteral("not a valid integer")));
+        QCOMPARE(PageTargets().size(), size_t(0));
+    }
+
+    void badPageAnswersKeepThePreviousPage_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("500") << 500 << R"({"content":[]})";
+        QTest::newRow("not JSON") << 200 << "<html>";
+        QTest::newRow("an array") << 200 << "[]";
+    }
+
+    void badPageAnswersKeepThePreviousPage()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, body);
+        FServer.Script("GET", "/clientes?size=10&page=0", {200, Page(1, 10, 0, 3)});
+        FServer.Script("GET", "/clientes?size=10&page=1", {status, body.toStdString()});
+        FServer.Script("GET", "/clientes?size=10&page=2", {200, Page(21, 5, 2, 3)});
+        auto window = OpenWindow();
+        const auto *label = Child<QLabel>(*window, "lblPagina");
+        Click(*window, "btPesquisar");
+        QTRY_COMPARE(label->text(), QStringLiteral("Página 1/3"));
+        Click(*window, "Button4"); // the bad answer
+        QTRY_COMPARE(PageTargets().size(), size_t(2));
+        Click(*window, "Button3"); // a later good answer proves the bad one was handled
+        QTRY_COMPARE(label->text(), QStringLiteral("Página 3/3"));
+        QCOMPARE(window->cdsPesquisa()->RecordCount(), 5);
+        QVERIFY(FBoxes.isEmpty());
+    }
+
+    void notFoundNoticesHaveAnEmptyTitle()
+    {
+        FServer.Script("GET", "/sumiu/filtros", {404, R"({"mensagem":"não há"})"});
+        FServer.Script("GET", "/sumiu/campos/pesquisa", {404, ""});
+        TfrmPesquisaPadrao window;
+        window.show();
+        window.SetPath(QStringLiteral("sumiu"));
+        QTRY_COMPARE(FBoxes.size(), 2);
+        for (const TMessageBoxCall &box : std::as_const(FBoxes)) {
+            QCOMPARE(box.Text, NotFound);
+            QCOMPARE(box.Flags, int(TMessageBox::Error));
+            QVERIFY(box.Title.isEmpty());
+        }
+    }
+
+    void searchWithoutPathAsksForOne()
+    {
+        TfrmPesquisaPadrao window;
+        window.show();
+        Click(window, "btPesquisar");
+        QCOMPARE(FBoxes.size(), 1);
+        QCOMPARE(FBoxes[0].Text, QStringLiteral("Nenhuma url foi definada para essa pesquisa"));
+        QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Error));
+        QVERIFY(FServer.Requests().empty());
+    }
+
+    void pageBeforeColumnsShowsNothing()
+    {
+        FServer.Script("GET", "/lento/campos/pesquisa", {200, Columns, "application/json", 600});
+        FServer.Script("GET", "/lento?size=10&page=0", {200, Page(1, 10, 0, 3)});
+        TfrmPesquisaPadrao window;
+        window.SetPath(QStringLiteral("lento"));
+        window.show();
+        Click(window, "btPesquisar");
+        QTRY_COMPARE(window.cdsPesquisa()->FieldCount(), 2);
+        QCOMPARE(window.cdsPesquisa()->RecordCount(), 0);
+        QCOMPARE(Child<QLabel>(window, "lblPagina")->text(), QStringLiteral("Página 1/1"));
+    }
+
+    void windowReleasedBeforeItsAnswersIsLeftAlone()
+    {
+        FServer.Script("GET", "/tarde/filtros", {200, Filters, "application/json", 300});
+        FServer.Script("GET", "/tarde/campos/pesquisa", {404, "", "application/json", 300});
+        auto window = std::make_unique<TfrmPesquisaPadrao>();
+        window->SetPath(QStringLiteral("tarde"));
+        QVERIFY(FServer.WaitForRequests(2, 5000));
+        window.reset();
+        QTest::qWait(600);
+        QVERIFY(FBoxes.isEmpty());
+    }
+
+    void selectingReturnsTheKeyOfTheChosenRow_data()
+    {
+        QTest::addColumn<QString>("keyFields");
+        QTest::addColumn<bool>("doubleClick");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("default id") << "" << false << "3";
+        QTest::newRow("double-click") << "" << true << "3";
+        QTest::newRow("lookup key field") << "nome" << false << "Cliente 3";
+        QTest::newRow("field order wins") << "codigo\nnome\nid" << false << "3";
+    }
+
+    void selectingReturnsTheKeyOfTheChosenRow()
+    {
+        QFETCH(QString, keyFields);
+        QFETCH(bool, doubleClick);
+        QFETCH(QString, selected);
+        ScriptPages();
+        auto window = OpenWindow(keyFields);
+        QSignalSpy finished(window.get(), &QDialog::finished);
+        Click(*window, "btPesquisar");
+        QTRY_COMPARE(window->cdsPesquisa()->RecordCount(), 10);
+        ClickRow(*window, 2, doubleClick);
+        if (!doubleClick)
+            Click(*window, "btSelecionar");
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished[0][0].toInt(), int(TfrmPesquisaPadrao::mrOk));
+        QCOMPARE(window->Selected(), selected);
+        QCOMPARE(window->cdsPesquisa()->RecNo(), 3);
+        QVERIFY(FBoxes.isEmpty());
+    }
+
+    void selectingWithoutKeyColumnKeepsTheWindowOpen()
+    {
+        FServer.Script("GET", "/semid/filtros", {200, "[]"});
+        FServer.Script("GET", "/semid/campos/pesquisa", {200, R"([{"tipo":"string","nome":"nome","label":"Nome"}])"});
+        FServer.Script("GET", "/semid?size=10&page=0", {200, Page(1, 2, 0, 1)});
+        TfrmPesquisaPadrao window;
+        window.SetPath(QStringLiteral("semid"));
+        window.show();
+        QTRY_COMPARE(window.cdsPesquisa()->FieldCount(), 1);
+        Click(window, "btPesquisar");
+        QTRY_COMPARE(window.cdsPesquisa()->RecordCount(), 2);
+        ClickRow(window, 1);
+        Click(window, "btSelecionar");
+        QCOMPARE(FBoxes.size(), 1);
+        QCOMPARE(FBoxes[0].Text, NoSelection);
+        QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Information));
+        QVERIFY(window.isVisible());
+        QVERIFY(window.Selected().isEmpty());
+    }
+
+    void modalWindowChoosesARowOrCancels_data()
+    {
+        QTest::addColumn<bool>("choose");
+        QTest::newRow("Selecionar") << true;
+        QTest::newRow("Cancelar") << false;
+    }
+
+    void modalWindowChoosesARowOrCancels()
+    {
+        QFETCH(bool, choose);
+        ScriptPages();
+        TfrmPesquisaPadrao window;
+        window.SetPath(QStringLiteral("clientes"));
+        bool driven = false;
+        QTimer::singleShot(0, this, [&] {
+            auto *modal = qobject_cast<TfrmPesquisaPadrao *>(QApplication::activeModalWidget());
+            if (!modal)
+                return;
+            if (!SearchIn(*modal, 10))
+                return;
+            ClickRow(*modal, 4);
+            driven = true;
+            Click(*modal, choose ? "btSelecionar" : "btCancelar");
+        });
+        const int result = window.ShowModal();
+        QVERIFY(driven);
+        QCOMPARE(result, choose ? int(TfrmPesquisaPadrao::mrOk) : int(TfrmPesquisaPadrao::mrCancel));
+        QCOMPARE(window.Selected(), choose ? QStringLiteral("5") : QString());
+        QCOMPARE(window.cdsPesquisa()->FieldByName(QStringLiteral("nome"))->AsString(), QStringLiteral("Cliente 5"));
+    }
+
+    void lookupFilterTakesKeyAndDisplayFromASecondWindow()
+    {
+        FServer.Script("GET", "/cidades/filtros", {200, "[]"});
+        FServer.Script("GET", "/cidades/campos/pesquisa", {200, Columns});
+        FServer.Script("GET", "/cidades?size=10&page=0", {200, Page(40, 3, 0, 1, QStringLiteral("Cidade"))});
+        FServer.Script("GET", "/clientes", {200, Page(1, 1, 0, 1)});
+        auto window = OpenWindow();
+        auto *cidade = Child<TLXSearchEdit>(*window, "cidade");
+        QString lookupPath;
+        QTimer::singleShot(0, this, [&] {
+            auto *lookup = qobject_cast<TfrmPesquisaPadrao *>(QApplication::activeModalWidget());
+            if (!lookup)
+                return;
+            lookupPath = lookup->Path();
+            if (!SearchIn(*lookup, 3))
+                return;
+            ClickRow(*lookup, 1);
+            Click(*lookup, "btSelecionar");
+        });
+        cidade->RightButton()->trigger();
+        QCOMPARE(lookupPath, QStringLiteral("cidades"));
+        QCOMPARE(cidade->KeyValue(), QStringLiteral("41"));
+        QCOMPARE(cidade->DisplayValue(), QStringLiteral("Cidade 41"));
+
+        // The chosen key is what the search then sends for the lookup filter.
+        Click(*window, "btPesquisar");
+        QTRY_COMPARE(PageTargets().size(), size_t(2));
+        QCOMPARE(PageTargets().back(), std::string("/clientes?size=10&page=0&cidade=41"));
+    }
+};
+
+QTEST_MAIN(TestPesquisaPadrao)
+#include "tst_TfrmPesquisaPadrao.moc"
