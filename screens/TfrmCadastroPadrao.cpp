@@ -1,0 +1,703 @@
+#include "screens/TfrmCadastroPadrao.h"
+
+#include "app/TdmGlobal.h"
+#include "convert/TRecordTable.h"
+#include "fields/TFieldEngine.h"
+#include "rest/FormatJson.h"
+#include "rest/TApiPaths.h"
+#include "rest/TGuiSync.h"
+#include "rest/THttpClient.h"
+#include "rest/THttpVerbs.h"
+#include "rest/TMessageBox.h"
+#include "screens/TJsonHighlighter.h"
+#include "screens/TfrmPesquisaPadrao.h"
+#include "widgets/TLXColumnPanel.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScopeGuard>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+const QString kRecordNotFound = QStringLiteral("Não foi possível contrar o registro especificado.");
+const QString kFieldsNotFound = QStringLiteral("Não foi possível contar o registro especificado.");
+const QString kSaveFailed = QStringLiteral("Falha ao gravar o registro.");
+const QString kSaveFailedCode = QStringLiteral("Falha ao gravar o registro. Codigo: %1");
+const QString kDeleteFailedCode = QStringLiteral("Falha ao excluir o registro. Código: %1");
+const QString kNoRecordToDelete = QStringLiteral("Nenhum reigistro para ser excluído");
+const QString kConfirmDelete = QStringLiteral("Deseja excluir o registro?");
+
+constexpr int kToolBarHeight = 41;
+constexpr int kButtonWidth = 53;
+constexpr int kButtonHeight = 36;
+constexpr int kDebugPaneDesignWidth = 185;
+
+void SetWhiteBackground(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QIcon ImageAt(int index)
+{
+    return dmGlobal && index < dmGlobal->Images.size() ? dmGlobal->Images.at(index) : QIcon();
+}
+
+QString Text(const TJson &item, const char *path) { return GetValueText(item, QString::fromLatin1(path)); }
+bool Has(const TJson &item, const char *name) { return Contains(item, std::string_view(name)); }
+
+} // namespace
+
+TfrmCadastroPadrao::TfrmCadastroPadrao(QWidget *parent) : TfrmPadrao(parent)
+{
+    setObjectName(QStringLiteral("frmCadastroPadrao"));
+    setWindowTitle(QStringLiteral("CadastroPadrao"));
+    setWindowFlags(Qt::Widget | Qt::FramelessWindowHint);
+    SetWhiteBackground(this);
+    resize(603, 361);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    BuildToolBar();
+    layout->addWidget(ToolBar);
+
+    Splitter = new QSplitter(Qt::Horizontal, this);
+    Splitter->setObjectName(QStringLiteral("Splitter"));
+    Splitter->setChildrenCollapsible(false);
+    Tabs = new QTabWidget(Splitter);
+    Tabs->setObjectName(QStringLiteral("Tabs"));
+    Tabs->addTab(BuildDadosPage(), QStringLiteral("Dados"));
+    Splitter->addWidget(Tabs);
+    Splitter->addWidget(BuildDebugPane());
+    Splitter->setStretchFactor(0, 1);
+    Splitter->setStretchFactor(1, 0);
+    layout->addWidget(Splitter, 1);
+
+    cdsCadastro = new TRecordTable(this);
+    cdsCadastro->setObjectName(QStringLiteral("cdsCadastro"));
+    connect(cdsCadastro, &TRecordTable::AfterInsert, this, [this] { SetEstado(ceEdicao); });
+    connect(cdsCadastro, &TRecordTable::AfterEdit, this, [this] { SetEstado(ceEdicao); });
+
+    // FormCreate: empty maps, then the state, the record and the debug pane in this order.
+    FObjects.clear();
+    FFieldMap.clear();
+    SetEstado(ceBloqueado);
+    SetRegistro(std::nullopt);
+    SetDebug(false);
+}
+
+TfrmCadastroPadrao::~TfrmCadastroPadrao() = default;
+
+// ---- layout
+
+QAction *TfrmCadastroPadrao::AddToolAction(const char *name, const QString &caption, int image,
+                                           const QKeySequence &key, void (TfrmCadastroPadrao::*handler)())
+{
+    auto *action = new QAction(ImageAt(image), caption, this);
+    action->setShortcut(key);
+    action->setToolTip(key.isEmpty() ? caption : QStringLiteral("%1 (%2)").arg(caption, key.toString(QKeySequence::NativeText)));
+    connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    ToolBar->addAction(action);
+    auto *button = qobject_cast<QToolButton *>(ToolBar->widgetForAction(action));
+    button->setObjectName(QString::fromLatin1(name));
+    button->setFixedSize(kButtonWidth, kButtonHeight);
+    return action;
+}
+
+void TfrmCadastroPadrao::BuildToolBar()
+{
+    ToolBar = new QToolBar(this);
+    ToolBar->setObjectName(QStringLiteral("ToolBar"));
+    ToolBar->setFixedHeight(kToolBarHeight);
+    ToolBar->setIconSize(QSize(16, 16));
+    ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ToolBar->setMovable(false);
+    ToolBar->setStyleSheet(QStringLiteral("QToolBar { border: none; background: white; spacing: 0px; }"
+                                          "QToolBar::separator { width: 8px; }"));
+
+    actGravar = AddToolAction("btGravar", QStringLiteral("Gravar"), TdmGlobal::imgSave,
+                              QKeySequence(Qt::CTRL | Qt::Key_S), &TfrmCadastroPadrao::btGravarClick);
+    actDesistir = AddToolAction("btDesistir", QStringLiteral("Desistir"), TdmGlobal::imgCancel,
+                                QKeySequence(Qt::Key_Escape), &TfrmCadastroPadrao::btDesistirClick);
+    actNovo = AddToolAction("btNovo", QStringLiteral("Novo"), TdmGlobal::imgNew,
+                            QKeySequence(Qt::CTRL | Qt::Key_N), &TfrmCadastroPadrao::btNovoClick);
+    actAlterar = AddToolAction("btAlterar", QStringLiteral("Alterar"), TdmGlobal::imgEdit,
+                               QKeySequence(Qt::CTRL | Qt::Key_E), &TfrmCadastroPadrao::btAlterarClick);
+    actExcluir = AddToolAction("btExcluir", QStringLiteral("Excluir"), TdmGlobal::imgDelete,
+                               QKeySequence(Qt::CTRL | Qt::Key_Delete), &TfrmCadastroPadrao::btExcluirClick);
+    ToolBar->addSeparator();
+    actPesquisar = AddToolAction("btPesquisar", QStringLiteral("Pesquisar"), TdmGlobal::imgSearch,
+                                 QKeySequence(Qt::Key_F3), &TfrmCadastroPadrao::btPesquisarClick);
+    ToolBar->addSeparator();
+
+    // "Debug" is a toggle: its pressed state is the pane's visibility.
+    actDebug = new QAction(ImageAt(TdmGlobal::imgDebug), QStringLiteral("Debug"), this);
+    actDebug->setCheckable(true);
+    connect(actDebug, &QAction::toggled, this, [this](bool pressed) { SetDebug(pressed); });
+    ToolBar->addAction(actDebug);
+    btDebug = qobject_cast<QToolButton *>(ToolBar->widgetForAction(actDebug));
+    btDebug->setObjectName(QStringLiteral("btDebug"));
+    btDebug->setFixedSize(kButtonWidth, kButtonHeight);
+
+    auto *spacer = new QWidget(ToolBar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    ToolBar->addWidget(spacer);
+    pbOcupado = new QProgressBar(ToolBar);
+    pbOcupado->setObjectName(QStringLiteral("pbOcupado"));
+    pbOcupado->setRange(0, 0); // busy mode
+    pbOcupado->setTextVisible(false);
+    pbOcupado->setFixedSize(80, 12);
+    pbOcupado->setToolTip(QStringLiteral("Aguardando o servidor"));
+    actOcupado = ToolBar->addWidget(pbOcupado);
+    actOcupado->setVisible(false);
+
+    btGravar = qobject_cast<QToolButton *>(ToolBar->widgetForAction(actGravar));
+    btDesistir = qobject_cast<QToolButton *>(ToolBar->widgetForAction(actDesistir));
+    btNovo = qobject_cast<QToolButton *>(ToolBar->widgetForAction(actNovo));
+    btAlterar = qobject_cast<QToolButton *>(ToolBar->widgetForAction(actAlterar));
+    btExcluir = qobject_cast<QToolButton *>(ToolBar->widgetForAction(actExcluir));
+    btPesquisar = qobject_cast<QToolButton *>(ToolBar->widgetForAction(actPesquisar));
+}
+
+QWidget *TfrmCadastroPadrao::BuildDadosPage()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("TabDados"));
+    auto *pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    auto *holder = new QWidget(page);
+    holder->setObjectName(QStringLiteral("panelDados"));
+    auto *holderLayout = new QVBoxLayout(holder);
+    holderLayout->setContentsMargins(5, 5, 10, 5);
+    pageLayout->addWidget(holder);
+
+    panelCadastro = new TLXColumnPanel(holder);
+    panelCadastro->setObjectName(QStringLiteral("panelCadastro"));
+    panelCadastro->SetColumns(24);
+    panelCadastro->SetVerticalSpace(5);
+    panelCadastro->SetAutoHeight(false);
+    panelCadastro->setContentsMargins(5, 5, 5, 5);
+    holderLayout->addWidget(panelCadastro);
+    panelCadastro->Loaded();
+    return page;
+}
+
+QPlainTextEdit *TfrmCadastroPadrao::NewJsonView(const QString &name)
+{
+    auto *view = new QPlainTextEdit;
+    view->setObjectName(name);
+    view->setReadOnly(true);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::Monospace);
+    font.setPixelSize(13);
+    view->setFont(font);
+    new TJsonHighlighter(view->document());
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QPlainTextEdit::customContextMenuRequested, this, [this, view](const QPoint &pos) {
+        FPopupView = view;
+        popDebug->popup(view->viewport()->mapToGlobal(pos));
+    });
+    return view;
+}
+
+QWidget *TfrmCadastroPadrao::BuildDebugPane()
+{
+    panelDebug = new QWidget;
+    panelDebug->setObjectName(QStringLiteral("panelDebug"));
+    panelDebug->resize(kDebugPaneDesignWidth, panelDebug->height());
+    auto *paneLayout = new QVBoxLayout(panelDebug);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+
+    popDebug = new QMenu(this);
+    popDebug->setObjectName(QStringLiteral("popDebug"));
+    QAction *format = popDebug->addAction(QStringLiteral("Formatar Json"));
+    format->setObjectName(QStringLiteral("FormatarJson1"));
+    connect(format, &QAction::triggered, this, [this] { FormatarJson1Click(); });
+
+    // Request above, response below, with a 3-pixel splitter between them.
+    auto *views = new QSplitter(Qt::Vertical, panelDebug);
+    views->setObjectName(QStringLiteral("SplitterDebug"));
+    views->setHandleWidth(3);
+    views->setChildrenCollapsible(false);
+    const auto addSection = [this, views](QLabel *&label, QPlainTextEdit *&view, const QString &caption) {
+        auto *section = new QWidget(views);
+        auto *sectionLayout = new QVBoxLayout(section);
+        sectionLayout->setContentsMargins(0, 0, 0, 0);
+        sectionLayout->setSpacing(0);
+        label = new QLabel(caption, section);
+        view = NewJsonView(QString());
+        view->setParent(section);
+        sectionLayout->addWidget(label);
+        sectionLayout->addWidget(view, 1);
+        views->addWidget(section);
+    };
+    addSection(lblRequest, edtRequest, QStringLiteral("Request"));
+    addSection(lblResponse, edtResponse, QStringLiteral("Response"));
+    lblRequest->setObjectName(QStringLiteral("lblRequest"));
+    lblResponse->setObjectName(QStringLiteral("lblResponse"));
+    edtRequest->setObjectName(QStringLiteral("edtRequest"));
+    edtResponse->setObjectName(QStringLiteral("edtResponse"));
+    views->setStretchFactor(1, 1);
+    paneLayout->addWidget(views);
+    return panelDebug;
+}
+
+// ---- properties
+
+void TfrmCadastroPadrao::SetEstado(TCadastroEstado value)
+{
+    FEstado = value;
+    EnableFields(value != ceBloqueado);
+    UpdateButtons();
+}
+
+void TfrmCadastroPadrao::SetRegistro(std::optional<TJson> value)
+{
+    FRegistro = std::move(value);
+    UpdateButtons();
+}
+
+void TfrmCadastroPadrao::SetPath(const QString &value)
+{
+    FPath = value;
+    LoadFields();
+}
+
+void TfrmCadastroPadrao::SetDebug(bool value)
+{
+    FDebug = value;
+    if (actDebug->isChecked() != value) {
+        const QSignalBlocker blocker(actDebug);
+        actDebug->setChecked(value);
+    }
+    panelDebug->setVisible(value);
+    if (value)
+        ShowDebugSizes();
+}
+
+void TfrmCadastroPadrao::ShowDebugSizes()
+{
+    // Integer arithmetic truncates like the design: 40 % of the width, half of the height.
+    const int paneWidth = width() * 40 / 100;
+    const int requestHeight = height() / 2;
+    const int splitterWidth = Splitter->width() - Splitter->handleWidth();
+    Splitter->setSizes({qMax(0, splitterWidth - paneWidth), paneWidth});
+    auto *views = panelDebug->findChild<QSplitter *>(QStringLiteral("SplitterDebug"));
+    const int top = lblRequest->sizeHint().height() + requestHeight;
+    views->setSizes({top, qMax(0, views->height() - views->handleWidth() - top)});
+}
+
+TJson TfrmCadastroPadrao::getRecord() const
+{
+    return TFieldEngine::GetRecord(FFieldMap, &FObjects);
+}
+
+void TfrmCadastroPadrao::AddFieldControl(QWidget *control)
+{
+    if (control)
+        FFieldMap.append(control);
+}
+
+void TfrmCadastroPadrao::EnableFields(bool value)
+{
+    for (const QPointer<QWidget> &control : std::as_const(FFieldMap))
+        if (control)
+            control->setEnabled(value);
+    // Group controls follow the field map, so a locked screen cannot be edited through them.
+    for (const TFieldMap &group : std::as_const(FObjects))
+        for (const QPointer<QWidget> &control : group)
+            if (control)
+                control->setEnabled(value);
+}
+
+void TfrmCadastroPadrao::UpdateButtons()
+{
+    const bool editing = FEstado == ceEdicao;
+    const bool stored = FRegistro.has_value();
+    // A save or delete in flight keeps both off: a second press would send the request again.
+    const bool writing = FPendingWrites > 0;
+    actGravar->setEnabled(editing && !writing);
+    actDesistir->setEnabled(editing);
+    actNovo->setEnabled(!editing);
+    actAlterar->setEnabled(!editing && stored);
+    actExcluir->setEnabled(!editing && stored && !writing);
+    actPesquisar->setEnabled(!editing);
+    actDebug->setEnabled(true);
+}
+
+void TfrmCadastroPadrao::ResetDataSet()
+{
+    if (cdsCadastro->Active())
+        cdsCadastro->EmptyDataSet();
+    cdsCadastro->Close();
+    cdsCadastro->FieldDefs().Clear();
+    cdsCadastro->CreateDataSet();
+}
+
+// ---- hooks
+
+QStringList TfrmCadastroPadrao::ValidarRegistro() { return {}; }
+void TfrmCadastroPadrao::AntesGravar(bool &, QString &) {}
+void TfrmCadastroPadrao::AntesExcluir(bool &, QString &) {}
+QWidget *TfrmCadastroPadrao::CreateDetailListEditor(const TJson &, QWidget *) { return nullptr; }
+
+// ---- requests
+
+TResultProc TfrmCadastroPadrao::Answer(TRequestKind kind, TAnswer handler)
+{
+    RequestStarted(kind);
+    const QPointer<TfrmCadastroPadrao> screen(this);
+    return [screen, kind, handler = std::move(handler)](THttpClient &, int status, const std::string &text) {
+        const QString answer = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        // A screen closed before its answer is gone: the hand-off then does nothing.
+        TGuiSync::Run(screen.data(), [screen, kind, handler, status, answer] {
+            if (!screen)
+                return;
+            screen->RequestFinished(kind);
+            try {
+                handler(status, answer);
+            } catch (const std::exception &) {
+                // An answer of the wrong shape stops its handling at the failing step.
+            }
+            if (screen)
+                emit screen->answerHandled(status);
+        });
+    };
+}
+
+void TfrmCadastroPadrao::RequestStarted(TRequestKind kind)
+{
+    ++FPendingRequests;
+    if (kind == TRequestKind::Write)
+        ++FPendingWrites;
+    actOcupado->setVisible(true);
+    UpdateButtons();
+}
+
+void TfrmCadastroPadrao::RequestFinished(TRequestKind kind)
+{
+    FPendingRequests = qMax(0, FPendingRequests - 1);
+    if (kind == TRequestKind::Write)
+        FPendingWrites = qMax(0, FPendingWrites - 1);
+    actOcupado->setVisible(FPendingRequests > 0);
+    UpdateButtons();
+}
+
+QString TfrmCadastroPadrao::RecordPath() const
+{
+    return TApiPaths::Record(FPath, QString::fromLatin1(QUrl::toPercentEncoding(FIDValue)));
+}
+
+// ---- building from the descriptors
+
+void TfrmCadastroPadrao::LoadFields()
+{
+    THttpVerbs::Get(TApiPaths::Fields(FPath), QString(), Answer(TRequestKind::Read, [this](int status, const QString &text) {
+        if (status == 404) {
+            TMessageBox::Show(kFieldsNotFound, TMessageBox::Error, QString());
+            return;
+        }
+        if (status != 200)
+            return;
+        const std::optional<TJson> descriptors = ParseJson(text);
+        if (descriptors && descriptors->is_array())
+            BuildFields(*descriptors);
+    }));
+}
+
+void TfrmCadastroPadrao::BuildFields(const TJson &descriptors)
+{
+    // Rows are made while the panel is hidden; one layout pass at the end places them all.
+    panelCadastro->hide();
+    FFieldMap.clear();
+    const auto finish = qScopeGuard([this] {
+        panelCadastro->resize(panelCadastro->width() - 1, panelCadastro->height());
+        panelCadastro->show();
+        EnableFields(FEstado != ceBloqueado);
+        emit fieldsLoaded();
+    });
+    try {
+        for (const TJson &descriptor : descriptors)
+            AddDescriptor(descriptor);
+    } catch (const std::exception &) {
+        // A descriptor the walk cannot read stops the build; the rows made so far stay.
+    }
+}
+
+void TfrmCadastroPadrao::AddDescriptor(const TJson &descriptor)
+{
+    const QString tipo = Text(descriptor, "tipo").toLower();
+    if (tipo == QLatin1String("list"))
+        AddListPage(descriptor);
+    else if (tipo == QLatin1String("object") && !Has(descriptor, "resource") && Has(descriptor, "fields"))
+        AddObjectGroup(descriptor);
+    else
+        AddSingleField(descriptor);
+}
+
+void TfrmCadastroPadrao::AddListPage(const TJson &descriptor)
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("Tab_%1").arg(Text(descriptor, "nome")));
+    auto *pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    Tabs->addTab(page, Text(descriptor, "label"));
+    QWidget *editor = CreateDetailListEditor(descriptor, page);
+    if (!editor)
+        return;
+    pageLayout->addWidget(editor);
+    editor->show();
+    AddFieldControl(editor);
+}
+
+void TfrmCadastroPadrao::AddObjectGroup(const TJson &descriptor)
+{
+    const QString name = Text(descriptor, "nome");
+    if (FObjects.contains(name))
+        throw EJsonException(QStringLiteral("Object group '%1' repeated").arg(name));
+    TLXColumnPanel *row = TFieldEngine::GetItemLayout(panelCadastro);
+    row->SetAutoHeight(true);
+    auto *rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    auto *heading = new QLabel(Text(descriptor, "label"), row);
+    heading->setObjectName(QStringLiteral("lblGrupo_%1").arg(name));
+    QFont font = heading->font();
+    font.setBold(true);
+    font.setUnderline(true);
+    heading->setFont(font);
+    heading->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    rowLayout->addWidget(heading, 1);
+
+    TFieldMap controls;
+    for (const TJson &field : GetValueArray(descriptor, QStringLiteral("fields")))
+        if (QWidget *control = TFieldEngine::FillFields(panelCadastro, field))
+            controls.append(control);
+    FObjects.insert(name, controls);
+}
+
+void TfrmCadastroPadrao::AddSingleField(const TJson &descriptor)
+{
+    QWidget *control = TFieldEngine::FillFields(panelCadastro, descriptor);
+    if (!control)
+        return;
+    // Every top-level field shows on this screen, the id field included.
+    TFieldEngine::AttachRow(control);
+    AddFieldControl(control);
+}
+
+// ---- loading
+
+void TfrmCadastroPadrao::Load(int id)
+{
+    THttpVerbs::Get(TApiPaths::Record(FPath, id), QString(), Answer(TRequestKind::Read, [this](int status, const QString &text) {
+        ShowRecord(status, text);
+    }));
+}
+
+void TfrmCadastroPadrao::ShowRecord(int status, const QString &text)
+{
+    if (status == 404) {
+        TMessageBox::Show(kRecordNotFound, TMessageBox::Error, QString());
+        return;
+    }
+    if (status != 200)
+        return;
+    std::optional<TJson> record = ParseJson(text);
+    if (!record || !record->is_object())
+        return;
+    WriteRecordToControls(*record);
+    const QString id = Text(*record, "id");
+    SetRegistro(std::move(record));
+    FIDValue = id;
+    SetEstado(ceBloqueado);
+}
+
+void TfrmCadastroPadrao::WriteRecordToControls(const TJson &record)
+{
+    TFieldEngine::LoadRecord(record, FFieldMap);
+    for (auto group = FObjects.cbegin(); group != FObjects.cend(); ++group) {
+        const std::string member = group.key().toStdString();
+        // A record saved with an empty group comes back without it: the group then shows nothing.
+        if (Contains(record, member) && record.at(member).is_object())
+            TFieldEngine::LoadRecord(record.at(member), group.value());
+        else
+            TFieldEngine::LimparCampos(group.value());
+    }
+}
+
+void TfrmCadastroPadrao::ClearControls()
+{
+    TFieldEngine::LimparCampos(FFieldMap);
+    for (const TFieldMap &group : std::as_const(FObjects))
+        TFieldEngine::LimparCampos(group);
+}
+
+// ---- saving
+
+void TfrmCadastroPadrao::btGravarClick()
+{
+    if (FPendingWrites > 0)
+        return;
+    if (!ValidarRegistro().isEmpty())
+        return;
+    bool cancel = false;
+    QString message;
+    AntesGravar(cancel, message);
+    if (cancel) {
+        ShowMessageBox(message, TMessageBox::Error);
+        return;
+    }
+    const QString body = JsonToText(getRecord());
+    edtRequest->setPlainText(body);
+    const auto answer = [this](int status, const QString &text) { SaveResponse(status, text); };
+    if (!FIDValue.isEmpty()) {
+        const QString path = RecordPath();
+        lblRequest->setText(QStringLiteral("Request PUT ") + path);
+        THttpVerbs::Put(path, body, Answer(TRequestKind::Write, answer));
+    } else {
+        lblRequest->setText(QStringLiteral("Request POST ") + FPath);
+        THttpVerbs::Post(FPath, body, Answer(TRequestKind::Write, answer));
+    }
+}
+
+void TfrmCadastroPadrao::SaveResponse(int status, const QString &text)
+{
+    edtResponse->setPlainText(text);
+    if (status == 200 || status == 201) {
+        const std::optional<TJson> saved = ParseJson(text);
+        SetEstado(ceBloqueado);
+        if (saved && saved->is_object())
+            Load(GetValueInt(*saved, QStringLiteral("id")));
+        return;
+    }
+    if (status == 400) {
+        const std::optional<TJson> errors = ParseJson(text);
+        if (errors && errors->is_array() && !errors->empty() && errors->front().is_object()
+            && Has(errors->front(), "mensagemUsuario"))
+            ShowMessageBox(Text(errors->front(), "mensagemUsuario"), TMessageBox::Error);
+        return;
+    }
+    ShowMessageBox(status == 500 ? kSaveFailed : kSaveFailedCode.arg(status), TMessageBox::Error);
+}
+
+// ---- deleting
+
+void TfrmCadastroPadrao::btExcluirClick()
+{
+    if (FPendingWrites > 0)
+        return;
+    bool cancel = false;
+    QString message;
+    AntesExcluir(cancel, message);
+    if (FIDValue.isEmpty()) {
+        ShowMessageBox(kNoRecordToDelete, TMessageBox::Error);
+        return;
+    }
+    if (cancel) {
+        ShowMessageBox(message, TMessageBox::Information);
+        return;
+    }
+    const QPointer<TfrmCadastroPadrao> self(this); // the question runs an event loop
+    if (ShowMessageBox(kConfirmDelete, TMessageBox::Question) != TMessageBox::ResultYes || !self)
+        return;
+    const QString path = RecordPath();
+    lblRequest->setText(QStringLiteral("Request: DELETE ") + path);
+    edtRequest->clear();
+    THttpVerbs::Delete(path, Answer(TRequestKind::Write, [this, id = FIDValue](int status, const QString &text) {
+        DeleteResponse(id, status, text);
+    }));
+}
+
+void TfrmCadastroPadrao::DeleteResponse(const QString &deletedId, int status, const QString &text)
+{
+    edtResponse->setPlainText(text);
+    if (status != 204) {
+        ShowMessageBox(kDeleteFailedCode.arg(status), TMessageBox::Error);
+        return;
+    }
+    // The record is gone: drop it, unless the screen moved on to another record meanwhile.
+    if (FIDValue != deletedId)
+        return;
+    ClearControls();
+    FIDValue.clear();
+    FRegistro.reset();
+    SetEstado(ceBloqueado);
+}
+
+// ---- other buttons
+
+void TfrmCadastroPadrao::btNovoClick()
+{
+    if (FDefaultFocus)
+        FDefaultFocus->setFocus();
+    FIDValue.clear();
+    SetEstado(ceEdicao);
+    ClearControls();
+}
+
+void TfrmCadastroPadrao::btAlterarClick()
+{
+    SetEstado(ceEdicao);
+}
+
+void TfrmCadastroPadrao::btDesistirClick()
+{
+    SetEstado(ceBloqueado);
+    if (!FRegistro)
+        return;
+    WriteRecordToControls(*FRegistro);
+    // The id goes back with the values, so a later save updates the stored record.
+    if (Has(*FRegistro, "id"))
+        FIDValue = Text(*FRegistro, "id");
+}
+
+void TfrmCadastroPadrao::btPesquisarClick()
+{
+    const QPointer<TfrmCadastroPadrao> self(this);
+    const auto search = std::make_unique<TfrmPesquisaPadrao>();
+    search->SetPath(FPath);
+    if (search->ShowModal() != TfrmPesquisaPadrao::mrOk || !self)
+        return;
+    const QString selected = search->Selected();
+    bool isNumber = false;
+    const int id = selected.toInt(&isNumber);
+    if (!isNumber) {
+        ShowMessageBox(QStringLiteral("'%1' is not a valid integer value").arg(selected), TMessageBox::Error);
+        return;
+    }
+    Load(id);
+}
+
+void TfrmCadastroPadrao::btDebugClick()
+{
+    actDebug->toggle();
+}
+
+void TfrmCadastroPadrao::FormatarJson1Click()
+{
+    QPlainTextEdit *view = FPopupView;
+    if (!view)
+        return;
+    try {
+        const QString text = view->toPlainText();
+        view->setPlainText(dmGlobal ? dmGlobal->FormatJson(text) : FormatJsonLocally(text));
+    } catch (const std::exception &error) {
+        ShowMessageBox(QString::fromUtf8(error.what()), TMessageBox::Error);
+    }
+}

@@ -1,0 +1,172 @@
+#pragma once
+
+#include "fields/TFieldMap.h"
+#include "rest/JsonUtils.h"
+#include "screens/TCadastroEstado.h"
+#include "screens/TfrmPadrao.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QSplitter;
+class QTabWidget;
+class THttpClient;
+class QToolBar;
+class QToolButton;
+class TLXColumnPanel;
+class TRecordTable;
+
+// The generic record-editing screen of one back-end resource. Writing Path fetches the resource's
+// field descriptors and builds the controls from them; records are loaded by id, edited, and sent
+// back with POST or PUT, or deleted. Unlike a plain QWidget it owns a tool bar of actions whose
+// shortcuts follow the buttons, and a debug pane with the last request and answer. Every control,
+// including the generated rows, belongs to the screen through Qt parents; the field and group maps
+// only point at them.
+class TfrmCadastroPadrao : public TfrmPadrao
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TfrmCadastroPadrao)
+
+public:
+    explicit TfrmCadastroPadrao(QWidget *parent = nullptr);
+    ~TfrmCadastroPadrao() override;
+
+    TCadastroEstado Estado() const { return FEstado; }
+    virtual void SetEstado(TCadastroEstado value);
+    // The record last loaded from the server; nothing until one has been loaded.
+    const std::optional<TJson> &Registro() const { return FRegistro; }
+    void SetRegistro(std::optional<TJson> value);
+    QString Path() const { return FPath; }
+    // Stores the path and starts building the screen from "<path>/campos".
+    void SetPath(const QString &value);
+    bool Debug() const { return FDebug; }
+    void SetDebug(bool value);
+    QWidget *DefaultFocus() const { return FDefaultFocus; }
+    void SetDefaultFocus(QWidget *value) { FDefaultFocus = value; }
+    // Id of the record on the screen as text; empty for a new record.
+    QString IDValue() const { return FIDValue; }
+    const TFieldMap &FieldMap() const { return FFieldMap; }
+    const TGroupMap &Objects() const { return FObjects; }
+    // True while any request of this screen awaits its answer.
+    bool Busy() const { return FPendingRequests > 0; }
+
+    void LoadFields();
+    // Requests the record "<path>/<id>" and shows it.
+    virtual void Load(int id);
+    // The screen's current values as a record object.
+    TJson getRecord() const;
+    void AddFieldControl(QWidget *control);
+    void EnableFields(bool value);
+    void UpdateButtons();
+    // Empties the in-memory record table and makes it anew (nothing in the program calls it).
+    virtual void ResetDataSet();
+
+    // Button handlers, public so the main window and tests can drive the screen as a user does.
+    void btGravarClick();
+    void btDesistirClick();
+    void btNovoClick();
+    void btAlterarClick();
+    void btExcluirClick();
+    void btPesquisarClick();
+    void btDebugClick();
+    // Formats the text of the view the debug popup was last opened on.
+    void FormatarJson1Click();
+
+    // Controls tests and the main window look at.
+    QToolButton *btGravar = nullptr;
+    QToolButton *btDesistir = nullptr;
+    QToolButton *btNovo = nullptr;
+    QToolButton *btAlterar = nullptr;
+    QToolButton *btExcluir = nullptr;
+    QToolButton *btPesquisar = nullptr;
+    QToolButton *btDebug = nullptr;
+    QTabWidget *Tabs = nullptr;
+    TLXColumnPanel *panelCadastro = nullptr;
+    QSplitter *Splitter = nullptr;
+    QWidget *panelDebug = nullptr;
+    QLabel *lblRequest = nullptr;
+    QPlainTextEdit *edtRequest = nullptr;
+    QLabel *lblResponse = nullptr;
+    QPlainTextEdit *edtResponse = nullptr;
+    QMenu *popDebug = nullptr;
+    QProgressBar *pbOcupado = nullptr;
+    TRecordTable *cdsCadastro = nullptr;
+
+signals:
+    // After the controls were built from the descriptors (also when the build stopped early).
+    void fieldsLoaded();
+    // After an answer of this screen was handled; status as the request gave it.
+    void answerHandled(int status);
+
+protected:
+    // Hooks for screens of one resource. Messages returned by ValidarRegistro stop a save silently.
+    virtual QStringList ValidarRegistro();
+    virtual void AntesGravar(bool &Cancel, QString &Message);
+    virtual void AntesExcluir(bool &Cancel, QString &Message);
+    // Makes the editor of a "list" field on its page and returns it (null: the page stays empty).
+    virtual QWidget *CreateDetailListEditor(const TJson &descriptor, QWidget *page);
+
+private:
+    using TAnswer = std::function<void(int status, const QString &text)>;
+
+    void BuildToolBar();
+    QWidget *BuildDadosPage();
+    QWidget *BuildDebugPane();
+    QPlainTextEdit *NewJsonView(const QString &name);
+    QAction *AddToolAction(const char *name, const QString &caption, int image, const QKeySequence &key,
+                           void (TfrmCadastroPadrao::*handler)());
+
+    // Request bookkeeping: every answer runs on the GUI thread while the screen still exists.
+    enum class TRequestKind { Read, Write };
+    std::function<void(THttpClient &, int, const std::string &)> Answer(TRequestKind kind, TAnswer handler);
+    void RequestStarted(TRequestKind kind);
+    void RequestFinished(TRequestKind kind);
+
+    void BuildFields(const TJson &descriptors);
+    void AddDescriptor(const TJson &descriptor);
+    void AddListPage(const TJson &descriptor);
+    void AddObjectGroup(const TJson &descriptor);
+    void AddSingleField(const TJson &descriptor);
+
+    void ShowRecord(int status, const QString &text);
+    void SaveResponse(int status, const QString &text);
+    void DeleteResponse(const QString &deletedId, int status, const QString &text);
+    // "<path>/<id>" with the id percent-encoded, so an id cannot reach another path.
+    QString RecordPath() const;
+    // Writes a record's values into the field map and the groups (a group missing from it is emptied).
+    void WriteRecordToControls(const TJson &record);
+    void ClearControls();
+    void ShowDebugSizes();
+
+    QAction *actGravar = nullptr;
+    QAction *actDesistir = nullptr;
+    QAction *actNovo = nullptr;
+    QAction *actAlterar = nullptr;
+    QAction *actExcluir = nullptr;
+    QAction *actPesquisar = nullptr;
+    QAction *actDebug = nullptr;
+    QAction *actOcupado = nullptr;
+    QToolBar *ToolBar = nullptr;
+    QPointer<QPlainTextEdit> FPopupView;
+
+    TCadastroEstado FEstado = ceBloqueado;
+    std::optional<TJson> FRegistro;
+    QString FPath;
+    QPointer<QWidget> FDefaultFocus;
+    TFieldMap FFieldMap;
+    QString FIDValue;
+    TGroupMap FObjects;
+    bool FDebug = false;
+    int FPendingRequests = 0;
+    int FPendingWrites = 0;
+};

@@ -1,0 +1,597 @@
+#include "fields/TFieldEngine.h"
+#include "rest/TMessageBox.h"
+#include "screens/TfrmCadastroPadrao.h"
+#include "tests/support/TTestServer.h"
+#include "widgets/TLXColumnPanel.h"
+#include "app/TSystemConfig.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace std::string_literals;
+
+namespace {
+
+// A person with a name, a hidden id row, an address group and a list page.
+const char *const kPessoaCampos = R"([
+  {"nome": "id", "label": "Código", "tipo": "long", "idField": true},
+  {"nome": "nome", "label": "Nome", "tipo": "string"},
+  {"nome": "endereco", "label": "Endereço", "tipo": "object", "fields": [
+    {"nome": "rua", "label": "Rua", "tipo": "string"}
+  ]},
+  {"nome": "itens", "label": "Itens", "tipo": "list", "fields": []}
+])";
+
+const char *const kPessoa7 = R"({"id": 7, "nome": "Bia", "endereco": {"rua": "Rua A"}, "itens": []})";
+
+QStringList NamesOf(const TFieldMap &map)
+{
+    QStringList names;
+    for (const QPointer<QWidget> &control : map)
+        names << (control ? control->objectName() : QStringLiteral("<gone>"));
+    return names;
+}
+
+QString TextOf(const TfrmCadastroPadrao &screen, const QString &name)
+{
+    const auto *edit = screen.findChild<QLineEdit *>(name);
+    return edit ? edit->text() : QStringLiteral("<none>");
+}
+
+void SetText(const TfrmCadastroPadrao &screen, const QString &name, const QString &text)
+{
+    auto *edit = screen.findChild<QLineEdit *>(name);
+    QVERIFY2(edit, qPrintable(name));
+    edit->setText(text);
+}
+
+// "G" enabled, "g" disabled, in tool-bar order: Gravar Desistir Novo Alterar Excluir Pesquisar Debug.
+QString ButtonState(const TfrmCadastroPadrao &screen)
+{
+    const QList<QPair<QToolButton *, QChar>> buttons = {
+        {screen.btGravar, u'G'}, {screen.btDesistir, u'D'}, {screen.btNovo, u'N'}, {screen.btAlterar, u'A'},
+        {screen.btExcluir, u'E'}, {screen.btPesquisar, u'P'}, {screen.btDebug, u'B'}};
+    QString state;
+    for (const auto &[button, letter] : buttons)
+        state += button->isEnabled() ? letter : letter.toLower();
+    return state;
+}
+
+TScriptedAnswer A(int status, std::string body, int delayMs = 0)
+{
+    TScriptedAnswer answer;
+    answer.Status = status;
+    answer.Body = std::move(body);
+    answer.DelayMs = delayMs;
+    return answer;
+}
+
+} // namespace
+
+class TestCadastroPadrao final : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TTestServer> FServer;
+    QList<TMessageBoxCall> FBoxes;
+    int FQuestionAnswer = TMessageBox::ResultYes;
+
+    // A shown screen for "pessoas" built from the given descriptors.
+    std::unique_ptr<TfrmCadastroPadrao> OpenScreen(const std::string &campos = kPessoaCampos)
+    {
+        FServer->Script("GET", "/pessoas/campos", A(200, campos));
+        auto screen = std::make_unique<TfrmCadastroPadrao>();
+        screen->resize(800, 500);
+        screen->show();
+        QSignalSpy built(screen.get(), &TfrmCadastroPadrao::fieldsLoaded);
+        screen->SetPath(QStringLiteral("pessoas"));
+        if (!built.wait(5000))
+            qWarning("the screen was not built");
+        return screen;
+    }
+
+    // Waits for the next answer the screen handles.
+    static bool AwaitAnswer(TfrmCadastroPadrao &screen, QSignalSpy &spy, int count = 1)
+    {
+        while (spy.count() < count)
+            if (!spy.wait(5000))
+                return false;
+        Q_UNUSED(screen);
+        return true;
+    }
+
+    // A screen showing record 7.
+    std::unique_ptr<TfrmCadastroPadrao> OpenRecord7()
+    {
+        auto screen = OpenScreen();
+        FServer->Script("GET", "/pessoas/7", A(200, kPessoa7));
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->Load(7);
+        if (!AwaitAnswer(*screen, answers))
+            qWarning("record 7 was not loaded");
+        return screen;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        FServer = std::make_unique<TTestServer>();
+        FServer->InstallAsSystemConfig();
+        TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
+            FBoxes.append(call);
+            return call.Flags == TMessageBox::Question ? FQuestionAnswer : TMessageBox::ResultOk;
+        });
+    }
+
+    void init()
+    {
+        FBoxes.clear();
+        FQuestionAnswer = TMessageBox::ResultYes;
+        FServer->ClearRequests();
+        FServer->InstallAsSystemConfig();
+    }
+
+    void cleanupTestCase() { TMessageBox::SetHandler({}); }
+
+    void layoutAtCreation()
+    {
+        TfrmCadastroPadrao screen;
+        QCOMPARE(screen.windowTitle(), QStringLiteral("CadastroPadrao"));
+        QCOMPARE(screen.Estado(), ceBloqueado);
+        QVERIFY(!screen.Registro());
+        QVERIFY(!screen.Debug());
+        QCOMPARE(screen.Tabs->count(), 1);
+        QCOMPARE(screen.Tabs->tabText(0), QStringLiteral("Dados"));
+        QCOMPARE(screen.panelCadastro->Columns(), 24);
+        QStringList captions;
+        for (QToolButton *button : {screen.btGravar, screen.btDesistir, screen.btNovo, screen.btAlterar,
+                                    screen.btExcluir, screen.btPesquisar, screen.btDebug})
+            captions << button->text();
+        QCOMPARE(captions.join(u','), QStringLiteral("Gravar,Desistir,Novo,Alterar,Excluir,Pesquisar,Debug"));
+        QCOMPARE(screen.lblRequest->text(), QStringLiteral("Request"));
+        QCOMPARE(screen.lblResponse->text(), QStringLiteral("Response"));
+        QVERIFY(screen.edtRequest->isReadOnly());
+        QVERIFY(screen.edtResponse->isReadOnly());
+    }
+
+    void buildsFromDescriptors_data()
+    {
+        QTest::addColumn<QString>("campos");
+        QTest::addColumn<QString>("fieldMap");
+        QTest::addColumn<QString>("groups");
+        QTest::addColumn<QString>("pages");
+
+        QTest::newRow("empty array") << "[]" << "" << "" << "Dados";
+        QTest::newRow("groups and pages, any case")
+            << R"([{"nome": "id", "label": "Código", "tipo": "long", "idField": true},
+                  {"nome": "nome", "label": "Nome", "tipo": "String"},
+                  {"nome": "endereco", "label": "Endereço", "tipo": "Object", "fields": [
+                     {"nome": "rua", "label": "Rua", "tipo": "string"},
+                     {"nome": "ruaId", "label": "Id", "tipo": "long", "idField": true}]},
+                  {"nome": "itens", "label": "Itens", "tipo": "LIST", "fields": []},
+                  {"nome": "ativo", "label": "Ativo", "tipo": "boolean"},
+                  {"nome": "parcelas", "label": "Parcelas", "tipo": "list", "fields": []}])"
+            << "id,nome,ativo" << "endereco:rua,ruaId" << "Dados,Itens,Parcelas";
+        QTest::newRow("object with resource is one field")
+            << R"([{"nome": "cidade", "label": "Cidade", "tipo": "object", "resource": "cidades",
+                    "type": "LOCAL", "id": "id", "displayField": "nome", "count": 2}])"
+            << "cidade" << "" << "Dados";
+        QTest::newRow("descriptor without tipo stops the build")
+            << R"([{"nome": "nome", "label": "Nome", "tipo": "string"}, {"nome": "x", "label": "X"},
+                  {"nome": "depois", "label": "Depois", "tipo": "string"}])"
+            << "nome" << "" << "Dados";
+    }
+
+    void buildsFromDescriptors()
+    {
+        QFETCH(QString, campos);
+        QFETCH(QString, fieldMap);
+        QFETCH(QString, groups);
+        QFETCH(QString, pages);
+        const auto screen = OpenScreen(campos.toStdString());
+        QCOMPARE(NamesOf(screen->FieldMap()).join(u','), fieldMap);
+        QStringList groupText;
+        for (auto group = screen->Objects().cbegin(); group != screen->Objects().cend(); ++group)
+            groupText << group.key() + u':' + NamesOf(group.value()).join(u',');
+        QCOMPARE(groupText.join(u';'), groups);
+        QStringList captions;
+        for (int i = 0; i < screen->Tabs->count(); ++i)
+            captions << screen->Tabs->tabText(i);
+        QCOMPARE(captions.join(u','), pages);
+        QCOMPARE(screen->Tabs->currentIndex(), 0);
+        QVERIFY(screen->panelCadastro->isVisible());
+        // Top-level id rows are put back on the screen; a group's id row stays out of it.
+        for (const QPointer<QWidget> &control : screen->FieldMap())
+            QVERIFY2(control->isVisibleTo(screen.get()), qPrintable(control->objectName()));
+        if (auto *hidden = screen->findChild<QLineEdit *>(QStringLiteral("ruaId")))
+            QVERIFY(TFieldEngine::IsRowDetached(hidden));
+        // Locked at first: every control, group controls included, is read-only.
+        for (const QPointer<QWidget> &control : screen->FieldMap())
+            QVERIFY(!control->isEnabled());
+        for (const TFieldMap &group : screen->Objects())
+            for (const QPointer<QWidget> &control : group)
+                QVERIFY(!control->isEnabled());
+    }
+
+    void notFoundNotices_data()
+    {
+        QTest::addColumn<bool>("record");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("descriptors") << false << QStringLiteral("Não foi possível contar o registro especificado.");
+        QTest::newRow("record") << true << QStringLiteral("Não foi possível contrar o registro especificado.");
+    }
+
+    void notFoundNotices()
+    {
+        QFETCH(bool, record);
+        QFETCH(QString, message);
+        std::unique_ptr<TfrmCadastroPadrao> screen;
+        if (record) {
+            screen = OpenScreen();
+            FServer->Script("GET", "/pessoas/99", A(404, ""));
+            QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+            screen->Load(99);
+            QVERIFY(AwaitAnswer(*screen, answers));
+            QVERIFY(!screen->Registro());
+        } else {
+            FServer->Script("GET", "/pessoas/campos", A(404, ""));
+            screen = std::make_unique<TfrmCadastroPadrao>();
+            QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+            screen->SetPath(QStringLiteral("pessoas"));
+            QVERIFY(AwaitAnswer(*screen, answers));
+            QVERIFY(screen->FieldMap().isEmpty());
+        }
+        QCOMPARE(FBoxes.size(), 1);
+        QCOMPARE(FBoxes[0].Text, message);
+        QCOMPARE(FBoxes[0].Flags, 16);
+        QCOMPARE(FBoxes[0].Title, QString());
+    }
+
+    void loadShowsRecordAndLocks()
+    {
+        const auto screen = OpenRecord7();
+        QCOMPARE(screen->IDValue(), QStringLiteral("7"));
+        QVERIFY(screen->Registro());
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Bia"));
+        QCOMPARE(TextOf(*screen, QStringLiteral("rua")), QStringLiteral("Rua A"));
+        QCOMPARE(screen->Estado(), ceBloqueado);
+        QCOMPARE(ButtonState(*screen), QStringLiteral("gdNAEPB"));
+        QCOMPARE(screen->edtRequest->toPlainText(), QString()); // loading writes nothing there
+        QVERIFY(FBoxes.isEmpty());
+    }
+
+    void buttonTable()
+    {
+        const auto fresh = OpenScreen();
+        QCOMPARE(ButtonState(*fresh), QStringLiteral("gdNaePB"));
+        fresh->btNovo->click();
+        QCOMPARE(ButtonState(*fresh), QStringLiteral("GDnaepB"));
+        fresh->btDesistir->click();
+        QCOMPARE(ButtonState(*fresh), QStringLiteral("gdNaePB"));
+
+        const auto loaded = OpenRecord7();
+        loaded->btAlterar->click();
+        QCOMPARE(loaded->Estado(), ceEdicao);
+        QCOMPARE(ButtonState(*loaded), QStringLiteral("GDnaepB"));
+        loaded->btDesistir->click();
+        QCOMPARE(ButtonState(*loaded), QStringLiteral("gdNAEPB"));
+    }
+
+    // A new record goes with POST to the bare path, an existing one with PUT to "path/id"; both
+    // show the request before the answer and reload the record the server stored.
+    void saveSendsPostOrPut_data()
+    {
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("new, 201") << false << 201 << "POST" << "/pessoas" << "Request POST pessoas";
+        QTest::newRow("new, 200") << false << 200 << "POST" << "/pessoas" << "Request POST pessoas";
+        QTest::newRow("existing, 200") << true << 200 << "PUT" << "/pessoas/7" << "Request PUT pessoas/7";
+    }
+
+    void saveSendsPostOrPut()
+    {
+        QFETCH(bool, existing);
+        QFETCH(int, status);
+        QFETCH(QString, method);
+        QFETCH(QString, target);
+        QFETCH(QString, caption);
+        const auto screen = existing ? OpenRecord7() : OpenScreen();
+        (existing ? screen->btAlterar : screen->btNovo)->click();
+        SetText(*screen, QStringLiteral("nome"), QStringLiteral("Ana"));
+        SetText(*screen, QStringLiteral("rua"), QStringLiteral("Rua B"));
+        FServer->Script(method.toStdString(), target.toStdString(), A(status, R"({"id": 7})", 300));
+        FServer->Script("GET", "/pessoas/7", A(200, R"({"id": 7, "nome": "Ana", "endereco": {"rua": "Rua B"}})"));
+        FServer->ClearRequests();
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+
+        screen->btGravar->click();
+        // Before the answer: the request is in the debug pane, the screen is busy and a second
+        // press cannot send the record again.
+        QCOMPARE(screen->lblRequest->text(), caption);
+        const QString body = screen->edtRequest->toPlainText();
+        QVERIFY(body.contains(QStringLiteral("\"nome\":\"Ana\"")));
+        QVERIFY(body.contains(QStringLiteral("\"endereco\":{\"rua\":\"Rua B\"}")));
+        QVERIFY(screen->Busy());
+        QVERIFY(!screen->btGravar->isEnabled());
+        screen->btGravar->click();
+        screen->btGravarClick();
+
+        QVERIFY(AwaitAnswer(*screen, answers, 2)); // the save, then the reload
+        const auto requests = FServer->Requests();
+        QCOMPARE(requests.size(), 2u);
+        QCOMPARE(QString::fromStdString(requests[0].Method), method);
+        QCOMPARE(QString::fromStdString(requests[0].Target), target);
+        QCOMPARE(QString::fromStdString(requests[0].Body), body);
+        QCOMPARE(requests[1].Target, "/pessoas/7"s);
+        QCOMPARE(screen->edtResponse->toPlainText(), QStringLiteral(R"({"id": 7})"));
+        QCOMPARE(screen->Estado(), ceBloqueado);
+        QCOMPARE(screen->IDValue(), QStringLiteral("7"));
+        QVERIFY(!screen->Busy());
+        QVERIFY(FBoxes.isEmpty());
+    }
+
+    void emptyScreenPostsEmptyObject()
+    {
+        const auto screen = OpenScreen("[]");
+        FServer->Script("POST", "/pessoas", A(500, ""));
+        FServer->ClearRequests();
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->btNovo->click();
+        screen->btGravar->click();
+        QVERIFY(AwaitAnswer(*screen, answers));
+        QCOMPARE(QString::fromStdString(FServer->Requests().at(0).Body), QStringLiteral("{}"));
+    }
+
+    void saveFailures_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("400 with message") << 400 << R"([{"mensagemUsuario": "Nome é obrigatório"}, {"mensagemUsuario": "x"}])"
+                                          << "Nome é obrigatório";
+        QTest::newRow("400 empty array") << 400 << "[]" << "";
+        QTest::newRow("400 not json") << 400 << "falhou" << "";
+        QTest::newRow("400 without mensagemUsuario") << 400 << R"([{"erro": 1}])" << "";
+        QTest::newRow("500") << 500 << "" << "Falha ao gravar o registro.";
+        QTest::newRow("204") << 204 << "" << "Falha ao gravar o registro. Codigo: 204";
+        QTest::newRow("404") << 404 << "" << "Falha ao gravar o registro. Codigo: 404";
+    }
+
+    void saveFailures()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, body);
+        QFETCH(QString, message);
+        const auto screen = OpenScreen();
+        FServer->Script("POST", "/pessoas", A(status, body.toStdString()));
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->btNovo->click();
+        screen->btGravar->click();
+        QVERIFY(AwaitAnswer(*screen, answers));
+        QCOMPARE(FBoxes.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(FBoxes[0].Text, message);
+            QCOMPARE(FBoxes[0].Flags, 16);
+        }
+        // Still editing: the user corrects the values and saves again.
+        QCOMPARE(screen->Estado(), ceEdicao);
+        QVERIFY(screen->btGravar->isEnabled());
+        QCOMPARE(screen->edtResponse->toPlainText(), body);
+    }
+
+    void unreachableServer()
+    {
+        const auto screen = OpenRecord7();
+        SystemConfig->Port = 1; // nothing listens there
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->btAlterar->click();
+        screen->btGravar->click();
+        QVERIFY(AwaitAnswer(*screen, answers));
+        screen->btDesistir->click();
+        screen->btExcluir->click();
+        QVERIFY(AwaitAnswer(*screen, answers, 2));
+        screen->Load(7);
+        QVERIFY(AwaitAnswer(*screen, answers, 3));
+        QCOMPARE(answers.at(0).at(0).toInt(), -1);
+        QCOMPARE(FBoxes.size(), 3);
+        QCOMPARE(FBoxes[0].Text, QStringLiteral("Falha ao gravar o registro. Codigo: -1"));
+        QCOMPARE(FBoxes[1].Text, QStringLiteral("Deseja excluir o registro?"));
+        QCOMPARE(FBoxes[2].Text, QStringLiteral("Falha ao excluir o registro. Código: -1"));
+    }
+
+    void deleteAnswers_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("204 deletes") << 204 << "";
+        QTest::newRow("200 is a failure") << 200 << "Falha ao excluir o registro. Código: 200";
+        QTest::newRow("500") << 500 << "Falha ao excluir o registro. Código: 500";
+    }
+
+    void deleteAnswers()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        const auto screen = OpenRecord7();
+        FServer->Script("DELETE", "/pessoas/7", A(status, "", 200));
+        FServer->ClearRequests();
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->btExcluir->click();
+        QCOMPARE(FBoxes.size(), 1);
+        QCOMPARE(FBoxes[0].Text, QStringLiteral("Deseja excluir o registro?"));
+        QCOMPARE(FBoxes[0].Flags, 36);
+        QCOMPARE(screen->lblRequest->text(), QStringLiteral("Request: DELETE pessoas/7"));
+        QCOMPARE(screen->edtRequest->toPlainText(), QString());
+        QVERIFY(!screen->btExcluir->isEnabled()); // in flight
+        QVERIFY(AwaitAnswer(*screen, answers));
+        QCOMPARE(FServer->RequestCount(), 1u);
+        if (status == 204) {
+            QCOMPARE(FBoxes.size(), 1);
+            QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QString());
+            QCOMPARE(TextOf(*screen, QStringLiteral("rua")), QString());
+            // The record is gone: nothing is left to change or delete again.
+            QVERIFY(!screen->Registro());
+            QCOMPARE(screen->IDValue(), QString());
+            QCOMPARE(ButtonState(*screen), QStringLiteral("gdNaePB"));
+        } else {
+            QCOMPARE(FBoxes.size(), 2);
+            QCOMPARE(FBoxes[1].Text, message);
+            QCOMPARE(FBoxes[1].Flags, 16);
+            QCOMPARE(screen->IDValue(), QStringLiteral("7"));
+            QCOMPARE(ButtonState(*screen), QStringLiteral("gdNAEPB"));
+        }
+    }
+
+    void deleteNeedsRecordAndYes()
+    {
+        const auto fresh = OpenScreen();
+        FServer->ClearRequests();
+        fresh->btExcluirClick(); // the button is off; the handler itself still refuses
+        QCOMPARE(FBoxes.size(), 1);
+        QCOMPARE(FBoxes[0].Text, QStringLiteral("Nenhum reigistro para ser excluído"));
+        QCOMPARE(FBoxes[0].Flags, 16);
+
+        const auto loaded = OpenRecord7();
+        FServer->ClearRequests();
+        FQuestionAnswer = TMessageBox::ResultNo;
+        loaded->btExcluir->click();
+        QTest::qWait(100);
+        QCOMPARE(FServer->RequestCount(), 0u);
+        QCOMPARE(loaded->IDValue(), QStringLiteral("7"));
+    }
+
+    void desistirRestoresValuesAndId()
+    {
+        const auto screen = OpenRecord7();
+        screen->btNovo->click();
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QString());
+        QCOMPARE(TextOf(*screen, QStringLiteral("rua")), QString()); // groups are emptied too
+        QVERIFY(screen->findChild<QLineEdit *>(QStringLiteral("rua"))->isEnabled());
+        SetText(*screen, QStringLiteral("nome"), QStringLiteral("Outro"));
+        screen->btDesistir->click();
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Bia"));
+        QCOMPARE(TextOf(*screen, QStringLiteral("rua")), QStringLiteral("Rua A"));
+        QVERIFY(!screen->findChild<QLineEdit *>(QStringLiteral("rua"))->isEnabled());
+        QCOMPARE(screen->IDValue(), QStringLiteral("7"));
+
+        // So "Alterar" then "Gravar" updates record 7 instead of posting a copy.
+        FServer->Script("PUT", "/pessoas/7", A(500, ""));
+        FServer->ClearRequests();
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->btAlterar->click();
+        screen->btGravar->click();
+        QVERIFY(AwaitAnswer(*screen, answers));
+        QCOMPARE(FServer->Requests().at(0).Method, "PUT"s);
+    }
+
+    void desistirWithoutRecordKeepsTypedValues()
+    {
+        const auto screen = OpenScreen();
+        screen->btNovo->click();
+        SetText(*screen, QStringLiteral("nome"), QStringLiteral("Digitado"));
+        screen->btDesistir->click();
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Digitado"));
+        QCOMPARE(screen->Estado(), ceBloqueado);
+    }
+
+    void debugPaneSizes_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("paneWidth");
+        QTest::addColumn<int>("requestHeight");
+        QTest::newRow("1000 x 600") << QSize(1000, 600) << 400 << 300;
+        QTest::newRow("603 x 361") << QSize(603, 361) << 241 << 180;
+    }
+
+    void debugPaneSizes()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, paneWidth);
+        QFETCH(int, requestHeight);
+        TfrmCadastroPadrao screen;
+        screen.resize(size);
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        QVERIFY(!screen.panelDebug->isVisible());
+        screen.btDebug->click();
+        QVERIFY(screen.Debug());
+        QVERIFY(screen.btDebug->isChecked());
+        QVERIFY(screen.panelDebug->isVisible());
+        QCOMPARE(screen.panelDebug->width(), paneWidth);
+        QCOMPARE(screen.edtRequest->height(), requestHeight);
+
+        screen.edtResponse->setPlainText(QStringLiteral("{}"));
+        screen.btDebugClick();
+        QVERIFY(!screen.Debug());
+        QVERIFY(!screen.panelDebug->isVisible());
+        QCOMPARE(screen.edtResponse->toPlainText(), QStringLiteral("{}"));
+    }
+
+    void formatarJsonActsOnItsOwnView()
+    {
+        TfrmCadastroPadrao screen;
+        screen.show();
+        const QString request = QStringLiteral(R"({"a":1})");
+        screen.edtRequest->setPlainText(request);
+        screen.edtResponse->setPlainText(QStringLiteral(R"({"id":7,"nome":"Ana"})"));
+        emit screen.edtResponse->customContextMenuRequested(QPoint(5, 5));
+        QVERIFY(screen.popDebug->isVisible());
+        QCOMPARE(screen.popDebug->actions().size(), 1);
+        QCOMPARE(screen.popDebug->actions().at(0)->text(), QStringLiteral("Formatar Json"));
+        screen.popDebug->actions().at(0)->trigger();
+        screen.popDebug->close();
+        QCOMPARE(screen.edtResponse->toPlainText(), QStringLiteral("{\n  \"id\": 7,\n  \"nome\": \"Ana\"\n}"));
+        QCOMPARE(screen.edtRequest->toPlainText(), request);
+    }
+
+    // Answers that arrive after the screen was destroyed leave it alone.
+    void answersAfterCloseDoNothing()
+    {
+        auto screen = OpenRecord7();
+        FServer->Script("GET", "/pessoas/8", A(404, "", 300));
+        FServer->Script("PUT", "/pessoas/7", A(500, "", 300));
+        FServer->ClearRequests();
+        screen->Load(8);
+        screen->btAlterar->click();
+        screen->btGravar->click();
+        QVERIFY(screen->Busy());
+        QVERIFY(FServer->WaitForRequests(2, 5000));
+        screen.reset();
+        QTest::qWait(600);
+        QVERIFY(FBoxes.isEmpty());
+    }
+
+    void shortcutsFollowTheButtons()
+    {
+        const auto screen = OpenRecord7();
+        screen->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(screen.get()));
+        FServer->ClearRequests();
+        QTest::keyClick(screen.get(), Qt::Key_S, Qt::ControlModifier); // "Gravar" is off when locked
+        QTest::keyClick(screen.get(), Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(screen->Estado(), ceEdicao);
+        QTest::keyClick(screen.get(), Qt::Key_N, Qt::ControlModifier); // "Novo" is off while editing
+        QCOMPARE(screen->IDValue(), QStringLiteral("7"));
+        QTest::keyClick(screen.get(), Qt::Key_Escape);
+        QCOMPARE(screen->Estado(), ceBloqueado);
+        QTest::keyClick(screen.get(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(screen->IDValue(), QString());
+        QTest::qWait(50);
+        QCOMPARE(FServer->RequestCount(), 0u);
+    }
+};
+
+QTEST_MAIN(TestCadastroPadrao)
+#include "tst_TfrmCadastroPadrao.moc"
