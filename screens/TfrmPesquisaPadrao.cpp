@@ -399,6 +399,8 @@ void TfrmPesquisaPadrao::ShowPage(const TJson &page)
     try {
         FcdsPesquisa->EmptyDataSet();
         LoadTableFromArray(FcdsPesquisa, &GetValueArray(page, QStringLiteral("content")));
+        // The page opens on its first row, as the user reads it.
+        FcdsPesquisa->First();
         FPaginas = GetValueInt(page, QStringLiteral("totalPages"));
         SetPagina(GetValueInt(page, QStringLiteral("number")));
     } catch (const std::exception &) {

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -61,6 +62,17 @@ void ClickRow(const QWidget &window, int row, bool doubleClick = false)
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
     if (doubleClick)
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+}
+
+// A picture of the window for the gallery, when the build asks for one.
+void SaveToGallery(QWidget &window, const QString &name)
+{
+    const QString folder = qEnvironmentVariable("QUOREL_GALLERY");
+    if (folder.isEmpty())
+        return;
+    QDir().mkpath(folder);
+    QCoreApplication::processEvents();
+    QVERIFY(window.grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))));
 }
 
 // Inside a modal window: waits for its columns, searches and waits for rows. A window that
@@ -287,6 +299,7 @@ private slots:
         QTRY_COMPARE(label->text(), QStringLiteral("Página 1/3"));
         QCOMPARE(box->text(), QStringLiteral("1"));
         QCOMPARE(table->RecordCount(), 10);
+        SaveToGallery(*window, QStringLiteral("TfrmPesquisaPadrao"));
         Click(*window, "Button1"); // "<" on the first page
         Click(*window, "Button2"); // "<<" on the first page
         Click(*window, "Button4");
