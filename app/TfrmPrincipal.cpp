@@ -1,0 +1,397 @@
+#include "app/TfrmPrincipal.h"
+
+#include "rest/JsonUtils.h"
+#include "rest/TApiPaths.h"
+#include "rest/THttpClient.h"
+#include "rest/THttpVerbs.h"
+#include "rest/TMessageBox.h"
+#include "screens/TfrmCadastroPadrao.h"
+#include "widgets/TLXAccordion.h"
+#include "widgets/TLXAccordionCollection.h"
+#include "widgets/TLXAccordionItem.h"
+#include "widgets/TLXAccordionTab.h"
+#include "widgets/TLXImageList.h"
+#include "widgets/TLXLinkList.h"
+#include "widgets/TLXLinkListCollection.h"
+#include "widgets/TLXLinkListItem.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+const QColor kSideBar(0x28, 0x2E, 0x3E);   // 4075048
+const QColor kSectionLine(0x5E, 0x65, 0x78); // 7890270
+const QColor kCloseBox(0x9A, 0x98, 0x98);  // 10000538
+const QColor kCloseCross(0x3C, 0x36, 0x36); // 3552828
+
+QWidget *NewPanel(QWidget *parent, const QString &name, const QColor &colour)
+{
+    auto *panel = new QWidget(parent);
+    panel->setObjectName(name);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, colour);
+    panel->setPalette(palette);
+    panel->setAutoFillBackground(true);
+    return panel;
+}
+
+QPixmap CloseBoxPixmap(const QColor &box, const QColor &cross)
+{
+    QPixmap pixmap(14, 14);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(box);
+    painter.drawRoundedRect(QRectF(0.5, 0.5, 13, 13), 2, 2);
+    painter.setPen(QPen(cross, 1.6));
+    painter.drawLine(QPointF(4, 4), QPointF(10, 10));
+    painter.drawLine(QPointF(10, 4), QPointF(4, 10));
+    return pixmap;
+}
+
+QIcon CloseBoxIcon()
+{
+    QIcon icon(CloseBoxPixmap(kCloseBox, kCloseCross));
+    icon.addPixmap(CloseBoxPixmap(QColor(0x80, 0x80, 0x00), QColor(0x00, 0x80, 0x00)), QIcon::Disabled);
+    return icon;
+}
+
+QString TabBarStyle()
+{
+    return QStringLiteral(
+        "QTabBar { background: #282E3E; border: 1px solid #282E3E; }"
+        "QTabBar::tab { background: #282E3E; color: white; font: 10pt 'Tahoma'; border: none;"
+        "  border-right: 1px solid white; padding: 3px 6px 3px 10px; height: 18px; }"
+        "QTabBar::tab:selected { background: white; color: palette(window-text); font: 8pt 'Tahoma'; }"
+        "QTabBar::tab:disabled { color: gray; font: 8pt 'Tahoma'; }");
+}
+
+} // namespace
+
+TfrmPrincipal::TfrmPrincipal(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmPrincipal"));
+    setWindowTitle(QStringLiteral("QuorelApi"));
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    setFont(font);
+    resize(931, 516);
+    setWindowState(Qt::WindowMaximized);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(BuildSideBar());
+    layout->addWidget(BuildContent(), 1);
+    AddShortcuts();
+    FormCreate();
+}
+
+TfrmPrincipal::~TfrmPrincipal() = default;
+
+// ---- layout
+
+QWidget *TfrmPrincipal::BuildSideBar()
+{
+    Panel12 = NewPanel(this, QStringLiteral("Panel12"), kSideBar);
+    Panel12->setFixedWidth(230);
+    auto *column = new QVBoxLayout(Panel12);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    QWidget *Panel13 = NewPanel(Panel12, QStringLiteral("Panel13"), kSideBar);
+    Panel13->setFixedHeight(93);
+    auto *Image11 = new QLabel(Panel13);
+    Image11->setObjectName(QStringLiteral("Image11"));
+    Image11->setGeometry(7, 9, 211, 41);
+    Image11->setPixmap(QIcon(QStringLiteral(":/icons/logo.svg")).pixmap(QSize(211, 41)));
+
+    auto *Shape4 = new QFrame(Panel13);
+    Shape4->setObjectName(QStringLiteral("Shape4"));
+    Shape4->setGeometry(3, 56, 221, 29);
+    Shape4->setStyleSheet(QStringLiteral("QFrame#Shape4 { background: #282E3E; border: 1px solid #5E6578; }"));
+
+    auto *Image10 = new QLabel(Panel13);
+    Image10->setObjectName(QStringLiteral("Image10"));
+    Image10->setGeometry(7, 59, 24, 24);
+    Image10->setPixmap(QIcon(QStringLiteral(":/icons/magnifier-light.svg")).pixmap(QSize(24, 24)));
+
+    edtPesquisaMenu = new QLineEdit(Panel13);
+    edtPesquisaMenu->setObjectName(QStringLiteral("edtPesquisaMenu"));
+    edtPesquisaMenu->setGeometry(36, 62, 182, 19);
+    edtPesquisaMenu->setFrame(false);
+    QFont searchFont(QStringLiteral("Segoe UI"));
+    searchFont.setPointSize(10);
+    edtPesquisaMenu->setFont(searchFont);
+    edtPesquisaMenu->setStyleSheet(QStringLiteral("QLineEdit { background: #282E3E; color: white; border: none; }"));
+    connect(edtPesquisaMenu, &QLineEdit::textChanged, this, [this] { edtPesquisaMenuChange(); });
+    column->addWidget(Panel13);
+
+    Imagens = new TLXImageList(16, 16, this);
+    Imagens->setObjectName(QStringLiteral("Imagens"));
+    Imagens->Add(QIcon(QStringLiteral(":/icons/expanded.svg")));
+    Imagens->Add(QIcon(QStringLiteral(":/icons/collapsed.svg")));
+
+    Menus = new TLXAccordion(Panel12);
+    Menus->setObjectName(QStringLiteral("Menus"));
+    Menus->setButtonImageList(Imagens);
+    Menus->setOpenImage(1);
+    Menus->setOpenImageOver(1);
+    Menus->setCloseImage(0);
+    Menus->setCloseImageOver(0);
+    column->addWidget(Menus, 1);
+    return Panel12;
+}
+
+QWidget *TfrmPrincipal::BuildContent()
+{
+    QWidget *Panel2 = NewPanel(this, QStringLiteral("Panel2"), Qt::white);
+    auto *column = new QVBoxLayout(Panel2);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    // The tab bar sits on a strip of its own colour so the area right of the last tab matches.
+    QWidget *strip = NewPanel(Panel2, QStringLiteral("abasFundo"), kSideBar);
+    strip->setFixedHeight(25);
+    auto *stripLayout = new QHBoxLayout(strip);
+    stripLayout->setContentsMargins(0, 0, 0, 0);
+    abas = new QTabBar(strip);
+    abas->setObjectName(QStringLiteral("abas"));
+    abas->setDrawBase(false);
+    abas->setExpanding(false);
+    abas->setUsesScrollButtons(true);
+    abas->setElideMode(Qt::ElideRight);
+    abas->setStyleSheet(TabBarStyle());
+    abas->setFixedHeight(25);
+    stripLayout->addWidget(abas);
+    stripLayout->addStretch(1);
+    connect(abas, &QTabBar::currentChanged, this, [this] { abasTabSelected(); });
+    column->addWidget(strip);
+
+    QWidget *Panel11 = NewPanel(Panel2, QStringLiteral("Panel11"), Qt::white);
+    auto *inner = new QVBoxLayout(Panel11);
+    inner->setContentsMargins(10, 10, 10, 10);
+    panelForm = new QStackedWidget(Panel11);
+    panelForm->setObjectName(QStringLiteral("panelForm"));
+    inner->addWidget(panelForm);
+    column->addWidget(Panel11, 1);
+    return Panel2;
+}
+
+void TfrmPrincipal::AddShortcuts()
+{
+    auto *closeTab = new QAction(QStringLiteral("Fechar aba"), this);
+    closeTab->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    connect(closeTab, &QAction::triggered, this, [this] {
+        if (abas->currentIndex() >= 0)
+            abasTabClosed(abas->currentIndex());
+    });
+    addAction(closeTab);
+
+    auto *findMenu = new QAction(QStringLiteral("Pesquisar menu"), this);
+    findMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(findMenu, &QAction::triggered, this, [this] {
+        edtPesquisaMenu->setFocus(Qt::ShortcutFocusReason);
+        edtPesquisaMenu->selectAll();
+    });
+    addAction(findMenu);
+}
+
+// ---- the menu
+
+void TfrmPrincipal::FormCreate()
+{
+    FFormList.clear();
+    LoadMenus();
+    Menus->setSelectedIndex(0);
+}
+
+void TfrmPrincipal::LoadMenus()
+{
+    const THttpResponse response = THttpVerbs::GetSync(TApiPaths::Menu());
+    if (!response.Answered() || response.Status < 200 || response.Status >= 300) {
+        const QString failure = !response.Error.isEmpty()
+                                    ? response.Error
+                                    : QStringLiteral("O servidor respondeu %1 ao pedir o menu.").arg(response.Status);
+        TMessageBox::Show(failure, TMessageBox::Error, QApplication::applicationName());
+        return;
+    }
+    Menus->Items()->Clear();
+    TLXLinkList *links = AddMenuSection(QStringLiteral("Cadastros"));
+    FillMenu(links, response.DeclaredText());
+}
+
+TLXLinkList *TfrmPrincipal::AddMenuSection(const QString &title)
+{
+    TLXAccordionItem *section = Menus->Items()->Add();
+    TLXAccordionTab *tab = section->Panel();
+    auto *links = new TLXLinkList(tab);
+    links->setObjectName(QStringLiteral("lnkCadastros"));
+    links->setColor(kSideBar);
+    tab->setContent(links);
+    section->setTitle(title);
+    section->setBorderColor(kSectionLine);
+    section->setTitleBorderColor(kSectionLine);
+    section->setTitleColor(kSectionLine);
+    QFont titleFont(QStringLiteral("Segoe UI"));
+    titleFont.setBold(true);
+    section->setFont(titleFont);
+    section->setFontColor(Qt::white);
+    return links;
+}
+
+void TfrmPrincipal::FillMenu(TLXLinkList *links, const QString &text)
+{
+    const std::optional<TJson> menu = ParseJson(text);
+    if (!menu || !menu->is_array())
+        return;
+    try {
+        for (const TJson &entry : *menu) {
+            const QString caption = GetValueText(entry, QStringLiteral("descricao"));
+            const QString resource = GetValueText(entry, QStringLiteral("resource"));
+            TLXLinkListItem *link = links->Items()->Add();
+            link->setText(caption);
+            link->setResource(resource);
+            link->setOnClick([this](TLXLinkListLabel *sender) { MenuItemClick(sender); });
+        }
+    } catch (const std::exception &error) {
+        // An entry without its members stops the filling; the links before it stay.
+        TMessageBox::Show(QString::fromUtf8(error.what()), TMessageBox::Error, QApplication::applicationName());
+    }
+}
+
+TLXLinkList *TfrmPrincipal::SectionLinks(int section) const
+{
+    const TLXAccordionItem *item = Menus->Items()->Items(section);
+    return item ? qobject_cast<TLXLinkList *>(item->Panel()->Content()) : nullptr;
+}
+
+void TfrmPrincipal::MenuItemClick(TLXLinkListLabel *sender)
+{
+    if (sender)
+        OpenScreen(sender->text(), sender->Resource());
+}
+
+void TfrmPrincipal::edtPesquisaMenuChange()
+{
+    const int count = Menus->Items()->Count();
+    for (int i = 0; i < count; ++i)
+        if (TLXLinkList *links = SectionLinks(i))
+            links->Filter(edtPesquisaMenu->text());
+    const TLXLinkList *selected = SectionLinks(Menus->SelectedIndex());
+    if (!selected || selected->VisibleCount() > 0)
+        return;
+    for (int i = 0; i < count; ++i) {
+        const TLXLinkList *links = SectionLinks(i);
+        if (links && links->VisibleCount() > 0) {
+            Menus->setSelectedIndex(i);
+            return;
+        }
+    }
+}
+
+// ---- screens and tabs
+
+void TfrmPrincipal::OpenScreen(const QString &caption, const QString &resource)
+{
+    auto *screen = new TfrmCadastroPadrao(panelForm);
+    screen->SetPath(resource);
+    screen->setWindowTitle(caption);
+
+    const quint64 key = FNextTabKey++;
+    const QSignalBlocker blocker(abas); // selection is made by ShowScreen once the entry exists
+    const int index = abas->addTab(screen->windowTitle());
+    abas->setTabData(index, key);
+    abas->setTabToolTip(index, caption);
+    AddCloseBox(index);
+    FFormList.insert(key, screen);
+    panelForm->addWidget(screen);
+    ShowScreen(screen);
+}
+
+void TfrmPrincipal::AddCloseBox(int tabIndex)
+{
+    auto *button = new QToolButton(abas);
+    button->setObjectName(QStringLiteral("btFecharAba"));
+    button->setAutoRaise(true);
+    button->setIcon(CloseBoxIcon());
+    button->setIconSize(QSize(14, 14));
+    button->setFixedSize(16, 16);
+    button->setCursor(Qt::ArrowCursor);
+    button->setToolTip(QStringLiteral("Fechar"));
+    button->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
+    connect(button, &QToolButton::clicked, this, [this, button] {
+        for (int i = 0; i < abas->count(); ++i)
+            if (abas->tabButton(i, QTabBar::RightSide) == button) {
+                abasTabClosed(i);
+                return;
+            }
+    });
+    abas->setTabButton(tabIndex, QTabBar::RightSide, button);
+}
+
+TfrmCadastroPadrao *TfrmPrincipal::ScreenOf(int tabIndex) const
+{
+    if (tabIndex < 0 || tabIndex >= abas->count())
+        return nullptr;
+    return FFormList.value(abas->tabData(tabIndex).toULongLong());
+}
+
+TfrmCadastroPadrao *TfrmPrincipal::CurrentScreen() const
+{
+    return qobject_cast<TfrmCadastroPadrao *>(panelForm->currentWidget());
+}
+
+void TfrmPrincipal::ShowScreen(TfrmCadastroPadrao *screen)
+{
+    for (int i = 0; i < abas->count(); ++i) {
+        if (ScreenOf(i) != screen)
+            continue;
+        panelForm->setCurrentWidget(screen);
+        if (abas->currentIndex() != i) {
+            const QSignalBlocker blocker(abas);
+            abas->setCurrentIndex(i);
+        }
+        return;
+    }
+}
+
+void TfrmPrincipal::abasTabSelected()
+{
+    if (TfrmCadastroPadrao *screen = ScreenOf(abas->currentIndex()))
+        ShowScreen(screen);
+}
+
+void TfrmPrincipal::abasTabClosed(int index)
+{
+    if (index < 0 || index >= abas->count())
+        return;
+    const quint64 key = abas->tabData(index).toULongLong();
+    {
+        // The screen goes now: answers still on their way find it gone and do nothing.
+        const std::unique_ptr<TfrmCadastroPadrao> screen(FFormList.take(key).data());
+        if (screen) {
+            screen->close();
+            panelForm->removeWidget(screen.get());
+        }
+    }
+    abas->removeTab(index); // the tab bar selects another tab, whose screen comes to front
+    if (abas->count() == 0)
+        return;
+    abasTabSelected();
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QStackedWidget;
+class QTabBar;
+class TLXAccordion;
+class TLXImageList;
+class TLXLinkList;
+class TLXLinkListLabel;
+class TfrmCadastroPadrao;
+
+// The program's only top-level window: a side bar with the menu the server sends (filtered by a
+// search box) and a tab bar whose tabs each show one record-editing screen. Unlike a plain QWidget
+// it fetches the menu while it is being created. Owns its controls and, through panelForm, every
+// open screen; closing a tab destroys its screen.
+class TfrmPrincipal final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TfrmPrincipal)
+
+public:
+    explicit TfrmPrincipal(QWidget *parent = nullptr);
+    ~TfrmPrincipal() override;
+
+    // The screen of a tab, or null.
+    TfrmCadastroPadrao *ScreenOf(int tabIndex) const;
+    // The screen on front, or null when no tab is open.
+    TfrmCadastroPadrao *CurrentScreen() const;
+    // The link list of a section of Menus, or null.
+    TLXLinkList *SectionLinks(int section) const;
+
+    void OpenScreen(const QString &caption, const QString &resource);
+    void ShowScreen(TfrmCadastroPadrao *screen);
+    void abasTabSelected();
+    void abasTabClosed(int index);
+    void edtPesquisaMenuChange();
+
+    QWidget *Panel12 = nullptr;
+    QLineEdit *edtPesquisaMenu = nullptr;
+    TLXAccordion *Menus = nullptr;
+    QTabBar *abas = nullptr;
+    QStackedWidget *panelForm = nullptr;
+    TLXImageList *Imagens = nullptr;
+
+private:
+    void FormCreate();
+    void LoadMenus();
+    void FillMenu(TLXLinkList *links, const QString &text);
+    TLXLinkList *AddMenuSection(const QString &title);
+    void MenuItemClick(TLXLinkListLabel *sender);
+    QWidget *BuildSideBar();
+    QWidget *BuildContent();
+    void AddShortcuts();
+    void AddCloseBox(int tabIndex);
+
+    // Tab -> screen: each tab carries a key (its tab data) into this map.
+    QHash<quint64, QPointer<TfrmCadastroPadrao>> FFormList;
+    quint64 FNextTabKey = 1;
+};

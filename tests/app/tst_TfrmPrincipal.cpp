@@ -1,0 +1,257 @@
+#include "app/TSystemConfig.h"
+#include "app/TfrmPrincipal.h"
+#include "rest/TMessageBox.h"
+#include "screens/TfrmCadastroPadrao.h"
+#include "tests/support/TTestServer.h"
+#include "widgets/TLXAccordion.h"
+#include "widgets/TLXAccordionCollection.h"
+#include "widgets/TLXAccordionItem.h"
+#include "widgets/TLXLinkList.h"
+#include "widgets/TLXLinkListCollection.h"
+#include "widgets/TLXLinkListItem.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const char *const kMenu = R"([
+  {"descricao": "Clientes", "resource": "clientes", "icone": "x"},
+  {"descricao": "Produtos", "resource": "produtos"},
+  {"descricao": "Pedidos", "resource": 42}
+])";
+
+TScriptedAnswer A(int status, std::string body, int delayMs = 0)
+{
+    TScriptedAnswer answer;
+    answer.Status = status;
+    answer.Body = std::move(body);
+    answer.DelayMs = delayMs;
+    return answer;
+}
+
+QStringList LinkTexts(const TLXLinkList *links, bool shownOnly = false)
+{
+    QStringList texts;
+    for (int i = 0; links && i < links->Items()->Count(); ++i)
+        if (!shownOnly || links->Items()->Items(i)->IsShown())
+            texts << links->Items()->Items(i)->Text();
+    return texts;
+}
+
+void ClickLink(TfrmPrincipal &window, int index)
+{
+    TLXLinkListLabel *label = window.SectionLinks(0)->Items()->Items(index)->Label();
+    QTest::mouseClick(label, Qt::LeftButton);
+}
+
+} // namespace
+
+class TestPrincipal final : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TTestServer> FServer;
+    QList<TMessageBoxCall> FBoxes;
+
+    std::unique_ptr<TfrmPrincipal> OpenWindow(const std::string &menu = kMenu)
+    {
+        FServer->Script("GET", "/acesso/menus", A(200, menu));
+        auto window = std::make_unique<TfrmPrincipal>();
+        window->show();
+        return window;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        FServer = std::make_unique<TTestServer>();
+        FServer->ScriptDefault(A(200, "[]"));
+        TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
+            FBoxes.append(call);
+            return TMessageBox::ResultOk;
+        });
+    }
+
+    void init()
+    {
+        FBoxes.clear();
+        FServer->InstallAsSystemConfig();
+        FServer->ClearRequests();
+    }
+
+    void cleanupTestCase() { TMessageBox::SetHandler({}); }
+
+    void menuOfThreeEntries()
+    {
+        const auto window = OpenWindow();
+        QCOMPARE(window->windowTitle(), QStringLiteral("QuorelApi"));
+        QVERIFY(window->windowState() & Qt::WindowMaximized);
+        QCOMPARE(window->Menus->Items()->Count(), 1);
+        TLXAccordionItem *section = window->Menus->Items()->Items(0);
+        QCOMPARE(section->Title(), QStringLiteral("Cadastros"));
+        QCOMPARE(window->Menus->SelectedIndex(), 0);
+        const TLXLinkList *links = window->SectionLinks(0);
+        QCOMPARE(LinkTexts(links), QStringList({"Clientes", "Produtos", "Pedidos"}));
+        QCOMPARE(links->Items()->Items(2)->Resource(), QStringLiteral("42"));
+        QCOMPARE(links->Color(), QColor(0x28, 0x2E, 0x3E));
+        QCOMPARE(section->TitleColor(), QColor(0x5E, 0x65, 0x78));
+        QVERIFY(section->Font().bold());
+        QCOMPARE(window->abas->count(), 0);
+        QVERIFY(FBoxes.isEmpty());
+        QCOMPARE(FServer->Requests().at(0).Target, std::string("/acesso/menus"));
+    }
+
+    void menuFailures_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QStringList>("links");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not json") << 200 << "<html>" << QStringList() << "";
+        QTest::newRow("not an array") << 200 << R"({"descricao": "a", "resource": "b"})" << QStringList() << "";
+        QTest::newRow("entry without resource")
+            << 200 << R"([{"descricao": "Clientes", "resource": "clientes"}, {"descricao": "Sem"}, {"descricao": "C", "resource": "c"}])"
+            << QStringList({"Clientes"}) << "Value 'resource' not found";
+        QTest::newRow("error status") << 500 << "[]" << QStringList() << "*";
+    }
+
+    void menuFailures()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, menu);
+        QFETCH(QStringList, links);
+        QFETCH(QString, message);
+        FServer->Script("GET", "/acesso/menus", A(status, menu.toStdString()));
+        TfrmPrincipal window;
+        QCOMPARE(LinkTexts(window.SectionLinks(0)), links);
+        QCOMPARE(FBoxes.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(FBoxes[0].Flags, 16);
+            QCOMPARE(FBoxes[0].Title, QCoreApplication::applicationName()); // the application's title
+            if (message != QLatin1String("*"))
+                QCOMPARE(FBoxes[0].Text, message);
+        }
+    }
+
+    void serverDownAtStart()
+    {
+        SystemConfig->Port = 1; // nothing listens there
+        TfrmPrincipal window;
+        window.show();
+        QCOMPARE(FBoxes.size(), 1);
+        QCOMPARE(FBoxes[0].Flags, 16);
+        QVERIFY(!FBoxes[0].Text.isEmpty());
+        QCOMPARE(window.Menus->Items()->Count(), 0);
+        QCOMPARE(window.abas->count(), 0);
+        window.edtPesquisaMenu->setText(QStringLiteral("x")); // no sections: nothing to filter
+        QCOMPARE(FBoxes.size(), 1);
+    }
+
+    void filterHidesAndRestoresLinks()
+    {
+        const auto window = OpenWindow();
+        const TLXLinkList *links = window->SectionLinks(0);
+        window->edtPesquisaMenu->setText(QStringLiteral("PRO"));
+        QCOMPARE(LinkTexts(links, true), QStringList({"Produtos"}));
+        window->edtPesquisaMenu->setText(QStringLiteral("nada assim"));
+        QCOMPARE(links->VisibleCount(), 0);
+        QCOMPARE(window->Menus->SelectedIndex(), 0);
+        window->edtPesquisaMenu->clear();
+        QCOMPARE(LinkTexts(links, true), QStringList({"Clientes", "Produtos", "Pedidos"}));
+    }
+
+    void sameEntryTwiceGivesIndependentScreens()
+    {
+        const auto window = OpenWindow();
+        FServer->Script("GET", "/clientes/campos", A(200, R"([{"nome": "nome", "label": "Nome", "tipo": "string"}])"));
+        ClickLink(*window, 0);
+        ClickLink(*window, 0);
+        QCOMPARE(window->abas->count(), 2);
+        QCOMPARE(window->abas->tabText(0), QStringLiteral("Clientes"));
+        QCOMPARE(window->abas->tabText(1), QStringLiteral("Clientes"));
+        TfrmCadastroPadrao *first = window->ScreenOf(0);
+        QPointer<TfrmCadastroPadrao> second = window->ScreenOf(1);
+        QVERIFY(first && second && first != second);
+        QCOMPARE(first->Path(), QStringLiteral("clientes"));
+        QCOMPARE(first->windowTitle(), QStringLiteral("Clientes"));
+        QCOMPARE(window->abas->currentIndex(), 1);
+        QCOMPARE(window->CurrentScreen(), second.data());
+        QVERIFY(second->isVisible() && !first->isVisible());
+
+        QTRY_COMPARE(first->FieldMap().size(), 1);
+        QTRY_COMPARE(second->FieldMap().size(), 1);
+        second->btNovo->click();
+        QCOMPARE(first->Estado(), ceBloqueado); // the other screen keeps its own state
+
+        // Closing the selected tab brings the remaining screen to front; it still works.
+        window->abasTabClosed(1);
+        QVERIFY(!second);
+        QCOMPARE(window->abas->count(), 1);
+        QCOMPARE(window->CurrentScreen(), first);
+        QVERIFY(first->isVisible());
+        FServer->Script("GET", "/clientes/3", A(200, R"({"id": 3, "nome": "Ana"})"));
+        QSignalSpy answers(first, &TfrmCadastroPadrao::answerHandled);
+        first->Load(3);
+        QVERIFY(answers.wait(5000));
+        QCOMPARE(first->IDValue(), QStringLiteral("3"));
+
+        // Closing the last tab leaves the content panel empty.
+        window->abasTabClosed(0);
+        QCOMPARE(window->abas->count(), 0);
+        QCOMPARE(window->panelForm->count(), 0);
+        QVERIFY(!window->CurrentScreen());
+    }
+
+    void selectingTabsSwitchesScreens()
+    {
+        const auto window = OpenWindow();
+        ClickLink(*window, 0);
+        ClickLink(*window, 1);
+        ClickLink(*window, 2);
+        QCOMPARE(window->ScreenOf(2)->Path(), QStringLiteral("42"));
+        window->abas->setCurrentIndex(0);
+        QCOMPARE(window->CurrentScreen(), window->ScreenOf(0));
+        QVERIFY(!window->ScreenOf(1)->isVisible());
+        window->abasTabClosed(0);
+        QCOMPARE(window->CurrentScreen(), window->ScreenOf(window->abas->currentIndex()));
+        QCOMPARE(window->panelForm->count(), 2);
+    }
+
+    // A tab closed while its screen still waits for the server: the late answer does nothing.
+    void closingTabWithRequestInFlight()
+    {
+        const auto window = OpenWindow();
+        FServer->Script("GET", "/produtos/campos", A(404, "", 300));
+        FServer->ClearRequests();
+        ClickLink(*window, 1);
+        QVERIFY(window->CurrentScreen()->Busy());
+        QVERIFY(FServer->WaitForRequests(1, 5000));
+        window->abasTabClosed(0);
+        QTest::qWait(600);
+        QVERIFY(FBoxes.isEmpty()); // the 404 notice of the gone screen is not shown
+    }
+
+    void keyboardShortcuts()
+    {
+        const auto window = OpenWindow();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        ClickLink(*window, 0);
+        ClickLink(*window, 1);
+        QTest::keyClick(window.get(), Qt::Key_W, Qt::ControlModifier);
+        QCOMPARE(window->abas->count(), 1);
+        QCOMPARE(window->CurrentScreen()->Path(), QStringLiteral("clientes"));
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(window->edtPesquisaMenu->hasFocus());
+    }
+};
+
+QTEST_MAIN(TestPrincipal)
+#include "tst_TfrmPrincipal.moc"
