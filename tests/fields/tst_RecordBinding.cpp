@@ -1,0 +1,412 @@
+#include "app/TdmGlobal.h"
+#include "fields/IDetailListEditor.h"
+#include "fields/TFieldEngine.h"
+#include "fields/TResourceComboBox.h"
+#include "rest/THttpClient.h"
+#include "rest/TMessageBox.h"
+#include "tests/support/TTestServer.h"
+#include "widgets/TLXColumnPanel.h"
+#include "widgets/TLXSearchEdit.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+TJson Json(const char *text)
+{
+    std::optional<TJson> parsed = ParseJson(std::string_view(text));
+    if (!parsed)
+        qFatal("bad JSON in test: %s", text);
+    return *parsed;
+}
+
+QString Dump(const TJson &value) { return QString::fromStdString(value.dump()); }
+
+// A detail-list editor as the field engine sees it.
+class TDetailListDouble final : public QWidget, public IDetailListEditor
+{
+public:
+    explicit TDetailListDouble(QWidget *parent) : QWidget(parent) { setObjectName(QStringLiteral("paginaItens")); }
+    QString FieldName() const override { return QStringLiteral("itens"); }
+    const TJson &Values() const override { return FValues; }
+    void SetValues(const TJson &Values) override { FValues = Values; }
+
+private:
+    TJson FValues = TJson::array();
+};
+
+// One field of each kind, made from descriptors as a screen makes them.
+const char *const kDescriptors = R"([
+  {"nome":"codigo","label":"Código","tipo":"long"},
+  {"nome":"nome","label":"Nome","tipo":"string","tamanho":{"max":60}},
+  {"nome":"ativo","label":"Ativo","tipo":"boolean"},
+  {"nome":"nascimento","label":"Nascimento","tipo":"localdate"},
+  {"nome":"sexo","label":"Sexo","tipo":"enum","values":[{"id":"M","descricao":"Masculino"},{"id":"F","descricao":"Feminino"}]},
+  {"nome":"cidade","label":"Cidade","tipo":"long","resource":"cidades","type":"REMOTE","id":"id","displayField":"nome","count":3},
+  {"nome":"fornecedor","label":"Fornecedor","tipo":"long","resource":"fornecedores","type":"REMOTE","id":"id","displayField":"razao","count":900},
+  {"nome":"salario","label":"Salário","tipo":"double"}
+])";
+
+const char *const kCidades = R"([{"id":1,"nome":"Recife"},{"id":3,"nome":"Olinda"},{"id":4,"nome":"Caruaru"}])";
+
+} // namespace
+
+class tst_RecordBinding final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void roundTripKeepsFieldOrderAndKinds();
+    void missingMemberKeepsValueAndClearEmpties();
+    void nullOrAbsentRecordLoadsNothing();
+    void groupsLeftOutWhenEmpty_data();
+    void groupsLeftOutWhenEmpty();
+    void dataRefilledInPlace();
+    void datesIgnoreTheUserLocale_data();
+    void datesIgnoreTheUserLocale();
+    void emptyDateMemberEmptiesTheEdit_data();
+    void emptyDateMemberEmptiesTheEdit();
+    void comboRemembersKeyUntilOptionsArrive();
+    void comboKeyWithoutOptionClearsSelection();
+    void loadErrorsStopAtTheControl_data();
+    void loadErrorsStopAtTheControl();
+    void lookupWithoutAnswerRaisesClientError();
+    void isObjectEmpty_data();
+    void isObjectEmpty();
+    void validarRequeridos_data();
+    void validarRequeridos();
+
+private:
+    template <typename T>
+    T *Control(const char *name) const { return FContainer->findChild<T *>(QString::fromLatin1(name)); }
+    void WaitForCidades();
+
+    std::unique_ptr<TdmGlobal> FGlobal;
+    std::unique_ptr<TTestServer> FServer;
+    std::unique_ptr<TLXColumnPanel> FContainer;
+    TFieldMap FFields;
+    TDetailListDouble *FItens = nullptr;
+};
+
+void tst_RecordBinding::initTestCase()
+{
+    FGlobal = std::make_unique<TdmGlobal>(QStringLiteral("/nonexistent/config.ini"), nullptr);
+    dmGlobal = FGlobal.get();
+    FServer = std::make_unique<TTestServer>();
+    FServer->InstallAsSystemConfig();
+    TMessageBox::SetHandler([](const TMessageBoxCall &call) -> int {
+        qFatal("unexpected message box: %s", qPrintable(call.Text));
+    });
+}
+
+void tst_RecordBinding::init()
+{
+    FServer->Script("GET", "/cidades?size=50&page=0", {200, kCidades});
+    FServer->Script("GET", "/fornecedores/7", {200, R"({"id":7,"razao":"ACME Ltda"})"});
+    FServer->ClearRequests();
+    FContainer = std::make_unique<TLXColumnPanel>();
+    FFields.clear();
+    for (const TJson &descriptor : Json(kDescriptors))
+        FFields << TFieldEngine::FillFields(FContainer.get(), descriptor);
+    FItens = new TDetailListDouble(FContainer.get());
+    FFields << FItens;
+}
+
+void tst_RecordBinding::cleanup()
+{
+    FContainer.reset();
+    QLocale::setDefault(QLocale::c());
+}
+
+void tst_RecordBinding::WaitForCidades()
+{
+    auto *cidade = Control<TResourceComboBox>("cidade");
+    if (!cidade->OptionsLoaded()) {
+        QSignalSpy arrived(cidade, &TResourceComboBox::OptionsArrived);
+        QVERIFY(arrived.wait(10000));
+    }
+    QCOMPARE(cidade->count(), 3);
+}
+
+// Values come back in field order: edit boxes as strings (numbers too), check boxes as booleans,
+// dates as text, combo and lookup keys as strings, the detail list as its array.
+void tst_RecordBinding::roundTripKeepsFieldOrderAndKinds()
+{
+    WaitForCidades();
+    const TJson record = Json(R"({"id":5,"salario":1234.5,"itens":[{"produto":1,"qtd":2}],"fornecedor":7,"cidade":3,"sexo":"F",
+                                  "nascimento":"2024-03-05","ativo":true,"nome":"Ana Maria","codigo":12})");
+    TFieldEngine::LoadRecord(record, FFields);
+
+    QCOMPARE(Control<QLineEdit>("codigo")->text(), QStringLiteral("12"));
+    QCOMPARE(Control<QDateEdit>("nascimento")->date(), QDate(2024, 3, 5));
+    QCOMPARE(Control<TResourceComboBox>("sexo")->currentText(), QStringLiteral("Feminino"));
+    QCOMPARE(Control<TResourceComboBox>("cidade")->currentText(), QStringLiteral("Olinda"));
+    auto *fornecedor = Control<TLXSearchEdit>("fornecedor");
+    QCOMPARE(fornecedor->KeyValue(), QStringLiteral("7"));
+    QCOMPARE(fornecedor->DisplayValue(), QStringLiteral("ACME Ltda"));
+    const std::vector<TRecordedRequest> requests = FServer->Requests();
+    QVERIFY(std::any_of(requests.begin(), requests.end(), [](const TRecordedRequest &r) { return r.Method == "GET" && r.Target == "/fornecedores/7"; }));
+
+    QCOMPARE(Dump(TFieldEngine::GetRecord(FFields)),
+             QStringLiteral(R"({"codigo":"12","nome":"Ana Maria","ativo":true,"nascimento":"2024-03-05","sexo":"F","cidade":"3",)"
+                            R"("fornecedor":"7","salario":"1234.5","itens":[{"produto":1,"qtd":2}]})"));
+}
+
+void tst_RecordBinding::missingMemberKeepsValueAndClearEmpties()
+{
+    WaitForCidades();
+    TFieldEngine::LoadRecord(Json(R"({"codigo":1,"nome":"Ana","ativo":true,"nascimento":"2020-01-02","sexo":"M","cidade":1,"fornecedor":7,"salario":"9","itens":[1]})"), FFields);
+    TFieldEngine::LoadRecord(Json(R"({"codigo":2})"), FFields);
+    QCOMPARE(Dump(TFieldEngine::GetRecord(FFields)),
+             QStringLiteral(R"({"codigo":"2","nome":"Ana","ativo":true,"nascimento":"2020-01-02","sexo":"M","cidade":"1","fornecedor":"7","salario":"9","itens":[1]})"));
+
+    TFieldEngine::LimparCampos(FFields);
+    QCOMPARE(Dump(TFieldEngine::GetRecord(FFields)),
+             QStringLiteral(R"({"codigo":"","nome":"","ativo":false,"nascimento":null,"sexo":"","cidade":"","fornecedor":"","salario":"","itens":[1]})"));
+    QCOMPARE(Control<TLXSearchEdit>("fornecedor")->DisplayValue(), QString());
+    QCOMPARE(Control<QComboBox>("sexo")->currentIndex(), -1);
+}
+
+void tst_RecordBinding::nullOrAbsentRecordLoadsNothing()
+{
+    Control<QLineEdit>("nome")->setText(QStringLiteral("kept"));
+    const QString before = Dump(TFieldEngine::GetRecord(FFields));
+    TFieldEngine::LoadRecord(TJson(nullptr), FFields);
+    TFieldEngine::LoadRecord(nullptr, FFields);
+    TFieldEngine::LoadRecord(Json(R"(["nome"])"), FFields);
+    QCOMPARE(Dump(TFieldEngine::GetRecord(FFields)), before);
+    QCOMPARE(Control<QLineEdit>("nome")->text(), QStringLiteral("kept"));
+}
+
+void tst_RecordBinding::groupsLeftOutWhenEmpty_data()
+{
+    QTest::addColumn<QString>("rua");
+    QTest::addColumn<bool>("withCheckBox");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("empty strings only") << QString() << false << R"({"codigo":""})";
+    QTest::newRow("a filled member") << "Rua A" << false << R"({"codigo":"","endereco":{"rua":"Rua A","numero":""}})";
+    QTest::newRow("an unchecked check box") << QString() << true << R"({"codigo":"","endereco":{"rua":"","numero":"","principal":false}})";
+}
+
+// An all-empty group adds no member; a check box's boolean always counts as a value.
+void tst_RecordBinding::groupsLeftOutWhenEmpty()
+{
+    QFETCH(QString, rua);
+    QFETCH(bool, withCheckBox);
+    QFETCH(QString, expected);
+
+    TFieldMap top{Control<QLineEdit>("codigo")};
+    TFieldMap endereco;
+    for (const char *name : {"rua", "numero"})
+        endereco << TFieldEngine::FillFields(FContainer.get(), Json(QStringLiteral(R"({"nome":"%1","label":"x","tipo":"string"})").arg(QLatin1String(name)).toUtf8().constData()));
+    if (withCheckBox)
+        endereco << TFieldEngine::FillFields(FContainer.get(), Json(R"({"nome":"principal","label":"x","tipo":"boolean"})"));
+    qobject_cast<QLineEdit *>(endereco.first().data())->setText(rua);
+    const TGroupMap groups{{QStringLiteral("endereco"), endereco}};
+
+    QCOMPARE(Dump(TFieldEngine::GetRecord(top, &groups)), expected);
+    // Loading the group member back fills the group's controls.
+    TFieldEngine::LimparCampos(endereco);
+    TFieldEngine::LoadRecord(Json(expected.toUtf8().constData()).value("endereco", TJson()), endereco);
+    QCOMPARE(qobject_cast<QLineEdit *>(endereco.first().data())->text(), rua);
+}
+
+// Refilling an element of an array replaces its members and leaves the element where it is.
+void tst_RecordBinding::dataRefilledInPlace()
+{
+    TJson rows = Json(R"([{"old":1,"codigo":"x"},{"other":2}])");
+    TJson &element = rows[0];
+    Control<QLineEdit>("codigo")->setText(QStringLiteral("77"));
+    const TFieldMap fields{Control<QLineEdit>("codigo"), Control<QCheckBox>("ativo")};
+    TJson &result = TFieldEngine::GetRecord(fields, nullptr, element);
+    QCOMPARE(&result, &rows[0]);
+    QCOMPARE(Dump(rows), QStringLiteral(R"([{"codigo":"77","ativo":false},{"other":2}])"));
+
+    TJson notAnObject = TJson::array();
+    TFieldEngine::GetRecord(fields, nullptr, notAnObject);
+    QVERIFY(notAnObject.is_object());
+}
+
+void tst_RecordBinding::datesIgnoreTheUserLocale_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::newRow("pt_BR d/M/y") << QLocale(QLocale::Portuguese, QLocale::Brazil);
+    QTest::newRow("en_US M/d/y") << QLocale(QLocale::English, QLocale::UnitedStates);
+    QTest::newRow("ja_JP y/M/d") << QLocale(QLocale::Japanese, QLocale::Japan);
+    QTest::newRow("de_DE d.M.y") << QLocale(QLocale::German, QLocale::Germany);
+}
+
+// The record's "yyyy-MM-dd" is read as it stands under any regional date format, with or without a time.
+void tst_RecordBinding::datesIgnoreTheUserLocale()
+{
+    QFETCH(QLocale, locale);
+    QLocale::setDefault(locale);
+    const TFieldMap fields{Control<QDateEdit>("nascimento")};
+    for (const char *text : {R"({"nascimento":"2024-03-05"})", R"({"nascimento":"2024-03-05T13:45:00.000Z"})"}) {
+        TFieldEngine::LimparCampos(fields);
+        TFieldEngine::LoadRecord(Json(text), fields);
+        QCOMPARE(Control<QDateEdit>("nascimento")->date(), QDate(2024, 3, 5));
+        QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"nascimento":"2024-03-05"})"));
+    }
+}
+
+void tst_RecordBinding::emptyDateMemberEmptiesTheEdit_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::newRow("null") << QByteArray(R"({"nascimento":null})");
+    QTest::newRow("empty text") << QByteArray(R"({"nascimento":""})");
+}
+
+// A record without a date shows no date (not the previous record's) and saves null.
+void tst_RecordBinding::emptyDateMemberEmptiesTheEdit()
+{
+    QFETCH(QByteArray, record);
+    const TFieldMap fields{Control<QDateEdit>("nascimento")};
+    TFieldEngine::LoadRecord(Json(R"({"nascimento":"2001-02-03"})"), fields);
+    TFieldEngine::LoadRecord(Json(record.constData()), fields);
+    QCOMPARE(Control<QDateEdit>("nascimento")->date(), QDate(1899, 12, 30));
+    QCOMPARE(Control<QDateEdit>("nascimento")->text().trimmed(), QString());
+    QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"nascimento":null})"));
+}
+
+// A record loaded before the remote options arrive is saved with its key and shows it once they arrive.
+void tst_RecordBinding::comboRemembersKeyUntilOptionsArrive()
+{
+    FServer->Script("GET", "/lentas?size=50&page=0", {200, kCidades, "application/json", 400});
+    auto *combo = qobject_cast<TResourceComboBox *>(TFieldEngine::FillFields(FContainer.get(),
+        Json(R"({"nome":"lenta","label":"Lenta","tipo":"long","resource":"lentas","type":"REMOTE","id":"id","displayField":"nome","count":3})")));
+    QVERIFY(combo);
+    QSignalSpy arrived(combo, &TResourceComboBox::OptionsArrived);
+    const TFieldMap fields{combo};
+    TFieldEngine::LoadRecord(Json(R"({"lenta":4})"), fields);
+    QCOMPARE(combo->count(), 0);
+    QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"lenta":"4"})"));
+    QVERIFY(!TFieldEngine::ValidarRequeridos({{combo, true}}));
+
+    QVERIFY(arrived.wait(10000));
+    QCOMPARE(combo->currentText(), QStringLiteral("Caruaru"));
+    QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"lenta":"4"})"));
+}
+
+// A key that no loaded option has clears the selection instead of keeping the previous record's.
+void tst_RecordBinding::comboKeyWithoutOptionClearsSelection()
+{
+    WaitForCidades();
+    const TFieldMap fields{Control<TResourceComboBox>("cidade"), Control<TResourceComboBox>("sexo")};
+    TFieldEngine::LoadRecord(Json(R"({"cidade":1,"sexo":"M"})"), fields);
+    QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"cidade":"1","sexo":"M"})"));
+    TFieldEngine::LoadRecord(Json(R"({"cidade":99,"sexo":null})"), fields);
+    QCOMPARE(Control<QComboBox>("cidade")->currentIndex(), -1);
+    QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"cidade":"","sexo":""})"));
+}
+
+void tst_RecordBinding::loadErrorsStopAtTheControl_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("salario"); // the field after all but the detail list
+
+    QTest::newRow("edit box given an object") << QByteArray(R"({"codigo":1,"nome":{"a":1},"salario":2})") << "Conversion from TJSONObject to string is not supported" << QString();
+    QTest::newRow("check box given text") << QByteArray(R"({"codigo":1,"ativo":"talvez","salario":2})") << "'talvez' is not a valid boolean value" << QString();
+    QTest::newRow("date that is no date") << QByteArray(R"({"codigo":1,"nascimento":"2024-13-45","salario":2})") << "'2024-13-45' is not a valid date" << QString();
+    QTest::newRow("lookup key not a number") << QByteArray(R"({"codigo":1,"fornecedor":"abc","salario":2})") << "'abc' is not a valid integer value" << QString();
+    QTest::newRow("lookup record missing") << QByteArray(R"({"codigo":1,"fornecedor":8,"salario":2})") << "Value 'razao' not found" << QString();
+    QTest::newRow("detail list given an object") << QByteArray(R"({"codigo":1,"itens":{},"salario":2})") << "Invalid class typecast" << "2";
+}
+
+// A member that cannot be shown raises; the controls before it keep their new values, those after are untouched.
+void tst_RecordBinding::loadErrorsStopAtTheControl()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(QString, message);
+    QFETCH(QString, salario);
+    try {
+        TFieldEngine::LoadRecord(Json(record.constData()), FFields);
+        QFAIL("no error raised");
+    } catch (const EJsonException &error) {
+        QCOMPARE(QString::fromStdString(error.what()), message);
+    }
+    QCOMPARE(Control<QLineEdit>("codigo")->text(), QStringLiteral("1"));
+    QCOMPARE(Control<QLineEdit>("salario")->text(), salario);
+}
+
+void tst_RecordBinding::lookupWithoutAnswerRaisesClientError()
+{
+    std::unique_ptr<TTestServer> gone = std::make_unique<TTestServer>();
+    gone->InstallAsSystemConfig();
+    gone.reset(); // nothing listens on that port any more
+    try {
+        TFieldEngine::LoadRecord(Json(R"({"fornecedor":7})"), FFields);
+        QFAIL("no error raised");
+    } catch (const EHttpClientError &error) {
+        QVERIFY(!QString::fromStdString(error.what()).isEmpty());
+    }
+    FServer->InstallAsSystemConfig();
+    QCOMPARE(Control<TLXSearchEdit>("fornecedor")->KeyValue(), QString());
+}
+
+void tst_RecordBinding::isObjectEmpty_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("empty");
+
+    QTest::newRow("no members") << QByteArray("{}") << true;
+    QTest::newRow("empty strings, objects and arrays") << QByteArray(R"({"a":"","b":{"c":"x"},"d":[1]})") << true;
+    QTest::newRow("a string") << QByteArray(R"({"a":"","b":" "})") << false;
+    QTest::newRow("false") << QByteArray(R"({"a":false})") << false;
+    QTest::newRow("zero") << QByteArray(R"({"a":"","b":0})") << false;
+    QTest::newRow("null reads as null") << QByteArray(R"({"a":null})") << false;
+}
+
+void tst_RecordBinding::isObjectEmpty()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(bool, empty);
+    QCOMPARE(TFieldEngine::isObjectEmpty(Json(value.constData())), empty);
+}
+
+void tst_RecordBinding::validarRequeridos_data()
+{
+    QTest::addColumn<QStringList>("required"); // names flagged true; every control is in the map
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<QString>("expected");     // name of the control returned, empty for none
+
+    const QStringList all{"codigo", "nome", "ativo", "nascimento", "sexo", "cidade", "fornecedor", "salario"};
+    const QByteArray full(R"({"codigo":1,"nome":"a","nascimento":"2020-01-01","sexo":"M","cidade":1,"fornecedor":7,"salario":1})");
+    QTest::newRow("only check boxes required") << QStringList{"ativo"} << QByteArray("{}") << QString();
+    QTest::newRow("nothing required") << QStringList() << QByteArray("{}") << QString();
+    QTest::newRow("all filled") << all << full << QString();
+    QTest::newRow("first empty in map order") << QStringList{"ativo", "salario", "nome"} << QByteArray(R"({"salario":1})") << "nome";
+    QTest::newRow("empty date") << QStringList{"nascimento"} << QByteArray(R"({"nascimento":null})") << "nascimento";
+    QTest::newRow("no combo option") << QStringList{"codigo", "sexo"} << QByteArray(R"({"codigo":1})") << "sexo";
+    QTest::newRow("remote combo") << QStringList{"cidade"} << QByteArray(R"({"cidade":42})") << "cidade";
+    QTest::newRow("lookup without key") << QStringList{"fornecedor"} << QByteArray("{}") << "fornecedor";
+}
+
+void tst_RecordBinding::validarRequeridos()
+{
+    QFETCH(QStringList, required);
+    QFETCH(QByteArray, record);
+    QFETCH(QString, expected);
+
+    WaitForCidades();
+    TFieldEngine::LimparCampos(FFields);
+    TFieldEngine::LoadRecord(Json(record.constData()), FFields);
+    TRequiredMap map;
+    for (QWidget *control : FFields)
+        map << qMakePair(QPointer<QWidget>(control), required.contains(control->objectName()));
+    QWidget *found = TFieldEngine::ValidarRequeridos(map);
+    QCOMPARE(found ? found->objectName() : QString(), expected);
+}
+
+QTEST_MAIN(tst_RecordBinding)
+#include "tst_RecordBinding.moc"

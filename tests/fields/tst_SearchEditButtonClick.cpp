@@ -1,0 +1,162 @@
+#include "app/TdmGlobal.h"
+#include "convert/TRecordTable.h"
+#include "fields/TFieldEngine.h"
+#include "rest/TMessageBox.h"
+#include "screens/TfrmPesquisaPadrao.h"
+#include "tests/support/TTestServer.h"
+#include "widgets/TLXColumnPanel.h"
+#include "widgets/TLXSearchEdit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPushButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+TJson Json(const char *text) { return *ParseJson(std::string_view(text)); }
+
+// Acts on the search window while its modal loop runs: step gets the window each tick and returns
+// true when done. A window still open at the deadline is cancelled, so the test never hangs.
+class TModalDriver final : public QObject
+{
+public:
+    explicit TModalDriver(std::function<bool(TfrmPesquisaPadrao &)> step, QObject *parent = nullptr)
+        : QObject(parent), FStep(std::move(step)), FDeadline(15000)
+    {
+        FTimer.setInterval(20);
+        connect(&FTimer, &QTimer::timeout, this, [this] { Tick(); });
+        FTimer.start();
+    }
+    bool TimedOut() const { return FTimedOut; }
+
+private:
+    void Tick()
+    {
+        auto *window = qobject_cast<TfrmPesquisaPadrao *>(QApplication::activeModalWidget());
+        if (!window)
+            return;
+        if (FDeadline.hasExpired()) {
+            FTimedOut = true;
+            window->reject();
+        } else if (FStep(*window)) {
+            FTimer.stop();
+        }
+    }
+
+    std::function<bool(TfrmPesquisaPadrao &)> FStep;
+    QDeadlineTimer FDeadline;
+    QTimer FTimer;
+    bool FTimedOut = false;
+};
+
+QPushButton *Button(TfrmPesquisaPadrao &window, const char *name)
+{
+    return window.findChild<QPushButton *>(QString::fromLatin1(name));
+}
+
+} // namespace
+
+class tst_SearchEditButtonClick final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void chosenRowFillsKeyAndDescription();
+    void cancelLeavesTheEditAlone();
+
+private:
+    std::unique_ptr<TdmGlobal> FGlobal;
+    std::unique_ptr<TTestServer> FServer;
+    std::unique_ptr<TLXColumnPanel> FContainer;
+    TLXSearchEdit *FEdit = nullptr;
+    QList<TMessageBoxCall> FBoxes;
+};
+
+void tst_SearchEditButtonClick::initTestCase()
+{
+    FGlobal = std::make_unique<TdmGlobal>(QStringLiteral("/nonexistent/config.ini"), nullptr);
+    dmGlobal = FGlobal.get();
+    FServer = std::make_unique<TTestServer>();
+    FServer->InstallAsSystemConfig();
+    FServer->Script("GET", "/fornecedores/filtros", {200, "[]"});
+    FServer->Script("GET", "/fornecedores/campos/pesquisa",
+                    {200, R"([{"tipo":"long","nome":"codigo","label":"Código"},{"tipo":"string","nome":"razao","label":"Razão social"}])"});
+    FServer->Script("GET", "/fornecedores?size=10&page=0",
+                    {200, R"({"content":[{"codigo":31,"razao":"ACME Ltda"},{"codigo":32,"razao":"Beta SA"}],"totalPages":1,"number":0})"});
+    TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
+        FBoxes << call;
+        return int(TMessageBox::ResultOk);
+    });
+}
+
+void tst_SearchEditButtonClick::init()
+{
+    FBoxes.clear();
+    FContainer = std::make_unique<TLXColumnPanel>();
+    FEdit = qobject_cast<TLXSearchEdit *>(TFieldEngine::FillFields(FContainer.get(),
+        Json(R"({"nome":"fornecedor","label":"Fornecedor","tipo":"long","resource":"fornecedores","type":"REMOTE","id":"codigo","displayField":"razao","count":500})")));
+    QVERIFY(FEdit);
+}
+
+void tst_SearchEditButtonClick::cleanup()
+{
+    FContainer.reset();
+    QVERIFY2(FBoxes.isEmpty(), FBoxes.isEmpty() ? "" : qPrintable(FBoxes.first().Text));
+}
+
+// The search button opens the search window on the edit's resource with its key field; the chosen
+// row's key and display column end up in the edit.
+void tst_SearchEditButtonClick::chosenRowFillsKeyAndDescription()
+{
+    bool searched = false;
+    QString path;
+    QStringList keyFields;
+    TModalDriver driver([&](TfrmPesquisaPadrao &window) {
+        path = window.Path();
+        keyFields = window.KeyFields();
+        TRecordTable *table = window.cdsPesquisa();
+        if (!searched && table->FieldCount() == 2) {
+            searched = true;
+            Button(window, "btPesquisar")->click();
+        } else if (searched && table->RecordCount() == 2) {
+            table->SetRecNo(2);
+            Button(window, "btSelecionar")->click();
+            return true;
+        }
+        return false;
+    });
+    FEdit->RightButton()->trigger();
+
+    QVERIFY(!driver.TimedOut());
+    QCOMPARE(path, QStringLiteral("fornecedores"));
+    QCOMPARE(keyFields, QStringList{"codigo"});
+    QCOMPARE(FEdit->KeyValue(), QStringLiteral("32"));
+    QCOMPARE(FEdit->DisplayValue(), QStringLiteral("Beta SA"));
+    QVERIFY(!QApplication::activeModalWidget());
+    for (QWidget *window : QApplication::topLevelWidgets())
+        QVERIFY(!qobject_cast<TfrmPesquisaPadrao *>(window)); // released after use
+}
+
+void tst_SearchEditButtonClick::cancelLeavesTheEditAlone()
+{
+    FEdit->SetKeyValue(QStringLiteral("5"));
+    FEdit->SetDisplayValue(QStringLiteral("Antigo"));
+    TModalDriver driver([](TfrmPesquisaPadrao &window) {
+        Button(window, "btCancelar")->click();
+        return true;
+    });
+    TFieldEngine::SearchEditButtonClick(FEdit);
+    QVERIFY(!driver.TimedOut());
+    QCOMPARE(FEdit->KeyValue(), QStringLiteral("5"));
+    QCOMPARE(FEdit->DisplayValue(), QStringLiteral("Antigo"));
+}
+
+QTEST_MAIN(tst_SearchEditButtonClick)
+#include "tst_SearchEditButtonClick.moc"
