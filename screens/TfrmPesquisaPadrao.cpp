@@ -27,7 +27,10 @@
 #include <QVBoxLayout>
 
 #include <exception>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace {
 
