@@ -30,6 +30,7 @@ std::optional<TJson> ParseJson(const QString &text);
 
 bool Contains(const TJson &object, std::string_view name);
 bool Contains(const TJson &object, const QString &name);
+inline bool Contains(const TJson &object, const char *name) { return Contains(object, std::string_view(name)); }
 
 // Readings at a path: member names separated by dots, each optionally followed by [index]es; a
 // member may also be written ["name"]; the empty path is the value itself. They raise
