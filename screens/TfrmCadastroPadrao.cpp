@@ -116,7 +116,7 @@ QAction *TfrmCadastroPadrao::AddToolAction(const char *name, const QString &capt
     ToolBar->addAction(action);
     auto *button = qobject_cast<QToolButton *>(ToolBar->widgetForAction(action));
     button->setObjectName(QString::fromLatin1(name));
-    button->setFixedSize(kButtonWidth, kButtonHeight);
+    button->setMinimumSize(kButtonWidth, kButtonHeight);
     return action;
 }
 
@@ -153,7 +153,7 @@ void TfrmCadastroPadrao::BuildToolBar()
     ToolBar->addAction(actDebug);
     btDebug = qobject_cast<QToolButton *>(ToolBar->widgetForAction(actDebug));
     btDebug->setObjectName(QStringLiteral("btDebug"));
-    btDebug->setFixedSize(kButtonWidth, kButtonHeight);
+    btDebug->setMinimumSize(kButtonWidth, kButtonHeight);
 
     auto *spacer = new QWidget(ToolBar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -482,7 +482,9 @@ void TfrmCadastroPadrao::AddObjectGroup(const TJson &descriptor)
     font.setUnderline(true);
     heading->setFont(font);
     heading->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    rowLayout->addWidget(heading, 1);
+    // The panel gives all labels one width; the stretch keeps the heading at the left.
+    rowLayout->addWidget(heading);
+    rowLayout->addStretch(1);
 
     TFieldMap controls;
     for (const TJson &field : GetValueArray(descriptor, QStringLiteral("fields")))
