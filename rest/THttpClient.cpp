@@ -140,12 +140,17 @@ THttpResponse THttpClient::Perform(const char *method, const QString &url, const
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, FollowRedirects ? 1L : 0L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A request that started over HTTPS is never redirected into the clear.
+    const bool secure = url.startsWith(QLatin1String("https:"), Qt::CaseInsensitive);
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(ConnectTimeoutMs));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(ResponseTimeoutMs > 0 ? ConnectTimeoutMs + ResponseTimeoutMs : 0));
     if (KeepCookies)
         curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+    const QByteArray caFile = CaCertificateFile.toLocal8Bit();
+    if (!caFile.isEmpty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(MaxBodyBytes));
 
     TTransfer transfer;

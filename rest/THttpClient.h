@@ -49,6 +49,7 @@ public:
     int ResponseTimeoutMs = 0;   // 0: none
     bool FollowRedirects = false;
     bool KeepCookies = false;
+    QString CaCertificateFile;   // empty: the system's trust store; otherwise these roots only
 
     THttpResponse Get(const QString &url);
     THttpResponse Post(const QString &url, const QByteArray &body);

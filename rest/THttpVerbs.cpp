@@ -19,8 +19,8 @@ std::unique_ptr<THttpClient> THttpVerbs::CreateRequest()
 THttpResponse THttpVerbs::GetSync(const QString &Path)
 {
     const auto client = CreateRequest();
-    client->ConnectTimeoutMs = SyncTimeoutMs;
-    client->ResponseTimeoutMs = SyncTimeoutMs;
+    client->ConnectTimeoutMs = SyncTimeoutInUseMs;
+    client->ResponseTimeoutMs = SyncTimeoutInUseMs;
     return client->Get(UrlOf(Path));
 }
 

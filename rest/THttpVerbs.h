@@ -19,9 +19,11 @@ public:
 
     // Time-out for the few requests made synchronously on the GUI thread.
     static constexpr int SyncTimeoutMs = 60000;
+    // The time-out GetSync applies: SyncTimeoutMs unless a test shortens it (GUI thread only).
+    static inline int SyncTimeoutInUseMs = SyncTimeoutMs;
 
     static std::unique_ptr<THttpClient> CreateRequest();
-    // A synchronous GET of a server path with SyncTimeoutMs bounds; for the GUI thread.
+    // A synchronous GET of a server path with SyncTimeoutInUseMs bounds; for the GUI thread.
     static THttpResponse GetSync(const QString &Path);
 
     static void Get(const QString &Path, const QString &Body, TResultProc Return);

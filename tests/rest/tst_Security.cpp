@@ -1,0 +1,320 @@
+// What requests may carry and where they may go: query values stay values, the formatting
+// service over HTTPS talks only to a trusted server with the right name, and no request carries
+// credentials or cookies from another one.
+#include "app/TSystemConfig.h"
+#include "app/TdmGlobal.h"
+#include "rest/TApiPaths.h"
+#include "rest/THttpVerbs.h"
+#include "tests/support/TTestServer.h"
+
+#include <QtTest>
+
+#include <httplib.h>
+
+#include <atomic>
+#include <mutex>
+#include <set>
+
+namespace {
+
+// Waits for the one callback of an asynchronous verb.
+struct TOneAnswer
+{
+    std::atomic<int> status{0};
+    std::mutex mutex;
+    std::string text;
+
+    TResultProc Proc()
+    {
+        return [this](THttpClient &, int code, const std::string &answer) {
+            {
+                std::lock_guard lock(mutex);
+                text = answer;
+            }
+            status = code;
+        };
+    }
+    bool Wait() { return QTest::qWaitFor([this] { return status != 0; }, 20000); }
+};
+
+// An httplib server on loopback (plain, or TLS with the given certificate) that records the
+// parsed query of each request and answers with a handler the test gives.
+class TRecordingServer final
+{
+public:
+    using THandler = std::function<void(const httplib::Request &, httplib::Response &)>;
+
+    TRecordingServer(std::unique_ptr<httplib::Server> server, THandler handler)
+        : FServer(std::move(server)), FHandler(std::move(handler))
+    {
+        auto record = [this](const httplib::Request &request, httplib::Response &response) {
+            {
+                std::lock_guard lock(FMutex);
+                FParams.push_back(request.params);
+            }
+            FHandler(request, response);
+        };
+        FServer->Get(".*", record);
+        FServer->Post(".*", record);
+        FPort = FServer->bind_to_any_port("127.0.0.1");
+        FThread = std::thread([this] { FServer->listen_after_bind(); });
+        while (!FServer->is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~TRecordingServer()
+    {
+        FServer->stop();
+        FThread.join();
+    }
+    TRecordingServer(const TRecordingServer &) = delete;
+    TRecordingServer &operator=(const TRecordingServer &) = delete;
+
+    int Port() const { return FPort; }
+    std::vector<httplib::Params> Params() const
+    {
+        std::lock_guard lock(FMutex);
+        return FParams;
+    }
+
+private:
+    std::unique_ptr<httplib::Server> FServer;
+    THandler FHandler;
+    std::thread FThread;
+    int FPort = 0;
+    mutable std::mutex FMutex;
+    std::vector<httplib::Params> FParams;
+};
+
+// A self-signed certificate for the name "localhost" only (no address), made with the openssl
+// command for this test run.
+struct TSelfSigned
+{
+    QTemporaryDir dir;
+    QString cert() const { return dir.filePath(QStringLiteral("cert.pem")); }
+    QString key() const { return dir.filePath(QStringLiteral("key.pem")); }
+
+    bool Make()
+    {
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
+                       QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
+                       QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=localhost"),
+                       QStringLiteral("-addext"), QStringLiteral("subjectAltName=DNS:localhost"),
+                       QStringLiteral("-keyout"), key(), QStringLiteral("-out"), cert()});
+        return openssl.waitForFinished(30000) && openssl.exitCode() == 0 && QFile::exists(cert());
+    }
+};
+
+} // namespace
+
+class TestSecurity final : public QObject
+{
+    Q_OBJECT
+
+    TTestServer FServer;
+    TSelfSigned FCertificate;
+
+    // A data module whose formatting service is the given address.
+    std::unique_ptr<TdmGlobal> ModuleFormattingAt(const QString &address)
+    {
+        QTemporaryFile ini;
+        if (!ini.open())
+            return {};
+        ini.write("[config]\nformatador=" + address.toUtf8() + '\n');
+        ini.close();
+        auto module = std::make_unique<TdmGlobal>(ini.fileName(), nullptr);
+        FServer.InstallAsSystemConfig();
+        return module;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY2(FCertificate.Make(), "openssl could not make a test certificate"); }
+
+    void init()
+    {
+        FServer.ClearRequests();
+        FServer.InstallAsSystemConfig();
+    }
+
+    // A filter value, or a name, arrives at the server as exactly one parameter with exactly
+    // that text, whatever separators it holds.
+    void queryValuesCannotAddParameters_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("ampersand and equals") << "nome" << "a&size=1000&page=9";
+        QTest::newRow("hash and question mark") << "nome" << "x#frag?y=1";
+        QTest::newRow("percent escapes") << "nome" << "%26admin%3D1";
+        QTest::newRow("plus and blank") << "nome" << "a+b c";
+        QTest::newRow("line break") << "nome" << "a\r\nX-Injected: 1";
+        QTest::newRow("accents") << "cidade" << "São João";
+        QTest::newRow("hostile name") << "n&size=1000" << "v";
+    }
+
+    void queryValuesCannotAddParameters()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, value);
+        TRecordingServer server(std::make_unique<httplib::Server>(),
+                                [](const httplib::Request &, httplib::Response &response) { response.set_content("[]", "application/json"); });
+        if (!SystemConfig)
+            SystemConfig = new TSystemConfig;
+        SystemConfig->Server = QStringLiteral("http://127.0.0.1");
+        SystemConfig->Port = server.Port();
+
+        TOneAnswer answer;
+        THttpVerbs::Get(TApiPaths::Page(QStringLiteral("clientes"), 2, TApiPaths::QueryParam(name, value)), answer.Proc());
+        QVERIFY(answer.Wait());
+        QCOMPARE(answer.status.load(), 200);
+        const auto params = server.Params();
+        QCOMPARE(params.size(), std::size_t(1));
+        const httplib::Params expected{{"size", "10"}, {"page", "2"}, {name.toStdString(), value.toStdString()}};
+        QCOMPARE(params.front(), expected);
+    }
+
+    // The formatting service over HTTPS: a certificate the system does not trust, or one for
+    // another name, ends the call with an error before anything is sent; the same server with
+    // its certificate trusted and its right name gets the form (so the refusals are the checks).
+    void formattingServiceRefusesUntrustedOrMisnamedServers_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<bool>("trusted");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("untrusted certificate") << "localhost" << false << false;
+        QTest::newRow("wrong host name") << "127.0.0.1" << true << false;
+        QTest::newRow("trusted and right name") << "localhost" << true << true;
+    }
+
+    void formattingServiceRefusesUntrustedOrMisnamedServers()
+    {
+        QFETCH(QString, host);
+        QFETCH(bool, trusted);
+        QFETCH(bool, sent);
+        std::atomic<int> received{0};
+        std::string receivedJson;
+        TRecordingServer server(
+            std::make_unique<httplib::SSLServer>(FCertificate.cert().toLocal8Bit().constData(),
+                                                 FCertificate.key().toLocal8Bit().constData()),
+            [&](const httplib::Request &request, httplib::Response &response) {
+                receivedJson = request.get_param_value("jsondata");
+                ++received;
+                response.set_content("{\"jsonstandard\":\"1\",\"jsoncopy\":\"{\\n  \\\"senha\\\": \\\"x\\\"\\n}\",\"template\":\"1\"}",
+                                     "application/json");
+            });
+        const auto module = ModuleFormattingAt(QStringLiteral("https://%1:%2").arg(host).arg(server.Port()));
+        QVERIFY(module);
+        if (trusted)
+            module->Client().CaCertificateFile = FCertificate.cert();
+
+        const QString json = QStringLiteral("{\"senha\":\"x\"}");
+        if (sent) {
+            QCOMPARE(module->FormatJson(json), QStringLiteral("{\r\n  \"senha\": \"x\"\r\n}"));
+            QCOMPARE(received.load(), 1);
+            QCOMPARE(QString::fromStdString(receivedJson), json);
+        } else {
+            QVERIFY_THROWS_EXCEPTION(EHttpClientError, module->FormatJson(json));
+            QCOMPARE(received.load(), 0);
+        }
+    }
+
+    // A service reached over HTTPS that redirects elsewhere over plain HTTP does not get the form
+    // sent there in the clear.
+    void formattingServiceDoesNotFollowHttpsDowngrade()
+    {
+        TRecordingServer plain(std::make_unique<httplib::Server>(),
+                               [](const httplib::Request &, httplib::Response &response) { response.set_content("{}", "application/json"); });
+        const std::string target = "http://127.0.0.1:" + std::to_string(plain.Port()) + "/process";
+        TRecordingServer secure(
+            std::make_unique<httplib::SSLServer>(FCertificate.cert().toLocal8Bit().constData(),
+                                                 FCertificate.key().toLocal8Bit().constData()),
+            [&target](const httplib::Request &, httplib::Response &response) { response.set_redirect(target, 307); });
+        const auto module = ModuleFormattingAt(QStringLiteral("https://localhost:%1").arg(secure.Port()));
+        QVERIFY(module);
+        module->Client().CaCertificateFile = FCertificate.cert();
+
+        QVERIFY_THROWS_EXCEPTION(EHttpClientError, module->FormatJson(QStringLiteral("{\"senha\":\"x\"}")));
+        QCOMPARE(secure.Params().size(), std::size_t(1));
+        QVERIFY(plain.Params().empty());
+    }
+
+    // Each verb request carries only the headers its verb names; a cookie the server set on one
+    // answer, or one the formatting client keeps, never travels with another request, and a
+    // challenge for credentials is not answered.
+    void requestsCarryNothingFromOtherRequests()
+    {
+        FServer.ScriptDefault({200, "{}"});
+        // Sets a cookie on every answer and asks for credentials on "login".
+        auto cookieServer = std::make_unique<TRecordingServer>(
+            std::make_unique<httplib::Server>(), [](const httplib::Request &request, httplib::Response &response) {
+                response.set_header("Set-Cookie", "sessao=segredo; Path=/");
+                if (request.path == "/login") {
+                    response.status = 401;
+                    response.set_header("WWW-Authenticate", "Basic realm=\"x\"");
+                }
+                response.set_content("{}", "application/json");
+            });
+        // The formatting client picks up a cookie from a service on the same host.
+        const auto module = ModuleFormattingAt(QStringLiteral("http://127.0.0.1:%1").arg(cookieServer->Port()));
+        QVERIFY(module);
+        (void)module->FormatJson(QStringLiteral("{}"));
+        // So does a verb whose answer sets one.
+        TOneAnswer first;
+        SystemConfig->Port = cookieServer->Port();
+        THttpVerbs::Get(QStringLiteral("login"), first.Proc());
+        QVERIFY(first.Wait());
+        QCOMPARE(first.status.load(), 401);
+        QCOMPARE(cookieServer->Params().size(), std::size_t(2)); // the form and the GET, no retry
+        FServer.InstallAsSystemConfig();
+
+        std::vector<TOneAnswer> answers(5);
+        THttpVerbs::Get(QStringLiteral("login"), answers[0].Proc());
+        THttpVerbs::Get(QStringLiteral("clientes/1"), answers[1].Proc());
+        THttpVerbs::Post(QStringLiteral("clientes"), QStringLiteral("{}"), answers[2].Proc());
+        THttpVerbs::Put(QStringLiteral("clientes/1"), QStringLiteral("{}"), answers[3].Proc());
+        THttpVerbs::Delete(QStringLiteral("clientes/1"), answers[4].Proc());
+        for (TOneAnswer &answer : answers)
+            QVERIFY(answer.Wait());
+        for (TOneAnswer &answer : answers)
+            QCOMPARE(answer.status.load(), 200);
+
+        // httplib adds the connection's addresses to the headers it hands over.
+        const std::set<std::string> allowed{"host", "user-agent", "accept", "content-type", "content-length",
+                                            "remote_addr", "remote_port", "local_addr", "local_port"};
+        const auto requests = FServer.Requests();
+        QCOMPARE(requests.size(), answers.size());
+        for (const TRecordedRequest &request : requests)
+            for (const auto &[header, value] : request.Headers)
+                QVERIFY2(allowed.count(header), (request.Method + ' ' + request.Target + " carries " + header).c_str());
+    }
+
+    // No source file switches off the certificate or host-name checks of any TLS client.
+    void noSourceTurnsVerificationOff()
+    {
+        const QDir root(qEnvironmentVariable("QUOREL_TESTDATA") + QStringLiteral("/../.."));
+        QVERIFY(root.exists(QStringLiteral("rest/THttpClient.cpp")));
+        const QList<QRegularExpression> forbidden{
+            QRegularExpression(QStringLiteral("CURLOPT_(PROXY_)?SSL_VERIFY(PEER|HOST)\\s*,\\s*(0|false)")),
+            QRegularExpression(QStringLiteral("enable_server_certificate_verification\\s*\\(\\s*false")),
+            QRegularExpression(QStringLiteral("SSL_VERIFY_NO(NE)|Verify\\s*None")),
+            QRegularExpression(QStringLiteral("-{2}insecure|\\bcurl\\s+(-\\w*k\\b)")),
+        };
+        int scanned = 0;
+        for (const char *folder : {"app", "rest", "fields", "screens", "convert", "widgets", "server", "tests", "bench", "scripts"}) {
+            QDirIterator files(root.filePath(QString::fromLatin1(folder)), {"*.cpp", "*.h", "*.sh", "*.txt", "*.cmake"}, QDir::Files,
+                               QDirIterator::Subdirectories);
+            while (files.hasNext()) {
+                QFile file(files.next());
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QString text = QString::fromUtf8(file.readAll());
+                ++scanned;
+                for (const QRegularExpression &pattern : forbidden)
+                    QVERIFY2(!pattern.match(text).hasMatch(), qPrintable(file.fileName() + " matches " + pattern.pattern()));
+            }
+        }
+        QVERIFY(scanned > 50);
+    }
+};
+
+QTEST_MAIN(TestSecurity)
+#include "tst_Security.moc"
