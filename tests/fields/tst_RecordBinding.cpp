@@ -79,6 +79,8 @@ private slots:
     void loadErrorsStopAtTheControl_data();
     void loadErrorsStopAtTheControl();
     void lookupWithoutAnswerRaisesClientError();
+    void lookupWithoutKeyClearsWithoutRequest_data();
+    void lookupWithoutKeyClearsWithoutRequest();
     void isObjectEmpty_data();
     void isObjectEmpty();
     void validarRequeridos_data();
@@ -352,6 +354,28 @@ void tst_RecordBinding::lookupWithoutAnswerRaisesClientError()
     }
     FServer->InstallAsSystemConfig();
     QCOMPARE(Control<TLXSearchEdit>("fornecedor")->KeyValue(), QString());
+}
+
+void tst_RecordBinding::lookupWithoutKeyClearsWithoutRequest_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::newRow("null") << QByteArray(R"({"fornecedor":null})");
+    QTest::newRow("empty text") << QByteArray(R"({"fornecedor":""})");
+}
+
+// A record without this reference empties the lookup and asks the server nothing.
+void tst_RecordBinding::lookupWithoutKeyClearsWithoutRequest()
+{
+    QFETCH(QByteArray, record);
+    const TFieldMap fields{Control<TLXSearchEdit>("fornecedor")};
+    TFieldEngine::LoadRecord(Json(R"({"fornecedor":7})"), fields);
+    QCOMPARE(Control<TLXSearchEdit>("fornecedor")->DisplayValue(), QStringLiteral("ACME Ltda"));
+    FServer->ClearRequests();
+    TFieldEngine::LoadRecord(Json(record.constData()), fields);
+    QCOMPARE(Control<TLXSearchEdit>("fornecedor")->KeyValue(), QString());
+    QCOMPARE(Control<TLXSearchEdit>("fornecedor")->DisplayValue(), QString());
+    for (const TRecordedRequest &request : FServer->Requests())
+        QVERIFY(request.Target.rfind("/fornecedores", 0) != 0);
 }
 
 void tst_RecordBinding::isObjectEmpty_data()
