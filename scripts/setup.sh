@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-base-dev-tools libgl-dev
   libcurl4-openssl-dev nlohmann-json3-dev libcpp-httplib-dev libsqlite3-dev libbenchmark-dev
   fonts-dejavu-core xvfb xauth
+  clang libclang-rt-14-dev openssl
 )
 missing=()
 for p in "${packages[@]}"; do
