@@ -242,11 +242,11 @@ void tst_FillFields::resourceComboSettings()
 // Without "params" the options are requested during FillFields and arrive later; with "params" nothing is sent.
 void tst_FillFields::remoteComboLoadsAtOnceUnlessParams()
 {
-    FServer->Script("GET", "/cidades/ativas?size=50&page=0", {200, R"([{"id":2,"nome":"Olinda"},{"id":1,"nome":"Recife"}])"});
+    FServer->Script("GET", "/bairros/ativos?size=50&page=0", {200, R"([{"id":2,"nome":"Olinda"},{"id":1,"nome":"Recife"}])"});
     auto *withParams = qobject_cast<TResourceComboBox *>(TFieldEngine::FillFields(FContainer.get(),
         Json(R"({"nome":"p","label":"P","tipo":"long","resource":"ufs","type":"REMOTE","id":"id","displayField":"nome","count":3,"params":[{"nome":"x","tipo":"string"}]})")));
     auto *loaded = qobject_cast<TResourceComboBox *>(TFieldEngine::FillFields(FContainer.get(),
-        Json(R"({"nome":"c","label":"C","tipo":"long","resource":"cidades","method":"/ativas","type":"REMOTE","id":"id","displayField":"nome","count":3})")));
+        Json(R"({"nome":"c","label":"C","tipo":"long","resource":"bairros","method":"/ativos","type":"REMOTE","id":"id","displayField":"nome","count":3})")));
     QVERIFY(withParams && loaded);
 
     QSignalSpy arrived(loaded, &TResourceComboBox::OptionsArrived);
@@ -255,12 +255,12 @@ void tst_FillFields::remoteComboLoadsAtOnceUnlessParams()
     QCOMPARE(loaded->currentIndex(), -1);
     QTest::qWait(100);
     // Loads started by earlier tests may still land here: count only this test's resources.
-    int cidades = 0;
+    int bairros = 0;
     for (const TRecordedRequest &request : FServer->Requests()) {
         QVERIFY(request.Target.rfind("/ufs", 0) != 0);
-        cidades += request.Target == "/cidades/ativas?size=50&page=0";
+        bairros += request.Target == "/bairros/ativos?size=50&page=0";
     }
-    QCOMPARE(cidades, 1);
+    QCOMPARE(bairros, 1);
     QCOMPARE(withParams->count(), 0);
 }
 
