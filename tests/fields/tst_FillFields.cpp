@@ -57,6 +57,7 @@ private slots:
     void idFieldRowIsKeptOutButControlReturned();
     void missingOrMistypedKeys_data();
     void missingOrMistypedKeys();
+    void galleryOfEveryKind();
 
 private:
     std::unique_ptr<TdmGlobal> FGlobal;
@@ -375,6 +376,35 @@ void tst_FillFields::missingOrMistypedKeys()
         QCOMPARE(QString::fromStdString(error.what()), message);
     }
     QCOMPARE(FContainer->findChildren<TLXColumnPanel *>(Qt::FindDirectChildrenOnly).size(), rows);
+}
+
+// A screen of one field of each kind, rendered for a person to look at.
+void tst_FillFields::galleryOfEveryKind()
+{
+    const TJson descriptors = Json(R"([
+      {"nome":"id","label":"Código","tipo":"long"},
+      {"nome":"nome","label":"Nome","tipo":"string","tamanho":{"max":60}},
+      {"nome":"ativo","label":"Ativo","tipo":"boolean"},
+      {"nome":"nascimento","label":"Data de nascimento","tipo":"localdate"},
+      {"nome":"sexo","label":"Sexo","tipo":"enum","values":[{"id":"M","descricao":"Masculino"},{"id":"F","descricao":"Feminino"}]},
+      {"nome":"fornecedor","label":"Fornecedor","tipo":"long","resource":"fornecedores","type":"REMOTE","id":"id","displayField":"razao","count":900}
+    ])");
+    QList<QWidget *> controls;
+    for (const TJson &descriptor : descriptors)
+        controls << TFieldEngine::FillFields(FContainer.get(), descriptor);
+    qobject_cast<QLineEdit *>(controls[1])->setText(QStringLiteral("Ana Maria"));
+    qobject_cast<QDateEdit *>(controls[3])->setDate(QDate(2024, 3, 5));
+    FContainer->Loaded();
+    FContainer->resize(640, 220);
+    FContainer->show();
+    QVERIFY(QTest::qWaitForWindowExposed(FContainer.get()));
+    QTRY_VERIFY(controls[5]->parentWidget()->y() > 100);
+
+    const QString folder = qEnvironmentVariable("QUOREL_GALLERY");
+    if (folder.isEmpty())
+        return;
+    QDir().mkpath(folder);
+    QVERIFY(FContainer->grab().save(QDir(folder).filePath(QStringLiteral("field_engine_rows.png"))));
 }
 
 QTEST_MAIN(tst_FillFields)
