@@ -2,6 +2,7 @@
 // accepts and never answers, one that drips a byte a second and one that floods headers. None of
 // them may hold the GUI thread, starve other requests or grow memory with what they send.
 #include "app/TSystemConfig.h"
+#include "rest/FormatJson.h"
 #include "rest/THttpVerbs.h"
 
 #include <QtTest>
@@ -27,7 +28,8 @@ namespace {
 //   /flood     a status line followed by header lines without end (up to 64 MB)
 //   /declared  a Content-Length of 70 MB, then that many bytes
 //   /endless   a chunked body of up to 1 GB
-// Connections end when the client goes away or the server is destroyed.
+// Only the first segment of the path counts. Connections end when the client goes away or the
+// server is destroyed.
 class TMisbehavingServer final
 {
 public:
@@ -135,7 +137,8 @@ private:
 
     void Serve(int fd) const
     {
-        const std::string path = ReadRequestPath(fd);
+        const std::string target = ReadRequestPath(fd);
+        const std::string path = target.substr(0, target.find('/', 1)); // "/silent/process" acts as "/silent"
         const std::string block(64 * 1024, 'x');
         if (path == "/ok") {
             Send(fd, "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 8\r\nConnection: close\r\n\r\n{\"a\":1}\n");
@@ -302,23 +305,43 @@ private slots:
         FServer = std::make_unique<TMisbehavingServer>();
     }
 
-    // The synchronous GET of the GUI thread ends at its bound on a server that never answers and
-    // on one that keeps sending a byte a second.
-    void synchronousGetEndsAtItsBound_data()
+    // The requests made synchronously on the GUI thread (a server GET, the formatting service)
+    // end at their bound on a server that never answers and on one that sends a byte a second.
+    void synchronousRequestsEndAtTheirBound_data()
     {
+        QTest::addColumn<bool>("formatter");
         QTest::addColumn<QString>("path");
-        QTest::newRow("silent") << "silent";
-        QTest::newRow("drip") << "drip";
+        QTest::newRow("GET, silent") << false << "silent";
+        QTest::newRow("GET, drip") << false << "drip";
+        QTest::newRow("formatter, silent") << true << "silent";
+        QTest::newRow("formatter, drip") << true << "drip";
     }
 
-    void synchronousGetEndsAtItsBound()
+    void synchronousRequestsEndAtTheirBound()
     {
+        QFETCH(bool, formatter);
         QFETCH(QString, path);
-        THttpVerbs::SyncTimeoutInUseMs = 300;
-        const THttpResponse response = THttpVerbs::GetSync(path);
-        QCOMPARE(response.Status, -1);
-        QVERIFY2(response.Error.contains(QLatin1String("timed out"), Qt::CaseInsensitive), qPrintable(response.Error));
-        QVERIFY(response.Body.isEmpty());
+        QString error;
+        if (formatter) {
+            // The service's address is its base; the program posts to "<base>/process".
+            THttpClient client;
+            client.ConnectTimeoutMs = 300;
+            client.ResponseTimeoutMs = 300;
+            const QString base = QStringLiteral("http://127.0.0.1:%1/%2").arg(FServer->Port()).arg(path);
+            try {
+                (void)FormatJson(QStringLiteral("{}"), client, base);
+                QFAIL("the formatting service did not answer, yet no error was raised");
+            } catch (const EHttpClientError &failure) {
+                error = QString::fromStdString(failure.what());
+            }
+        } else {
+            THttpVerbs::SyncTimeoutInUseMs = 300;
+            const THttpResponse response = THttpVerbs::GetSync(path);
+            QCOMPARE(response.Status, -1);
+            QVERIFY(response.Body.isEmpty());
+            error = response.Error;
+        }
+        QVERIFY2(error.contains(QLatin1String("timed out"), Qt::CaseInsensitive), qPrintable(error));
     }
 };
 
