@@ -48,6 +48,13 @@ TResourceComboBox::TResourceComboBox(QWidget *parent) : QComboBox(parent)
 
 TResourceComboBox::~TResourceComboBox() = default;
 
+void TResourceComboBox::SetResourceType(TResourceType value)
+{
+    FResourceType = value;
+    if (!FValues)
+        FOptionsLoaded = value == rtNone;
+}
+
 void TResourceComboBox::ClearOptions()
 {
     const QSignalBlocker blocker(this);

@@ -32,7 +32,9 @@ public:
     QString DisplayField() const { return FDisplayField; }
     void SetDisplayField(const QString &value) { FDisplayField = value; }
     TResourceType ResourceType() const { return FResourceType; }
-    void SetResourceType(TResourceType value) { FResourceType = value; }
+    // Local and remote combo boxes wait for their options (keys asked for meanwhile are
+    // remembered); fixed-value ones have theirs at once.
+    void SetResourceType(TResourceType value);
     std::vector<TResourceParam> &Params() { return FParams; }
     const std::vector<TResourceParam> &Params() const { return FParams; }
     TResourceComboBox *SubObject() const { return FSubObject; }

@@ -184,6 +184,18 @@ private slots:
         QCOMPARE(combo->SelectedKey(), QStringLiteral("2"));
     }
 
+    void localComboRemembersKeysUntilItsArrayArrives()
+    {
+        TResourceComboBox combo;
+        combo.SetKeyField(QStringLiteral("id"));
+        combo.SetDisplayField(QStringLiteral("nome"));
+        combo.SetResourceType(rtLocal);
+        combo.SelectKey(QStringLiteral("1"));
+        QCOMPARE(combo.SelectedKey(), QStringLiteral("1"));
+        combo.Load(TJson::parse(StatesArray));
+        QCOMPARE(combo.currentText(), QStringLiteral("acre"));
+    }
+
     void unknownKeyClearsALoadedSelection()
     {
         TResourceComboBox combo;
