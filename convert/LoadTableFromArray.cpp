@@ -2,6 +2,7 @@
 
 #include "convert/TConverter.h"
 
-void LoadTableFromArray(TRecordTable *table, const nlohmann::ordered_json *array) {
-  TConverter::New()->ForJson()->SetArray(array)->AppendTo(table);
+void LoadTableFromArray(TRecordTable *table, const nlohmann::ordered_json *array)
+{
+    TConverter::New()->ForJson()->SetArray(array)->AppendTo(table);
 }

@@ -3,38 +3,48 @@
 #include "convert/TFieldDefs.h"
 
 TFieldDef::TFieldDef(const QString &name, TFieldType dataType, int size)
-    : Name(name), DataType(dataType), Size(size < 0 ? DefaultSize(dataType) : size) {}
+    : Name(name), DataType(dataType), Size(size < 0 ? DefaultSize(dataType) : size)
+{ }
 
 TFieldDef::TFieldDef(const TFieldDef &other)
-    : Name(other.Name), DataType(other.DataType), Size(other.Size), DisplayLabel(other.DisplayLabel),
-      ReadOnly(other.ReadOnly), ProviderFlags(other.ProviderFlags), Origin(other.Origin),
-      FChildDefs(other.FChildDefs ? std::make_unique<TFieldDefs>(*other.FChildDefs) : nullptr) {}
+    : Name(other.Name),
+      DataType(other.DataType),
+      Size(other.Size),
+      DisplayLabel(other.DisplayLabel),
+      ReadOnly(other.ReadOnly),
+      ProviderFlags(other.ProviderFlags),
+      Origin(other.Origin),
+      FChildDefs(other.FChildDefs ? std::make_unique<TFieldDefs>(*other.FChildDefs) : nullptr)
+{ }
 
-TFieldDef &TFieldDef::operator=(const TFieldDef &other) {
-  if (this != &other) {
-    TFieldDef copy(other);
-    *this = std::move(copy);
-  }
-  return *this;
+TFieldDef &TFieldDef::operator=(const TFieldDef &other)
+{
+    if (this != &other) {
+        TFieldDef copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
 }
 
 TFieldDef::TFieldDef(TFieldDef &&) noexcept = default;
 TFieldDef &TFieldDef::operator=(TFieldDef &&) noexcept = default;
 TFieldDef::~TFieldDef() = default;
 
-int TFieldDef::DefaultSize(TFieldType dataType) {
-  switch (dataType) {
-  case ftString:
-  case ftWideString:
-  case ftFixedChar:
-    return DefaultStringSize;
-  default:
-    return 0;
-  }
+int TFieldDef::DefaultSize(TFieldType dataType)
+{
+    switch (dataType) {
+    case ftString:
+    case ftWideString:
+    case ftFixedChar:
+        return DefaultStringSize;
+    default:
+        return 0;
+    }
 }
 
-TFieldDefs &TFieldDef::ChildDefs() {
-  if (!FChildDefs)
-    FChildDefs = std::make_unique<TFieldDefs>();
-  return *FChildDefs;
+TFieldDefs &TFieldDef::ChildDefs()
+{
+    if (!FChildDefs)
+        FChildDefs = std::make_unique<TFieldDefs>();
+    return *FChildDefs;
 }

@@ -11,30 +11,31 @@ class TFieldDefs;
 // Definition of one field of a record table: name, type, width and the attributes its field
 // starts with. Nested tables (ftDataSet) take their own definitions from ChildDefs, since
 // every row gets a nested table of its own.
-class TFieldDef final {
+class TFieldDef final
+{
 public:
-  TFieldDef(const QString &name, TFieldType dataType, int size);
-  TFieldDef(const TFieldDef &other);
-  TFieldDef &operator=(const TFieldDef &other);
-  TFieldDef(TFieldDef &&) noexcept;
-  TFieldDef &operator=(TFieldDef &&) noexcept;
-  ~TFieldDef();
+    TFieldDef(const QString &name, TFieldType dataType, int size);
+    TFieldDef(const TFieldDef &other);
+    TFieldDef &operator=(const TFieldDef &other);
+    TFieldDef(TFieldDef &&) noexcept;
+    TFieldDef &operator=(TFieldDef &&) noexcept;
+    ~TFieldDef();
 
-  // Width given to a text field when the definition names none.
-  static constexpr int DefaultStringSize = 20;
-  static int DefaultSize(TFieldType dataType);
+    // Width given to a text field when the definition names none.
+    static constexpr int DefaultStringSize = 20;
+    static int DefaultSize(TFieldType dataType);
 
-  QString Name;
-  TFieldType DataType;
-  int Size;
-  QString DisplayLabel;
-  bool ReadOnly = false;
-  TProviderFlags ProviderFlags = {pfInUpdate, pfInWhere};
-  QString Origin;
+    QString Name;
+    TFieldType DataType;
+    int Size;
+    QString DisplayLabel;
+    bool ReadOnly = false;
+    TProviderFlags ProviderFlags = {pfInUpdate, pfInWhere};
+    QString Origin;
 
-  TFieldDefs &ChildDefs();
-  const TFieldDefs *ChildDefsOrNull() const { return FChildDefs.get(); }
+    TFieldDefs &ChildDefs();
+    const TFieldDefs *ChildDefsOrNull() const { return FChildDefs.get(); }
 
 private:
-  std::unique_ptr<TFieldDefs> FChildDefs;
+    std::unique_ptr<TFieldDefs> FChildDefs;
 };

@@ -1,5 +1,6 @@
 #include "convert/TFieldDefs.h"
 
-TFieldDef &TFieldDefs::Add(const QString &name, TFieldType dataType, int size) {
-  return FItems.emplace_back(name, dataType, size);
+TFieldDef &TFieldDefs::Add(const QString &name, TFieldType dataType, int size)
+{
+    return FItems.emplace_back(name, dataType, size);
 }

@@ -13,5 +13,5 @@ class TRecordTable;
 // every integer type as qint64, floating types as double, money as qint64 ten-thousandths,
 // dates and times as QDateTime (UTC, so no daylight-saving gap can shift them), blobs as
 // QByteArray and nested tables as a shared table. std::monostate is null.
-using TFieldValue = std::variant<std::monostate, bool, qint64, double, QString, QByteArray, QDateTime,
-                                 std::shared_ptr<TRecordTable>>;
+using TFieldValue
+    = std::variant<std::monostate, bool, qint64, double, QString, QByteArray, QDateTime, std::shared_ptr<TRecordTable>>;

@@ -9,26 +9,27 @@ class TRecordTable;
 // line per posted row, read-only. Row and column counts are taken at each reset, so a view
 // never sees a change that the table made while its controls were disabled. Does not own the
 // table.
-class TRecordTableModel final : public QAbstractTableModel {
-  Q_OBJECT
-  Q_DISABLE_COPY_MOVE(TRecordTableModel)
+class TRecordTableModel final : public QAbstractTableModel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TRecordTableModel)
 
 public:
-  explicit TRecordTableModel(TRecordTable *table, QObject *parent = nullptr);
+    explicit TRecordTableModel(TRecordTable *table, QObject *parent = nullptr);
 
-  TRecordTable *Table() const { return FTable; }
+    TRecordTable *Table() const { return FTable; }
 
-  int rowCount(const QModelIndex &parent = {}) const override;
-  int columnCount(const QModelIndex &parent = {}) const override;
-  QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-  void Reset();
-  void UpdateRow(int row);
-  void UpdateTitle(int column);
+    void Reset();
+    void UpdateRow(int row);
+    void UpdateTitle(int column);
 
-  QPointer<TRecordTable> FTable;
-  int FRowCount = 0;
-  int FColumnCount = 0;
+    QPointer<TRecordTable> FTable;
+    int FRowCount = 0;
+    int FColumnCount = 0;
 };

@@ -21,343 +21,346 @@ const long long kMaxPageSize = 1000;
 
 std::vector<std::string> pathSegments(const std::string &path)
 {
-  std::vector<std::string> segments;
-  size_t start = 0;
-  while (start <= path.size()) {
-    const size_t slash = path.find('/', start);
-    std::string part = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-    if (!part.empty())
-      segments.push_back(std::move(part));
-    if (slash == std::string::npos)
-      break;
-    start = slash + 1;
-  }
-  return segments;
+    std::vector<std::string> segments;
+    size_t start = 0;
+    while (start <= path.size()) {
+        const size_t slash = path.find('/', start);
+        std::string part = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        if (!part.empty())
+            segments.push_back(std::move(part));
+        if (slash == std::string::npos)
+            break;
+        start = slash + 1;
+    }
+    return segments;
 }
 
 // A record id in a path: a positive decimal number; anything else is no id.
 long long recordId(const std::string &segment)
 {
-  static const std::regex digits("[0-9]{1,18}");
-  if (!std::regex_match(segment, digits))
-    return 0;
-  return std::stoll(segment);
+    static const std::regex digits("[0-9]{1,18}");
+    if (!std::regex_match(segment, digits))
+        return 0;
+    return std::stoll(segment);
 }
 
 std::string trimmed(const std::string &text)
 {
-  const auto first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos)
-    return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 // The query parameters, decoded as forms are: percent escapes and "+" for a blank.
 std::map<std::string, std::string> queryParameters(const httplib::Request &request)
 {
-  std::map<std::string, std::string> parameters;
-  const auto mark = request.target.find('?');
-  if (mark == std::string::npos)
+    std::map<std::string, std::string> parameters;
+    const auto mark = request.target.find('?');
+    if (mark == std::string::npos)
+        return parameters;
+    const std::string query = request.target.substr(mark + 1);
+    size_t start = 0;
+    while (start <= query.size()) {
+        const size_t amp = query.find('&', start);
+        const std::string pair = query.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
+        const size_t equals = pair.find('=');
+        const std::string name = httplib::detail::decode_url(pair.substr(0, equals), true);
+        if (!name.empty())
+            parameters.emplace(name,
+                equals == std::string::npos ? std::string()
+                                            : httplib::detail::decode_url(pair.substr(equals + 1), true));
+        if (amp == std::string::npos)
+            break;
+        start = amp + 1;
+    }
     return parameters;
-  const std::string query = request.target.substr(mark + 1);
-  size_t start = 0;
-  while (start <= query.size()) {
-    const size_t amp = query.find('&', start);
-    const std::string pair = query.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
-    const size_t equals = pair.find('=');
-    const std::string name = httplib::detail::decode_url(pair.substr(0, equals), true);
-    if (!name.empty())
-      parameters.emplace(name, equals == std::string::npos ? std::string()
-                                                           : httplib::detail::decode_url(pair.substr(equals + 1), true));
-    if (amp == std::string::npos)
-      break;
-    start = amp + 1;
-  }
-  return parameters;
 }
 
-long long pageParameter(const std::map<std::string, std::string> &parameters, const char *name, long long fallback,
-                        long long minimum)
+long long pageParameter(
+    const std::map<std::string, std::string> &parameters, const char *name, long long fallback, long long minimum)
 {
-  const auto it = parameters.find(name);
-  if (it == parameters.end())
-    return fallback;
-  const std::string text = trimmed(it->second);
-  static const std::regex digits("[0-9]{1,9}");
-  if (!std::regex_match(text, digits) || std::stoll(text) < minimum)
-    throw ApiError(400, "Parâmetro de paginação inválido.", std::string(name) + "=" + text);
-  return std::stoll(text);
+    const auto it = parameters.find(name);
+    if (it == parameters.end())
+        return fallback;
+    const std::string text = trimmed(it->second);
+    static const std::regex digits("[0-9]{1,9}");
+    if (!std::regex_match(text, digits) || std::stoll(text) < minimum)
+        throw ApiError(400, "Parâmetro de paginação inválido.", std::string(name) + "=" + text);
+    return std::stoll(text);
 }
 
 // "3" or "3,5": the numbers of a numeric or lookup filter.
 std::vector<double> filterNumbers(const Json &filter, const std::string &text)
 {
-  std::vector<double> numbers;
-  size_t start = 0;
-  while (start <= text.size()) {
-    const size_t comma = text.find(',', start);
-    const std::string part = trimmed(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-    if (!part.empty()) {
-      char *end = nullptr;
-      const double number = std::strtod(part.c_str(), &end);
-      if (*end != '\0' || !std::isfinite(number))
-        throw ApiError(400, "O filtro \"" + filter.value("label", "") + "\" deve ser numérico.",
-                       filter.value("nome", "") + "=" + text);
-      numbers.push_back(number);
+    std::vector<double> numbers;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t comma = text.find(',', start);
+        const std::string part
+            = trimmed(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (!part.empty()) {
+            char *end = nullptr;
+            const double number = std::strtod(part.c_str(), &end);
+            if (*end != '\0' || !std::isfinite(number))
+                throw ApiError(400, "O filtro \"" + filter.value("label", "") + "\" deve ser numérico.",
+                    filter.value("nome", "") + "=" + text);
+            numbers.push_back(number);
+        }
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
     }
-    if (comma == std::string::npos)
-      break;
-    start = comma + 1;
-  }
-  return numbers;
+    return numbers;
 }
 
 void sendJson(httplib::Response &response, int status, const Json &body)
 {
-  response.status = status;
-  response.set_content(body.dump(-1, ' ', false, Json::error_handler_t::replace), kJsonType);
+    response.status = status;
+    response.set_content(body.dump(-1, ' ', false, Json::error_handler_t::replace), kJsonType);
 }
 
 void sendError(httplib::Response &response, const ApiError &error)
 {
-  sendJson(response, error.status(), error.messages());
+    sendJson(response, error.status(), error.messages());
 }
 
 ApiError notFound(const std::string &what)
 {
-  return ApiError(404, "Registro não encontrado.", what + " não encontrado");
+    return ApiError(404, "Registro não encontrado.", what + " não encontrado");
 }
 
 } // namespace
 
 ApiServer::ApiServer(const ResourceCatalog &catalog, RecordStore &store)
-  : m_catalog(catalog)
-  , m_store(store)
-  , m_validator(catalog, store)
-  , m_server(std::make_unique<httplib::Server>())
+    : m_catalog(catalog), m_store(store), m_validator(catalog, store), m_server(std::make_unique<httplib::Server>())
 {
-  m_store.transaction([this] {
-    for (const std::string &name : m_catalog.names())
-      m_store.ensureTable(name);
-  });
-  m_server->set_payload_max_length(kMaxBodyBytes);
-  const auto handler = [this](const httplib::Request &request, httplib::Response &response) { route(request, response); };
-  m_server->Get(".*", handler);
-  m_server->Post(".*", handler);
-  m_server->Put(".*", handler);
-  m_server->Delete(".*", handler);
-  // Statuses the library answers itself (413 for an oversized body, 404/400 for what never reached
-  // a route) get the same JSON shape as the routes' own errors.
-  m_server->set_error_handler([](const httplib::Request &, httplib::Response &response) {
-    if (!response.body.empty())
-      return;
-    const std::string user = response.status == 413 ? "O conteúdo enviado é grande demais."
-                                                    : "A requisição não pôde ser atendida.";
-    sendJson(response, response.status, Json::array({ApiError::message(user, "HTTP " + std::to_string(response.status))}));
-  });
-  m_server->set_exception_handler([](const httplib::Request &, httplib::Response &response, std::exception_ptr) {
-    sendJson(response, 500, Json::array({ApiError::message("Erro interno no servidor.", "exceção não tratada")}));
-  });
+    m_store.transaction([this] {
+        for (const std::string &name : m_catalog.names())
+            m_store.ensureTable(name);
+    });
+    m_server->set_payload_max_length(kMaxBodyBytes);
+    const auto handler
+        = [this](const httplib::Request &request, httplib::Response &response) { route(request, response); };
+    m_server->Get(".*", handler);
+    m_server->Post(".*", handler);
+    m_server->Put(".*", handler);
+    m_server->Delete(".*", handler);
+    // Statuses the library answers itself (413 for an oversized body, 404/400 for what never reached
+    // a route) get the same JSON shape as the routes' own errors.
+    m_server->set_error_handler([](const httplib::Request &, httplib::Response &response) {
+        if (!response.body.empty())
+            return;
+        const std::string user
+            = response.status == 413 ? "O conteúdo enviado é grande demais." : "A requisição não pôde ser atendida.";
+        sendJson(response, response.status,
+            Json::array({ApiError::message(user, "HTTP " + std::to_string(response.status))}));
+    });
+    m_server->set_exception_handler([](const httplib::Request &, httplib::Response &response, std::exception_ptr) {
+        sendJson(response, 500, Json::array({ApiError::message("Erro interno no servidor.", "exceção não tratada")}));
+    });
 }
 
 ApiServer::~ApiServer()
 {
-  stop();
+    stop();
 }
 
 int ApiServer::bind(const std::string &host, int port)
 {
-  if (port == 0)
-    return m_server->bind_to_any_port(host);
-  return m_server->bind_to_port(host, port) ? port : -1;
+    if (port == 0)
+        return m_server->bind_to_any_port(host);
+    return m_server->bind_to_port(host, port) ? port : -1;
 }
 
 bool ApiServer::listen()
 {
-  return m_server->listen_after_bind();
+    return m_server->listen_after_bind();
 }
 
 void ApiServer::stop()
 {
-  m_server->stop();
+    m_server->stop();
 }
 
 void ApiServer::route(const httplib::Request &request, httplib::Response &response)
 {
-  try {
-    const std::vector<std::string> segments = pathSegments(request.path);
-    if (segments == std::vector<std::string>{"acesso", "menus"} && request.method == "GET")
-      sendJson(response, 200, m_catalog.menu());
-    else if (segments == std::vector<std::string>{"process"} && request.method == "POST")
-      format(request, response);
-    else if (!segments.empty())
-      routeResource(request, response, segments);
-    else
-      throw ApiError(404, "Recurso não encontrado.", request.method + " " + request.path);
-  } catch (const ApiError &error) {
-    sendError(response, error);
-  } catch (const std::exception &error) {
-    sendJson(response, 500, Json::array({ApiError::message("Erro interno no servidor.", error.what())}));
-  }
+    try {
+        const std::vector<std::string> segments = pathSegments(request.path);
+        if (segments == std::vector<std::string> {"acesso", "menus"} && request.method == "GET")
+            sendJson(response, 200, m_catalog.menu());
+        else if (segments == std::vector<std::string> {"process"} && request.method == "POST")
+            format(request, response);
+        else if (!segments.empty())
+            routeResource(request, response, segments);
+        else
+            throw ApiError(404, "Recurso não encontrado.", request.method + " " + request.path);
+    } catch (const ApiError &error) {
+        sendError(response, error);
+    } catch (const std::exception &error) {
+        sendJson(response, 500, Json::array({ApiError::message("Erro interno no servidor.", error.what())}));
+    }
 }
 
-void ApiServer::routeResource(const httplib::Request &request, httplib::Response &response,
-                              const std::vector<std::string> &segments)
+void ApiServer::routeResource(
+    const httplib::Request &request, httplib::Response &response, const std::vector<std::string> &segments)
 {
-  const ResourceDefinition *definition = m_catalog.find(segments[0]);
-  const std::string &method = request.method;
-  const auto unknown = [&] { return ApiError(404, "Recurso não encontrado.", method + " " + request.path); };
-  if (!definition)
-    throw unknown();
+    const ResourceDefinition *definition = m_catalog.find(segments[0]);
+    const std::string &method = request.method;
+    const auto unknown = [&] { return ApiError(404, "Recurso não encontrado.", method + " " + request.path); };
+    if (!definition)
+        throw unknown();
 
-  if (segments.size() == 1) {
-    if (method == "GET")
-      return sendJson(response, 200, listPage(*definition, request, Json::object()));
-    if (method == "POST")
-      return sendJson(response, 201, save(*definition, request.body, 0));
-    throw unknown();
-  }
-  if (segments.size() == 3 && segments[1] == "campos" && segments[2] == "pesquisa" && method == "GET")
-    return sendJson(response, 200, definition->pesquisa);
-  if (segments.size() != 2)
-    throw unknown();
+    if (segments.size() == 1) {
+        if (method == "GET")
+            return sendJson(response, 200, listPage(*definition, request, Json::object()));
+        if (method == "POST")
+            return sendJson(response, 201, save(*definition, request.body, 0));
+        throw unknown();
+    }
+    if (segments.size() == 3 && segments[1] == "campos" && segments[2] == "pesquisa" && method == "GET")
+        return sendJson(response, 200, definition->pesquisa);
+    if (segments.size() != 2)
+        throw unknown();
 
-  const std::string &second = segments[1];
-  if (const long long id = recordId(second)) {
-    if (method == "GET") {
-      std::optional<Json> record;
-      m_store.transaction([&] { record = m_store.find(definition->name, id); });
-      if (!record)
-        throw notFound(definition->name + "/" + second);
-      return sendJson(response, 200, *record);
+    const std::string &second = segments[1];
+    if (const long long id = recordId(second)) {
+        if (method == "GET") {
+            std::optional<Json> record;
+            m_store.transaction([&] { record = m_store.find(definition->name, id); });
+            if (!record)
+                throw notFound(definition->name + "/" + second);
+            return sendJson(response, 200, *record);
+        }
+        if (method == "PUT")
+            return sendJson(response, 200, save(*definition, request.body, id));
+        if (method == "DELETE") {
+            remove(*definition, id);
+            response.status = 204;
+            return;
+        }
+        throw unknown();
     }
-    if (method == "PUT")
-      return sendJson(response, 200, save(*definition, request.body, id));
-    if (method == "DELETE") {
-      remove(*definition, id);
-      response.status = 204;
-      return;
-    }
+    if (method != "GET")
+        throw unknown();
+    if (second == "campos")
+        return sendJson(response, 200, withLiveCounts(definition->campos));
+    if (second == "filtros")
+        return sendJson(response, 200, definition->filtros);
+    if (definition->consultas.contains(second))
+        return sendJson(response, 200, listPage(*definition, request, definition->consultas[second]));
     throw unknown();
-  }
-  if (method != "GET")
-    throw unknown();
-  if (second == "campos")
-    return sendJson(response, 200, withLiveCounts(definition->campos));
-  if (second == "filtros")
-    return sendJson(response, 200, definition->filtros);
-  if (definition->consultas.contains(second))
-    return sendJson(response, 200, listPage(*definition, request, definition->consultas[second]));
-  throw unknown();
 }
 
 Json ApiServer::listPage(const ResourceDefinition &definition, const httplib::Request &request, const Json &fixed)
 {
-  const auto parameters = queryParameters(request);
-  RecordQuery query;
-  query.size = std::min(pageParameter(parameters, "size", 20, 1), kMaxPageSize);
-  query.page = pageParameter(parameters, "page", 0, 0);
-  for (const Json &filter : definition.filtros) {
-    const auto parameter = parameters.find(filter.value("nome", ""));
-    if (parameter == parameters.end())
-      continue;
-    const std::string name = parameter->first;
-    const std::string text = trimmed(parameter->second);
-    if (text.empty())
-      continue;
-    RecordCondition condition;
-    condition.member = filter.value("campo", name);
-    if (filter.value("tipo", "") == "String" && !filter.contains("resource")) {
-      condition.text = text;
-    } else {
-      condition.kind = RecordCondition::Kind::OneOf;
-      condition.numbers = filterNumbers(filter, text);
+    const auto parameters = queryParameters(request);
+    RecordQuery query;
+    query.size = std::min(pageParameter(parameters, "size", 20, 1), kMaxPageSize);
+    query.page = pageParameter(parameters, "page", 0, 0);
+    for (const Json &filter : definition.filtros) {
+        const auto parameter = parameters.find(filter.value("nome", ""));
+        if (parameter == parameters.end())
+            continue;
+        const std::string name = parameter->first;
+        const std::string text = trimmed(parameter->second);
+        if (text.empty())
+            continue;
+        RecordCondition condition;
+        condition.member = filter.value("campo", name);
+        if (filter.value("tipo", "") == "String" && !filter.contains("resource")) {
+            condition.text = text;
+        } else {
+            condition.kind = RecordCondition::Kind::OneOf;
+            condition.numbers = filterNumbers(filter, text);
+        }
+        query.conditions.push_back(std::move(condition));
     }
-    query.conditions.push_back(std::move(condition));
-  }
-  for (const auto &[member, value] : fixed.items()) {
-    RecordCondition condition;
-    condition.member = member;
-    condition.kind = RecordCondition::Kind::OneOf;
-    condition.numbers = {value.is_boolean() ? (value.get<bool>() ? 1.0 : 0.0) : value.get<double>()};
-    query.conditions.push_back(std::move(condition));
-  }
-  Json page;
-  m_store.transaction([&] { page = m_store.page(definition.name, query); });
-  return page;
+    for (const auto &[member, value] : fixed.items()) {
+        RecordCondition condition;
+        condition.member = member;
+        condition.kind = RecordCondition::Kind::OneOf;
+        condition.numbers = {value.is_boolean() ? (value.get<bool>() ? 1.0 : 0.0) : value.get<double>()};
+        query.conditions.push_back(std::move(condition));
+    }
+    Json page;
+    m_store.transaction([&] { page = m_store.page(definition.name, query); });
+    return page;
 }
 
 // "count" of remote fields tells the client how many records the referenced resource holds
 // (above 50 it offers a search instead of a drop-down list): answer the current figure.
 Json ApiServer::withLiveCounts(const Json &fields)
 {
-  Json result = fields;
-  std::function<void(Json &)> refresh = [&](Json &list) {
-    for (Json &descriptor : list) {
-      if (!descriptor.is_object())
-        continue;
-      if (descriptor.contains("count") && descriptor.contains("resource")) {
-        const std::string target = referencedResource(descriptor);
-        if (m_catalog.find(target))
-          descriptor["count"] = m_store.count(target);
-      }
-      if (descriptor.contains("fields") && descriptor["fields"].is_array())
-        refresh(descriptor["fields"]);
-    }
-  };
-  m_store.transaction([&] { refresh(result); });
-  return result;
+    Json result = fields;
+    std::function<void(Json &)> refresh = [&](Json &list) {
+        for (Json &descriptor : list) {
+            if (!descriptor.is_object())
+                continue;
+            if (descriptor.contains("count") && descriptor.contains("resource")) {
+                const std::string target = referencedResource(descriptor);
+                if (m_catalog.find(target))
+                    descriptor["count"] = m_store.count(target);
+            }
+            if (descriptor.contains("fields") && descriptor["fields"].is_array())
+                refresh(descriptor["fields"]);
+        }
+    };
+    m_store.transaction([&] { refresh(result); });
+    return result;
 }
 
 Json ApiServer::save(const ResourceDefinition &definition, const std::string &body, long long id)
 {
-  const Json parsed = Json::parse(body, nullptr, false);
-  if (parsed.is_discarded())
-    throw ApiError(400, "O conteúdo enviado não é um JSON válido.", "corpo da requisição não é JSON");
-  Json stored;
-  m_store.transaction([&] {
-    if (id > 0 && !m_store.exists(definition.name, id))
-      throw notFound(definition.name + "/" + std::to_string(id));
-    const Json record = m_validator.normalize(definition, parsed);
-    long long storedId = id;
-    if (id > 0)
-      m_store.update(definition.name, id, record);
-    else
-      storedId = m_store.insert(definition.name, record);
-    stored = *m_store.find(definition.name, storedId);
-  });
-  return stored;
+    const Json parsed = Json::parse(body, nullptr, false);
+    if (parsed.is_discarded())
+        throw ApiError(400, "O conteúdo enviado não é um JSON válido.", "corpo da requisição não é JSON");
+    Json stored;
+    m_store.transaction([&] {
+        if (id > 0 && !m_store.exists(definition.name, id))
+            throw notFound(definition.name + "/" + std::to_string(id));
+        const Json record = m_validator.normalize(definition, parsed);
+        long long storedId = id;
+        if (id > 0)
+            m_store.update(definition.name, id, record);
+        else
+            storedId = m_store.insert(definition.name, record);
+        stored = *m_store.find(definition.name, storedId);
+    });
+    return stored;
 }
 
 void ApiServer::remove(const ResourceDefinition &definition, long long id)
 {
-  m_store.transaction([&] {
-    if (!m_store.exists(definition.name, id))
-      throw notFound(definition.name + "/" + std::to_string(id));
-    for (const RecordValidator::ReferenceSite &site : m_validator.referencesTo(definition.name)) {
-      if (!m_store.isReferenced(site.resource, site.listPath, site.memberPath, id))
-        continue;
-      std::string where = site.resource;
-      for (const Json &entry : m_catalog.menu())
-        if (entry.value("resource", "") == site.resource)
-          where = entry.value("descricao", site.resource);
-      throw ApiError(409, "O registro não pode ser excluído porque é usado em \"" + where + "\" (campo \"" + site.label + "\").",
-                     site.resource + "." + (site.listPath.empty() ? "" : site.listPath + "[].") + site.memberPath +
-                       " referencia o registro " + std::to_string(id));
-    }
-    m_store.remove(definition.name, id);
-  });
+    m_store.transaction([&] {
+        if (!m_store.exists(definition.name, id))
+            throw notFound(definition.name + "/" + std::to_string(id));
+        for (const RecordValidator::ReferenceSite &site : m_validator.referencesTo(definition.name)) {
+            if (!m_store.isReferenced(site.resource, site.listPath, site.memberPath, id))
+                continue;
+            std::string where = site.resource;
+            for (const Json &entry : m_catalog.menu())
+                if (entry.value("resource", "") == site.resource)
+                    where = entry.value("descricao", site.resource);
+            throw ApiError(409,
+                "O registro não pode ser excluído porque é usado em \"" + where + "\" (campo \"" + site.label + "\").",
+                site.resource + "." + (site.listPath.empty() ? "" : site.listPath + "[].") + site.memberPath
+                    + " referencia o registro " + std::to_string(id));
+        }
+        m_store.remove(definition.name, id);
+    });
 }
 
 void ApiServer::format(const httplib::Request &request, httplib::Response &response)
 {
-  httplib::Params form = request.params;
-  if (!request.has_param("jsondata") && !request.has_param("jsonstandard"))
-    httplib::detail::parse_query_text(request.body, form);
-  const auto field = [&form](const char *name) {
-    const auto it = form.find(name);
-    return it == form.end() ? std::string() : it->second;
-  };
-  response.status = 200;
-  response.set_content(JsonFormatter::answer(field("jsondata"), field("jsonstandard"), field("jsontemplate")), kJsonType);
+    httplib::Params form = request.params;
+    if (!request.has_param("jsondata") && !request.has_param("jsonstandard"))
+        httplib::detail::parse_query_text(request.body, form);
+    const auto field = [&form](const char *name) {
+        const auto it = form.find(name);
+        return it == form.end() ? std::string() : it->second;
+    };
+    response.status = 200;
+    response.set_content(
+        JsonFormatter::answer(field("jsondata"), field("jsonstandard"), field("jsontemplate")), kJsonType);
 }

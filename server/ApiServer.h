@@ -12,7 +12,7 @@ namespace httplib {
 class Server;
 struct Request;
 struct Response;
-}
+} // namespace httplib
 class RecordStore;
 class ResourceCatalog;
 struct ResourceDefinition;
@@ -25,32 +25,32 @@ struct ResourceDefinition;
 class ApiServer final
 {
 public:
-  static constexpr size_t kMaxBodyBytes = 1024 * 1024;
+    static constexpr size_t kMaxBodyBytes = 1024 * 1024;
 
-  ApiServer(const ResourceCatalog &catalog, RecordStore &store);
-  ~ApiServer();
-  ApiServer(const ApiServer &) = delete;
-  ApiServer &operator=(const ApiServer &) = delete;
+    ApiServer(const ResourceCatalog &catalog, RecordStore &store);
+    ~ApiServer();
+    ApiServer(const ApiServer &) = delete;
+    ApiServer &operator=(const ApiServer &) = delete;
 
-  // Binds host:port (port 0 picks a free one); returns the port bound, or -1.
-  int bind(const std::string &host, int port);
-  // Serves until stop(); call after bind().
-  bool listen();
-  void stop();
+    // Binds host:port (port 0 picks a free one); returns the port bound, or -1.
+    int bind(const std::string &host, int port);
+    // Serves until stop(); call after bind().
+    bool listen();
+    void stop();
 
 private:
-  void route(const httplib::Request &request, httplib::Response &response);
-  void routeResource(const httplib::Request &request, httplib::Response &response,
-                     const std::vector<std::string> &segments);
-  nlohmann::ordered_json listPage(const ResourceDefinition &definition, const httplib::Request &request,
-                                  const nlohmann::ordered_json &fixed);
-  nlohmann::ordered_json withLiveCounts(const nlohmann::ordered_json &fields);
-  nlohmann::ordered_json save(const ResourceDefinition &definition, const std::string &body, long long id);
-  void remove(const ResourceDefinition &definition, long long id);
-  void format(const httplib::Request &request, httplib::Response &response);
+    void route(const httplib::Request &request, httplib::Response &response);
+    void routeResource(
+        const httplib::Request &request, httplib::Response &response, const std::vector<std::string> &segments);
+    nlohmann::ordered_json listPage(
+        const ResourceDefinition &definition, const httplib::Request &request, const nlohmann::ordered_json &fixed);
+    nlohmann::ordered_json withLiveCounts(const nlohmann::ordered_json &fields);
+    nlohmann::ordered_json save(const ResourceDefinition &definition, const std::string &body, long long id);
+    void remove(const ResourceDefinition &definition, long long id);
+    void format(const httplib::Request &request, httplib::Response &response);
 
-  const ResourceCatalog &m_catalog;
-  RecordStore &m_store;
-  RecordValidator m_validator;
-  std::unique_ptr<httplib::Server> m_server;
+    const ResourceCatalog &m_catalog;
+    RecordStore &m_store;
+    RecordValidator m_validator;
+    std::unique_ptr<httplib::Server> m_server;
 };

@@ -9,6 +9,6 @@ class ResourceCatalog;
 class DatabaseSeeder final
 {
 public:
-  // Returns the number of records stored.
-  static int seed(const ResourceCatalog &catalog, RecordStore &store, const RecordValidator &validator);
+    // Returns the number of records stored.
+    static int seed(const ResourceCatalog &catalog, RecordStore &store, const RecordValidator &validator);
 };

@@ -9,5 +9,5 @@
 class JsonFormatter final
 {
 public:
-  static std::string answer(const std::string &jsonData, const std::string &standard, const std::string &templ);
+    static std::string answer(const std::string &jsonData, const std::string &standard, const std::string &templ);
 };

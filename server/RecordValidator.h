@@ -17,37 +17,37 @@ struct ResourceDefinition;
 class RecordValidator final
 {
 public:
-  // A place where records of one resource hold ids of another (for refusing deletes).
-  struct ReferenceSite
-  {
-    std::string resource;    // the referring resource
-    std::string label;       // its field's label, for the message
-    std::string listPath;    // array member holding the reference, or empty
-    std::string memberPath;  // dotted path of the id (inside the list element when listPath is set)
-  };
+    // A place where records of one resource hold ids of another (for refusing deletes).
+    struct ReferenceSite
+    {
+        std::string resource; // the referring resource
+        std::string label; // its field's label, for the message
+        std::string listPath; // array member holding the reference, or empty
+        std::string memberPath; // dotted path of the id (inside the list element when listPath is set)
+    };
 
-  RecordValidator(const ResourceCatalog &catalog, RecordStore &store);
+    RecordValidator(const ResourceCatalog &catalog, RecordStore &store);
 
-  // Must run inside the store's transaction. Returns the record without "id".
-  nlohmann::ordered_json normalize(const ResourceDefinition &definition, const nlohmann::ordered_json &body) const;
+    // Must run inside the store's transaction. Returns the record without "id".
+    nlohmann::ordered_json normalize(const ResourceDefinition &definition, const nlohmann::ordered_json &body) const;
 
-  std::vector<ReferenceSite> referencesTo(const std::string &resource) const;
+    std::vector<ReferenceSite> referencesTo(const std::string &resource) const;
 
 private:
-  struct Context;
-  nlohmann::ordered_json normalizeFields(const nlohmann::ordered_json &fields, const nlohmann::ordered_json &input,
-                                         Context &context, const std::string &path, bool topLevel) const;
-  void normalizeField(const nlohmann::ordered_json &descriptor, const nlohmann::ordered_json &input,
-                      nlohmann::ordered_json &out, Context &context, const std::string &path) const;
-  nlohmann::ordered_json normalizeList(const nlohmann::ordered_json &descriptor, const nlohmann::ordered_json &value,
-                                       Context &context, const std::string &path) const;
-  std::optional<nlohmann::ordered_json> normalizeRemote(const nlohmann::ordered_json &descriptor, const nlohmann::ordered_json &value,
-                                         Context &context, const std::string &path) const;
-  std::optional<nlohmann::ordered_json> normalizeLocal(const nlohmann::ordered_json &descriptor, const nlohmann::ordered_json &value,
-                                        Context &context, const std::string &path) const;
-  void normalizeSubObject(const nlohmann::ordered_json &descriptor, const nlohmann::ordered_json &input,
-                          nlohmann::ordered_json &out, Context &context, const std::string &path) const;
+    struct Context;
+    nlohmann::ordered_json normalizeFields(const nlohmann::ordered_json &fields, const nlohmann::ordered_json &input,
+        Context &context, const std::string &path, bool topLevel) const;
+    void normalizeField(const nlohmann::ordered_json &descriptor, const nlohmann::ordered_json &input,
+        nlohmann::ordered_json &out, Context &context, const std::string &path) const;
+    nlohmann::ordered_json normalizeList(const nlohmann::ordered_json &descriptor, const nlohmann::ordered_json &value,
+        Context &context, const std::string &path) const;
+    std::optional<nlohmann::ordered_json> normalizeRemote(const nlohmann::ordered_json &descriptor,
+        const nlohmann::ordered_json &value, Context &context, const std::string &path) const;
+    std::optional<nlohmann::ordered_json> normalizeLocal(const nlohmann::ordered_json &descriptor,
+        const nlohmann::ordered_json &value, Context &context, const std::string &path) const;
+    void normalizeSubObject(const nlohmann::ordered_json &descriptor, const nlohmann::ordered_json &input,
+        nlohmann::ordered_json &out, Context &context, const std::string &path) const;
 
-  const ResourceCatalog &m_catalog;
-  RecordStore &m_store;
+    const ResourceCatalog &m_catalog;
+    RecordStore &m_store;
 };

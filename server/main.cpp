@@ -17,56 +17,56 @@ ApiServer *runningServer = nullptr;
 
 void stopOnSignal(int)
 {
-  if (runningServer)
-    runningServer->stop();
+    if (runningServer)
+        runningServer->stop();
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-  ServerOptions options;
-  try {
-    options = ServerOptions::parse(std::vector<std::string>(argv + 1, argv + argc));
-  } catch (const std::invalid_argument &error) {
-    std::cerr << "quorelapi-server: " << error.what() << "\n" << ServerOptions::usage();
-    return 2;
-  }
-  if (options.help) {
-    std::cout << ServerOptions::usage();
-    return 0;
-  }
-  try {
-    std::string database = ":memory:";
-    if (!options.memory) {
-      database = options.database.empty() ? ServerOptions::defaultDatabase() : options.database;
-      const auto folder = std::filesystem::path(database).parent_path();
-      if (!folder.empty())
-        std::filesystem::create_directories(folder);
+    ServerOptions options;
+    try {
+        options = ServerOptions::parse(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::invalid_argument &error) {
+        std::cerr << "quorelapi-server: " << error.what() << "\n" << ServerOptions::usage();
+        return 2;
     }
-    const ResourceCatalog catalog = ResourceCatalog::fromEmbeddedFiles();
-    RecordStore store(database);
-    ApiServer server(catalog, store);
-    if (options.seed) {
-      const int seeded = DatabaseSeeder::seed(catalog, store, RecordValidator(catalog, store));
-      if (seeded > 0)
-        std::cout << "quorelapi-server: stored " << seeded << " sample records in " << database << "\n";
+    if (options.help) {
+        std::cout << ServerOptions::usage();
+        return 0;
     }
-    const int port = server.bind(options.host, options.port);
-    if (port < 0) {
-      std::cerr << "quorelapi-server: cannot listen on " << options.host << ":" << options.port << "\n";
-      return 1;
+    try {
+        std::string database = ":memory:";
+        if (!options.memory) {
+            database = options.database.empty() ? ServerOptions::defaultDatabase() : options.database;
+            const auto folder = std::filesystem::path(database).parent_path();
+            if (!folder.empty())
+                std::filesystem::create_directories(folder);
+        }
+        const ResourceCatalog catalog = ResourceCatalog::fromEmbeddedFiles();
+        RecordStore store(database);
+        ApiServer server(catalog, store);
+        if (options.seed) {
+            const int seeded = DatabaseSeeder::seed(catalog, store, RecordValidator(catalog, store));
+            if (seeded > 0)
+                std::cout << "quorelapi-server: stored " << seeded << " sample records in " << database << "\n";
+        }
+        const int port = server.bind(options.host, options.port);
+        if (port < 0) {
+            std::cerr << "quorelapi-server: cannot listen on " << options.host << ":" << options.port << "\n";
+            return 1;
+        }
+        runningServer = &server;
+        std::signal(SIGINT, stopOnSignal);
+        std::signal(SIGTERM, stopOnSignal);
+        std::cout << "quorelapi-server: listening on http://" << options.host << ":" << port << " (database "
+                  << database << ")" << std::endl;
+        server.listen();
+        runningServer = nullptr;
+        return 0;
+    } catch (const std::exception &error) {
+        std::cerr << "quorelapi-server: " << error.what() << "\n";
+        return 1;
     }
-    runningServer = &server;
-    std::signal(SIGINT, stopOnSignal);
-    std::signal(SIGTERM, stopOnSignal);
-    std::cout << "quorelapi-server: listening on http://" << options.host << ":" << port << " (database "
-              << database << ")" << std::endl;
-    server.listen();
-    runningServer = nullptr;
-    return 0;
-  } catch (const std::exception &error) {
-    std::cerr << "quorelapi-server: " << error.what() << "\n";
-    return 1;
-  }
 }

@@ -17,141 +17,149 @@ using json = nlohmann::ordered_json;
 namespace {
 
 // A result table as the search screen builds it: integer id, text nome, with titles.
-void DefineResults(TRecordTable &table) {
-  table.FieldDefs().Clear();
-  table.FieldDefs().Add("id", ftInteger);
-  table.FieldDefs().Add("nome", ftString);
-  table.CreateDataSet();
-  table.FieldByName("id")->SetDisplayLabel("Código");
-  table.FieldByName("nome")->SetDisplayLabel("Nome");
+void DefineResults(TRecordTable &table)
+{
+    table.FieldDefs().Clear();
+    table.FieldDefs().Add("id", ftInteger);
+    table.FieldDefs().Add("nome", ftString);
+    table.CreateDataSet();
+    table.FieldByName("id")->SetDisplayLabel("Código");
+    table.FieldByName("nome")->SetDisplayLabel("Nome");
 }
 
 // Refills the table the way the screens do: one refresh for the whole batch.
-void Reload(TRecordTable &table, const json &rows) {
-  table.DisableControls();
-  try {
-    table.EmptyDataSet();
-    LoadTableFromArray(&table, &rows);
-  } catch (...) {
+void Reload(TRecordTable &table, const json &rows)
+{
+    table.DisableControls();
+    try {
+        table.EmptyDataSet();
+        LoadTableFromArray(&table, &rows);
+    } catch (...) {
+        table.EnableControls();
+        throw;
+    }
     table.EnableControls();
-    throw;
-  }
-  table.EnableControls();
 }
 
-json People(int count) {
-  json rows = json::array();
-  for (int i = 1; i <= count; ++i)
-    rows.push_back({{"id", i}, {"nome", "Pessoa com um nome bem comprido " + std::to_string(i)}});
-  return rows;
+json People(int count)
+{
+    json rows = json::array();
+    for (int i = 1; i <= count; ++i)
+        rows.push_back({{"id", i}, {"nome", "Pessoa com um nome bem comprido " + std::to_string(i)}});
+    return rows;
 }
 
 } // namespace
 
-class tst_TRecordTableModel final : public QObject {
-  Q_OBJECT
+class tst_TRecordTableModel final : public QObject
+{
+    Q_OBJECT
 
 private slots:
-  void showsTitlesAndCutValues() {
-    TRecordTable table;
-    TRecordTableModel model(&table);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    DefineResults(table);
-    Reload(table, People(3));
-    QCOMPARE(model.columnCount(), 2);
-    QCOMPARE(model.rowCount(), 3);
-    QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Código"));
-    QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Nome"));
-    QCOMPARE(model.data(model.index(2, 0)).toString(), QStringLiteral("3"));
-    QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("Pessoa com um nome b"));
+    void showsTitlesAndCutValues()
+    {
+        TRecordTable table;
+        TRecordTableModel model(&table);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        DefineResults(table);
+        Reload(table, People(3));
+        QCOMPARE(model.columnCount(), 2);
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Código"));
+        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Nome"));
+        QCOMPARE(model.data(model.index(2, 0)).toString(), QStringLiteral("3"));
+        QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("Pessoa com um nome b"));
 
-    QSignalSpy titles(&model, &QAbstractItemModel::headerDataChanged);
-    table.Fields(1)->SetDisplayLabel("Nome completo");
-    QCOMPARE(titles.count(), 1);
-    QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Nome completo"));
+        QSignalSpy titles(&model, &QAbstractItemModel::headerDataChanged);
+        table.Fields(1)->SetDisplayLabel("Nome completo");
+        QCOMPARE(titles.count(), 1);
+        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Nome completo"));
 
-    table.SetRecNo(2);
-    table.Edit();
-    table.Fields(1)->SetAsString("Outra");
-    table.Post();
-    QCOMPARE(model.data(model.index(1, 1)).toString(), QStringLiteral("Outra"));
-    table.Delete();
-    QCOMPARE(model.rowCount(), 2);
-    Reload(table, json::array()); // an empty page leaves only the titles
-    QCOMPARE(model.rowCount(), 0);
-    QCOMPARE(model.columnCount(), 2);
-  }
+        table.SetRecNo(2);
+        table.Edit();
+        table.Fields(1)->SetAsString("Outra");
+        table.Post();
+        QCOMPARE(model.data(model.index(1, 1)).toString(), QStringLiteral("Outra"));
+        table.Delete();
+        QCOMPARE(model.rowCount(), 2);
+        Reload(table, json::array()); // an empty page leaves only the titles
+        QCOMPARE(model.rowCount(), 0);
+        QCOMPARE(model.columnCount(), 2);
+    }
 
-  void refreshesOncePerDisableEnablePair() {
-    TRecordTable table;
-    DefineResults(table);
-    TRecordTableModel model(&table);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
-    table.DisableControls();
-    Reload(table, People(10)); // nested pair: no refresh of its own
-    QCOMPARE(model.rowCount(), 0); // the view still sees the old state
-    table.EnableControls();
-    QCOMPARE(resets.count(), 1);
-    QCOMPARE(model.rowCount(), 10);
+    void refreshesOncePerDisableEnablePair()
+    {
+        TRecordTable table;
+        DefineResults(table);
+        TRecordTableModel model(&table);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        table.DisableControls();
+        Reload(table, People(10)); // nested pair: no refresh of its own
+        QCOMPARE(model.rowCount(), 0); // the view still sees the old state
+        table.EnableControls();
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE(model.rowCount(), 10);
 
-    Reload(table, People(4));
-    QCOMPARE(resets.count(), 2);
+        Reload(table, People(4));
+        QCOMPARE(resets.count(), 2);
 
-    const json bad = json::parse(R"([{"id":1},5])");
-    QVERIFY_THROWS_EXCEPTION(std::exception, Reload(table, bad));
-    QCOMPARE(resets.count(), 3);
-    QCOMPARE(model.rowCount(), 1); // rows converted before the failure are shown
-  }
+        const json bad = json::parse(R"([{"id":1},5])");
+        QVERIFY_THROWS_EXCEPTION(std::exception, Reload(table, bad));
+        QCOMPARE(resets.count(), 3);
+        QCOMPARE(model.rowCount(), 1); // rows converted before the failure are shown
+    }
 
-  void selectedLineFollowsTheCursorBothWays() {
-    TRecordTable table;
-    DefineResults(table);
-    QTableView view;
-    TRecordTableModel model(&table, &view);
-    view.setModel(&model);
-    view.setSelectionBehavior(QAbstractItemView::SelectRows);
-    TRecordTableCursorBinder binder(view.selectionModel(), &table, &view);
-    view.show();
-    Reload(table, People(5));
+    void selectedLineFollowsTheCursorBothWays()
+    {
+        TRecordTable table;
+        DefineResults(table);
+        QTableView view;
+        TRecordTableModel model(&table, &view);
+        view.setModel(&model);
+        view.setSelectionBehavior(QAbstractItemView::SelectRows);
+        TRecordTableCursorBinder binder(view.selectionModel(), &table, &view);
+        view.show();
+        Reload(table, People(5));
 
-    const auto selectedRow = [&] {
-      const QModelIndexList rows = view.selectionModel()->selectedRows();
-      return rows.size() == 1 ? rows.first().row() : -1;
-    };
-    QCOMPARE(selectedRow(), 4); // the last appended row is current
-    table.SetRecNo(2);
-    QCOMPARE(selectedRow(), 1);
-    QCOMPARE(view.currentIndex().row(), 1);
+        const auto selectedRow = [&] {
+            const QModelIndexList rows = view.selectionModel()->selectedRows();
+            return rows.size() == 1 ? rows.first().row() : -1;
+        };
+        QCOMPARE(selectedRow(), 4); // the last appended row is current
+        table.SetRecNo(2);
+        QCOMPARE(selectedRow(), 1);
+        QCOMPARE(view.currentIndex().row(), 1);
 
-    view.selectRow(3);
-    QCOMPARE(table.RecNo(), 4);
-    QCOMPARE(table.FieldByName("id")->AsInteger(), 4);
-    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(model.index(0, 1)).center());
-    QCOMPARE(table.RecNo(), 1);
+        view.selectRow(3);
+        QCOMPARE(table.RecNo(), 4);
+        QCOMPARE(table.FieldByName("id")->AsInteger(), 4);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(model.index(0, 1)).center());
+        QCOMPARE(table.RecNo(), 1);
 
-    Reload(table, People(2));
-    QCOMPARE(selectedRow(), table.RecNo() - 1);
-    Reload(table, json::array());
-    QCOMPARE(selectedRow(), -1);
-  }
+        Reload(table, People(2));
+        QCOMPARE(selectedRow(), table.RecNo() - 1);
+        Reload(table, json::array());
+        QCOMPARE(selectedRow(), -1);
+    }
 
-  void gridRenders() {
-    TRecordTable table;
-    DefineResults(table);
-    QTableView view;
-    TRecordTableModel model(&table, &view);
-    view.setModel(&model);
-    TRecordTableCursorBinder binder(view.selectionModel(), &table, &view);
-    view.resize(360, 160);
-    Reload(table, People(3));
-    table.SetRecNo(2);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    const QString gallery = qEnvironmentVariable("QUOREL_GALLERY");
-    if (!gallery.isEmpty() && QDir().mkpath(gallery))
-      QVERIFY(view.grab().save(gallery + "/convert_record_grid.png"));
-  }
+    void gridRenders()
+    {
+        TRecordTable table;
+        DefineResults(table);
+        QTableView view;
+        TRecordTableModel model(&table, &view);
+        view.setModel(&model);
+        TRecordTableCursorBinder binder(view.selectionModel(), &table, &view);
+        view.resize(360, 160);
+        Reload(table, People(3));
+        table.SetRecNo(2);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QString gallery = qEnvironmentVariable("QUOREL_GALLERY");
+        if (!gallery.isEmpty() && QDir().mkpath(gallery))
+            QVERIFY(view.grab().save(gallery + "/convert_record_grid.png"));
+    }
 };
 
 QTEST_MAIN(tst_TRecordTableModel)

@@ -12,370 +12,387 @@ namespace {
 
 Json parse(const httplib::Result &result)
 {
-  return result ? Json::parse(result->body, nullptr, false) : Json();
+    return result ? Json::parse(result->body, nullptr, false) : Json();
 }
 
 int status(const httplib::Result &result)
 {
-  return result ? result->status : -1;
+    return result ? result->status : -1;
 }
 
 std::string firstUserMessage(const httplib::Result &result)
 {
-  const Json body = parse(result);
-  return body.is_array() && !body.empty() ? body[0].value("mensagemUsuario", "") : std::string();
+    const Json body = parse(result);
+    return body.is_array() && !body.empty() ? body[0].value("mensagemUsuario", "") : std::string();
 }
 
 httplib::Result postJson(httplib::Client &client, const std::string &path, const Json &body)
 {
-  return client.Post(path.c_str(), body.dump(), "application/json");
+    return client.Post(path.c_str(), body.dump(), "application/json");
 }
 
 // The text the client's "Formatar Json" cuts out of an answer: between jsoncopy":" and the last
 // ","template" of the line, with \n and \" undone.
 std::string cutFormatted(const std::string &answer)
 {
-  const std::string line = answer.substr(0, answer.find('\n'));
-  const std::string open = "jsoncopy\":\"";
-  const auto start = line.find(open);
-  const auto end = line.rfind("\",\"template\"");
-  if (start == std::string::npos || end == std::string::npos || end < start + open.size())
-    return {};
-  std::string text = line.substr(start + open.size(), end - start - open.size());
-  for (const auto &[from, to] : {std::pair<std::string, std::string>{"\\n", "\n"}, {"\\\"", "\""}})
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-      text.replace(at, from.size(), to);
-  return text;
+    const std::string line = answer.substr(0, answer.find('\n'));
+    const std::string open = "jsoncopy\":\"";
+    const auto start = line.find(open);
+    const auto end = line.rfind("\",\"template\"");
+    if (start == std::string::npos || end == std::string::npos || end < start + open.size())
+        return {};
+    std::string text = line.substr(start + open.size(), end - start - open.size());
+    for (const auto &[from, to] : {std::pair<std::string, std::string> {"\\n", "\n"}, {"\\\"", "\""}})
+        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+    return text;
 }
 
 } // namespace
 
 class tst_ApiServer : public QObject
 {
-  Q_OBJECT
+    Q_OBJECT
 
 private slots:
-  void initTestCase() { m_seeded = std::make_unique<LoopbackServer>(true); }
-  void cleanupTestCase() { m_seeded.reset(); }
+    void initTestCase() { m_seeded = std::make_unique<LoopbackServer>(true); }
+    void cleanupTestCase() { m_seeded.reset(); }
 
-  void metadataRoutes_data();
-  void metadataRoutes();
-  void pagingArithmetic();
-  void filters_data();
-  void filters();
-  void validation_data();
-  void validation();
-  void clientStyleRecordIsStoredTyped();
-  void crudLifecycle();
-  void deletingReferencedRecordIsRefused();
-  void liveCountFollowsRecords();
-  void concurrentWritesStayConsistent();
-  void malformedAndOversizedBodies();
-  void formattingService();
+    void metadataRoutes_data();
+    void metadataRoutes();
+    void pagingArithmetic();
+    void filters_data();
+    void filters();
+    void validation_data();
+    void validation();
+    void clientStyleRecordIsStoredTyped();
+    void crudLifecycle();
+    void deletingReferencedRecordIsRefused();
+    void liveCountFollowsRecords();
+    void concurrentWritesStayConsistent();
+    void malformedAndOversizedBodies();
+    void formattingService();
 
 private:
-  std::unique_ptr<LoopbackServer> m_seeded;
+    std::unique_ptr<LoopbackServer> m_seeded;
 };
 
 void tst_ApiServer::metadataRoutes_data()
 {
-  QTest::addColumn<QString>("path");
-  QTest::addColumn<int>("expected");
-  QTest::newRow("menu") << "/acesso/menus" << 200;
-  QTest::newRow("campos") << "/clientes/campos" << 200;
-  QTest::newRow("pesquisa") << "/pedidos/campos/pesquisa" << 200;
-  QTest::newRow("filtros") << "/cidades/filtros" << 200;
-  QTest::newRow("method suffix") << "/categorias/ativas?size=50&page=0" << 200;
-  QTest::newRow("doubled slashes") << "//estados//campos" << 200;
-  QTest::newRow("unknown resource") << "/fornecedores/campos" << 404;
-  QTest::newRow("unknown sub-path") << "/estados/campos/outra" << 404;
-  QTest::newRow("unknown suffix") << "/categorias/inativas" << 404;
-  QTest::newRow("missing record") << "/estados/9999" << 404;
-  QTest::newRow("id not a number") << "/estados/abc" << 404;
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("menu") << "/acesso/menus" << 200;
+    QTest::newRow("campos") << "/clientes/campos" << 200;
+    QTest::newRow("pesquisa") << "/pedidos/campos/pesquisa" << 200;
+    QTest::newRow("filtros") << "/cidades/filtros" << 200;
+    QTest::newRow("method suffix") << "/categorias/ativas?size=50&page=0" << 200;
+    QTest::newRow("doubled slashes") << "//estados//campos" << 200;
+    QTest::newRow("unknown resource") << "/fornecedores/campos" << 404;
+    QTest::newRow("unknown sub-path") << "/estados/campos/outra" << 404;
+    QTest::newRow("unknown suffix") << "/categorias/inativas" << 404;
+    QTest::newRow("missing record") << "/estados/9999" << 404;
+    QTest::newRow("id not a number") << "/estados/abc" << 404;
 }
 
 void tst_ApiServer::metadataRoutes()
 {
-  QFETCH(QString, path);
-  QFETCH(int, expected);
-  const auto result = m_seeded->client()->Get(path.toStdString().c_str());
-  QCOMPARE(status(result), expected);
-  const Json body = parse(result);
-  if (expected == 200)
-    QVERIFY(body.is_array() || (body.is_object() && body.contains("content")));
-  else
-    QVERIFY(!firstUserMessage(result).empty());
+    QFETCH(QString, path);
+    QFETCH(int, expected);
+    const auto result = m_seeded->client()->Get(path.toStdString().c_str());
+    QCOMPARE(status(result), expected);
+    const Json body = parse(result);
+    if (expected == 200)
+        QVERIFY(body.is_array() || (body.is_object() && body.contains("content")));
+    else
+        QVERIFY(!firstUserMessage(result).empty());
 }
 
 void tst_ApiServer::pagingArithmetic()
 {
-  LoopbackServer server(false);
-  auto client = server.client();
-  for (int i = 0; i < 25; ++i) {
-    const std::string sigla{char('A' + i / 5), char('A' + i % 5)};
-    QCOMPARE(status(postJson(*client, "/estados", {{"sigla", sigla}, {"nome", "Estado " + std::to_string(i)}})), 201);
-  }
-  const std::vector<std::pair<int, size_t>> pages{{0, 10}, {1, 10}, {2, 5}, {3, 0}};
-  for (const auto &[page, rows] : pages) {
-    const Json body = parse(client->Get(("/estados?size=10&page=" + std::to_string(page)).c_str()));
-    QCOMPARE(body["content"].size(), rows);
-    QCOMPARE(body["totalPages"].get<int>(), 3);
-    QCOMPARE(body["totalElements"].get<int>(), 25);
-    QCOMPARE(body["number"].get<int>(), page);
-    QCOMPARE(body["size"].get<int>(), 10);
-    if (rows)
-      QCOMPARE(body["content"][0]["id"].get<int>(), page * 10 + 1);
-  }
-  QCOMPARE(status(client->Get("/estados?size=0&page=0")), 400);
-  QCOMPARE(status(client->Get("/estados?size=10&page=-1")), 400);
+    LoopbackServer server(false);
+    auto client = server.client();
+    for (int i = 0; i < 25; ++i) {
+        const std::string sigla {char('A' + i / 5), char('A' + i % 5)};
+        QCOMPARE(
+            status(postJson(*client, "/estados", {{"sigla", sigla}, {"nome", "Estado " + std::to_string(i)}})), 201);
+    }
+    const std::vector<std::pair<int, size_t>> pages {{0, 10}, {1, 10}, {2, 5}, {3, 0}};
+    for (const auto &[page, rows] : pages) {
+        const Json body = parse(client->Get(("/estados?size=10&page=" + std::to_string(page)).c_str()));
+        QCOMPARE(body["content"].size(), rows);
+        QCOMPARE(body["totalPages"].get<int>(), 3);
+        QCOMPARE(body["totalElements"].get<int>(), 25);
+        QCOMPARE(body["number"].get<int>(), page);
+        QCOMPARE(body["size"].get<int>(), 10);
+        if (rows)
+            QCOMPARE(body["content"][0]["id"].get<int>(), page * 10 + 1);
+    }
+    QCOMPARE(status(client->Get("/estados?size=0&page=0")), 400);
+    QCOMPARE(status(client->Get("/estados?size=10&page=-1")), 400);
 }
 
 void tst_ApiServer::filters_data()
 {
-  QTest::addColumn<QString>("query");
-  QTest::addColumn<int>("expectedTotal");  // -1: any number above zero
-  QTest::addColumn<QString>("everyRowHas"); // "member=value" true of every row, or empty
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<int>("expectedTotal"); // -1: any number above zero
+    QTest::addColumn<QString>("everyRowHas"); // "member=value" true of every row, or empty
 
-  QTest::newRow("text, case and accents folded, percent-encoded") << "/cidades?size=50&page=0&nome=S%C3%83O%20J" << 6 << "";
-  QTest::newRow("text with plus as blank") << "/cidades?size=50&page=0&nome=rio+de" << 1 << "nome=Rio de Janeiro";
-  QTest::newRow("numeric equality") << "/cidades?size=10&page=0&ibge=3500010" << 1 << "nome=São Paulo";
-  QTest::newRow("lookup equality") << "/cidades?size=50&page=0&estado=27" << 1 << "nome=Brasília";
-  QTest::newRow("combined filters") << "/cidades?size=50&page=0&estado=20&nome=santo" << 2 << "estado=20";
-  QTest::newRow("unknown parameter ignored") << "/estados?size=50&page=0&cor=azul" << 27 << "";
-  QTest::newRow("empty value ignored") << "/produtos?size=50&page=0&categoria=" << 40 << "";
-  QTest::newRow("list of keys from a combo parameter") << "/produtos?size=50&page=0&categoria=2,3" << 14 << "";
-  QTest::newRow("filter through another member") << "/produtos?size=50&page=0&categoria=5" << 6 << "subcategoriaRoot=5";
-  QTest::newRow("fixed query of a method suffix") << "/categorias/ativas?size=50&page=0" << 7 << "ativa=true";
-  QTest::newRow("nothing matches") << "/clientes?size=10&page=0&nome=zzzz" << 0 << "";
+    QTest::newRow("text, case and accents folded, percent-encoded")
+        << "/cidades?size=50&page=0&nome=S%C3%83O%20J" << 6 << "";
+    QTest::newRow("text with plus as blank") << "/cidades?size=50&page=0&nome=rio+de" << 1 << "nome=Rio de Janeiro";
+    QTest::newRow("numeric equality") << "/cidades?size=10&page=0&ibge=3500010" << 1 << "nome=São Paulo";
+    QTest::newRow("lookup equality") << "/cidades?size=50&page=0&estado=27" << 1 << "nome=Brasília";
+    QTest::newRow("combined filters") << "/cidades?size=50&page=0&estado=20&nome=santo" << 2 << "estado=20";
+    QTest::newRow("unknown parameter ignored") << "/estados?size=50&page=0&cor=azul" << 27 << "";
+    QTest::newRow("empty value ignored") << "/produtos?size=50&page=0&categoria=" << 40 << "";
+    QTest::newRow("list of keys from a combo parameter") << "/produtos?size=50&page=0&categoria=2,3" << 14 << "";
+    QTest::newRow("filter through another member")
+        << "/produtos?size=50&page=0&categoria=5" << 6 << "subcategoriaRoot=5";
+    QTest::newRow("fixed query of a method suffix") << "/categorias/ativas?size=50&page=0" << 7 << "ativa=true";
+    QTest::newRow("nothing matches") << "/clientes?size=10&page=0&nome=zzzz" << 0 << "";
 }
 
 void tst_ApiServer::filters()
 {
-  QFETCH(QString, query);
-  QFETCH(int, expectedTotal);
-  QFETCH(QString, everyRowHas);
-  const auto result = m_seeded->client()->Get(query.toStdString().c_str());
-  QCOMPARE(status(result), 200);
-  const Json page = parse(result);
-  QCOMPARE(page["totalElements"].get<int>(), expectedTotal);
-  if (everyRowHas.isEmpty())
-    return;
-  const auto parts = everyRowHas.split('=');
-  for (const Json &row : page["content"]) {
-    const Json &value = row[parts[0].toStdString()];
-    const std::string text = value.is_string() ? value.get<std::string>() : value.dump();
-    QCOMPARE(QString::fromStdString(text), parts[1]);
-  }
+    QFETCH(QString, query);
+    QFETCH(int, expectedTotal);
+    QFETCH(QString, everyRowHas);
+    const auto result = m_seeded->client()->Get(query.toStdString().c_str());
+    QCOMPARE(status(result), 200);
+    const Json page = parse(result);
+    QCOMPARE(page["totalElements"].get<int>(), expectedTotal);
+    if (everyRowHas.isEmpty())
+        return;
+    const auto parts = everyRowHas.split('=');
+    for (const Json &row : page["content"]) {
+        const Json &value = row[parts[0].toStdString()];
+        const std::string text = value.is_string() ? value.get<std::string>() : value.dump();
+        QCOMPARE(QString::fromStdString(text), parts[1]);
+    }
 }
 
 void tst_ApiServer::validation_data()
 {
-  QTest::addColumn<QString>("path");
-  QTest::addColumn<QByteArray>("body");
-  QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("message");
 
-  QTest::newRow("required missing") << "/estados" << QByteArray(R"({"nome":"Novo"})") << "O campo \"Sigla\" é obrigatório.";
-  QTest::newRow("required blank") << "/estados" << QByteArray(R"({"sigla":"  ","nome":"Novo"})") << "O campo \"Sigla\" é obrigatório.";
-  QTest::newRow("text too long, counted in characters")
-    << "/estados" << QByteArray(R"({"sigla":"ÇÃO","nome":"Novo"})") << "O campo \"Sigla\" deve ter no máximo 2 caracteres.";
-  QTest::newRow("reference to a missing record")
-    << "/cidades" << QByteArray(R"({"nome":"Nova","estado":"999"})") << "O registro informado no campo \"Estado\" não existe.";
-  QTest::newRow("not an integer") << "/cidades" << QByteArray(R"({"nome":"Nova","estado":"1","ibge":"12a"})")
-                                  << "O campo \"Código IBGE\" deve ser um número inteiro.";
-  QTest::newRow("invalid date") << "/clientes" << QByteArray(R"({"nome":"X","tipo":"F","nascimento":"2023-02-30"})")
-                                << "O campo \"Nascimento\" deve ser uma data válida (aaaa-mm-dd).";
-  QTest::newRow("enum outside its values") << "/clientes" << QByteArray(R"({"nome":"X","tipo":"Z"})")
-                                           << "O campo \"Tipo\" tem um valor que não está entre as opções.";
-  QTest::newRow("required inside a list")
-    << "/clientes" << QByteArray(R"({"nome":"X","tipo":"F","contatos":[{"tipo":"EMAIL","valor":"a@b"},{"tipo":"EMAIL","valor":""}]})")
-    << "Contatos, item 2: O campo \"Valor\" é obrigatório.";
-  QTest::newRow("sub-object key outside the chosen record")
-    << "/produtos" << QByteArray(R"({"nome":"X","preco":"1","subcategoriaRoot":"1","subcategoria":"9"})")
-    << "O valor escolhido em \"Categoria\" não pertence ao registro selecionado.";
-  QTest::newRow("local key outside the record's array")
-    << "/pedidos" << QByteArray(R"({"cliente":"1","data":"2024-05-01","entregas":[{"descricao":"Casa"}],"itens":[{"produto":"1","quantidade":"1","entrega":"7"}]})")
-    << "Itens, item 1: O campo \"Entrega\" tem um valor que não está entre as opções do registro.";
-  QTest::newRow("array body") << "/estados" << QByteArray("[1,2]") << "O conteúdo enviado não é um registro (objeto JSON).";
-  QTest::newRow("not JSON") << "/estados" << QByteArray("{\"sigla\":") << "O conteúdo enviado não é um JSON válido.";
-  QTest::newRow("empty body") << "/estados" << QByteArray("") << "O conteúdo enviado não é um JSON válido.";
+    QTest::newRow("required missing") << "/estados" << QByteArray(R"({"nome":"Novo"})")
+                                      << "O campo \"Sigla\" é obrigatório.";
+    QTest::newRow("required blank") << "/estados" << QByteArray(R"({"sigla":"  ","nome":"Novo"})")
+                                    << "O campo \"Sigla\" é obrigatório.";
+    QTest::newRow("text too long, counted in characters")
+        << "/estados" << QByteArray(R"({"sigla":"ÇÃO","nome":"Novo"})")
+        << "O campo \"Sigla\" deve ter no máximo 2 caracteres.";
+    QTest::newRow("reference to a missing record") << "/cidades" << QByteArray(R"({"nome":"Nova","estado":"999"})")
+                                                   << "O registro informado no campo \"Estado\" não existe.";
+    QTest::newRow("not an integer") << "/cidades" << QByteArray(R"({"nome":"Nova","estado":"1","ibge":"12a"})")
+                                    << "O campo \"Código IBGE\" deve ser um número inteiro.";
+    QTest::newRow("invalid date") << "/clientes" << QByteArray(R"({"nome":"X","tipo":"F","nascimento":"2023-02-30"})")
+                                  << "O campo \"Nascimento\" deve ser uma data válida (aaaa-mm-dd).";
+    QTest::newRow("enum outside its values") << "/clientes" << QByteArray(R"({"nome":"X","tipo":"Z"})")
+                                             << "O campo \"Tipo\" tem um valor que não está entre as opções.";
+    QTest::newRow("required inside a list")
+        << "/clientes"
+        << QByteArray(
+               R"({"nome":"X","tipo":"F","contatos":[{"tipo":"EMAIL","valor":"a@b"},{"tipo":"EMAIL","valor":""}]})")
+        << "Contatos, item 2: O campo \"Valor\" é obrigatório.";
+    QTest::newRow("sub-object key outside the chosen record")
+        << "/produtos" << QByteArray(R"({"nome":"X","preco":"1","subcategoriaRoot":"1","subcategoria":"9"})")
+        << "O valor escolhido em \"Categoria\" não pertence ao registro selecionado.";
+    QTest::newRow("local key outside the record's array")
+        << "/pedidos"
+        << QByteArray(
+               R"({"cliente":"1","data":"2024-05-01","entregas":[{"descricao":"Casa"}],"itens":[{"produto":"1","quantidade":"1","entrega":"7"}]})")
+        << "Itens, item 1: O campo \"Entrega\" tem um valor que não está entre as opções do registro.";
+    QTest::newRow("array body") << "/estados" << QByteArray("[1,2]")
+                                << "O conteúdo enviado não é um registro (objeto JSON).";
+    QTest::newRow("not JSON") << "/estados" << QByteArray("{\"sigla\":") << "O conteúdo enviado não é um JSON válido.";
+    QTest::newRow("empty body") << "/estados" << QByteArray("") << "O conteúdo enviado não é um JSON válido.";
 }
 
 void tst_ApiServer::validation()
 {
-  QFETCH(QString, path);
-  QFETCH(QByteArray, body);
-  QFETCH(QString, message);
-  auto client = m_seeded->client();
-  const auto result = client->Post(path.toStdString().c_str(), body.toStdString(), "application/json");
-  QCOMPARE(status(result), 400);
-  QCOMPARE(QString::fromStdString(firstUserMessage(result)), message);
-  QVERIFY(parse(result)[0]["mensagemDesenvolvedor"].is_string());
-  // The same body on an existing record is refused the same way and changes nothing.
-  const Json before = parse(client->Get((path.toStdString() + "/1").c_str()));
-  QCOMPARE(status(client->Put((path.toStdString() + "/1").c_str(), body.toStdString(), "application/json")), 400);
-  QCOMPARE(parse(client->Get((path.toStdString() + "/1").c_str())), before);
+    QFETCH(QString, path);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, message);
+    auto client = m_seeded->client();
+    const auto result = client->Post(path.toStdString().c_str(), body.toStdString(), "application/json");
+    QCOMPARE(status(result), 400);
+    QCOMPARE(QString::fromStdString(firstUserMessage(result)), message);
+    QVERIFY(parse(result)[0]["mensagemDesenvolvedor"].is_string());
+    // The same body on an existing record is refused the same way and changes nothing.
+    const Json before = parse(client->Get((path.toStdString() + "/1").c_str()));
+    QCOMPARE(status(client->Put((path.toStdString() + "/1").c_str(), body.toStdString(), "application/json")), 400);
+    QCOMPARE(parse(client->Get((path.toStdString() + "/1").c_str())), before);
 }
 
 void tst_ApiServer::clientStyleRecordIsStoredTyped()
 {
-  // What the client's controls send: numbers and keys as text, an empty date as 1899-12-30,
-  // groups as objects, lists as arrays of objects.
-  const Json sent = Json::parse(R"({"id":"","nome":"Maria Souza","tipo":"F","ativo":true,"nascimento":"1899-12-30",
+    // What the client's controls send: numbers and keys as text, an empty date as 1899-12-30,
+    // groups as objects, lists as arrays of objects.
+    const Json sent = Json::parse(R"({"id":"","nome":"Maria Souza","tipo":"F","ativo":true,"nascimento":"1899-12-30",
     "limiteCredito":"1.500,50","cidade":"5","endereco":{"logradouro":"Rua A","numero":"10","bairro":"","cep":""},
     "contatos":[{"tipo":"EMAIL","valor":"maria@exemplo.com.br"}],"desconhecido":1})");
-  auto client = m_seeded->client();
-  const auto created = postJson(*client, "/clientes", sent);
-  QCOMPARE(status(created), 201);
-  const Json stored = parse(created);
-  QVERIFY(stored["id"].is_number_integer());
-  QCOMPARE(stored.begin().key(), std::string("id"));
-  QCOMPARE(stored["limiteCredito"].get<double>(), 1500.5);
-  QCOMPARE(stored["cidade"].get<int>(), 5);
-  QVERIFY(stored["nascimento"].is_null());
-  QCOMPARE(stored["endereco"]["numero"], Json("10"));
-  QCOMPARE(stored["contatos"][0]["valor"], Json("maria@exemplo.com.br"));
-  QVERIFY(!stored.contains("desconhecido"));
-  QCOMPARE(parse(client->Get(("/clientes/" + stored["id"].dump()).c_str())), stored);
+    auto client = m_seeded->client();
+    const auto created = postJson(*client, "/clientes", sent);
+    QCOMPARE(status(created), 201);
+    const Json stored = parse(created);
+    QVERIFY(stored["id"].is_number_integer());
+    QCOMPARE(stored.begin().key(), std::string("id"));
+    QCOMPARE(stored["limiteCredito"].get<double>(), 1500.5);
+    QCOMPARE(stored["cidade"].get<int>(), 5);
+    QVERIFY(stored["nascimento"].is_null());
+    QCOMPARE(stored["endereco"]["numero"], Json("10"));
+    QCOMPARE(stored["contatos"][0]["valor"], Json("maria@exemplo.com.br"));
+    QVERIFY(!stored.contains("desconhecido"));
+    QCOMPARE(parse(client->Get(("/clientes/" + stored["id"].dump()).c_str())), stored);
 
-  // A sub-object pair and list elements that get their keys from the server.
-  const auto produto = postJson(*client, "/produtos", {{"nome", "Pão de queijo"}, {"preco", "12,90"},
-                                                       {"subcategoriaRoot", "6"}, {"subcategoria", "1"}});
-  QCOMPARE(status(produto), 201);
-  QCOMPARE(parse(produto)["subcategoria"].get<int>(), 1);
-  const auto categoria = postJson(*client, "/categorias", Json::parse(R"({"nome":"Pet","subcategorias":[{"id":"","nome":"Rações"},{"id":"4","nome":"Brinquedos"},{"id":"","nome":"Higiene"}]})"));
-  QCOMPARE(status(categoria), 201);
-  std::vector<int> ids;
-  const Json subcategorias = parse(categoria)["subcategorias"];
-  for (const Json &sub : subcategorias)
-    ids.push_back(sub["id"].get<int>());
-  QCOMPARE(ids, (std::vector<int>{5, 4, 6}));
-  QCOMPARE(status(postJson(*client, "/categorias", Json::parse(R"({"nome":"Dup","subcategorias":[{"id":"1","nome":"a"},{"id":"1","nome":"b"}]})"))), 400);
+    // A sub-object pair and list elements that get their keys from the server.
+    const auto produto = postJson(*client, "/produtos",
+        {{"nome", "Pão de queijo"}, {"preco", "12,90"}, {"subcategoriaRoot", "6"}, {"subcategoria", "1"}});
+    QCOMPARE(status(produto), 201);
+    QCOMPARE(parse(produto)["subcategoria"].get<int>(), 1);
+    const auto categoria = postJson(*client, "/categorias",
+        Json::parse(
+            R"({"nome":"Pet","subcategorias":[{"id":"","nome":"Rações"},{"id":"4","nome":"Brinquedos"},{"id":"","nome":"Higiene"}]})"));
+    QCOMPARE(status(categoria), 201);
+    std::vector<int> ids;
+    const Json subcategorias = parse(categoria)["subcategorias"];
+    for (const Json &sub : subcategorias)
+        ids.push_back(sub["id"].get<int>());
+    QCOMPARE(ids, (std::vector<int> {5, 4, 6}));
+    QCOMPARE(status(postJson(*client, "/categorias",
+                 Json::parse(R"({"nome":"Dup","subcategorias":[{"id":"1","nome":"a"},{"id":"1","nome":"b"}]})"))),
+        400);
 }
 
 void tst_ApiServer::crudLifecycle()
 {
-  auto client = m_seeded->client();
-  const auto created = postJson(*client, "/estados", {{"id", "3"}, {"sigla", "ZZ"}, {"nome", "Teste"}});
-  QCOMPARE(status(created), 201);
-  const Json record = parse(created);
-  QVERIFY(record["id"].get<int>() > 27);  // an id in the body is not taken
-  const std::string path = "/estados/" + record["id"].dump();
-  QCOMPARE(parse(client->Get(path.c_str())), record);
+    auto client = m_seeded->client();
+    const auto created = postJson(*client, "/estados", {{"id", "3"}, {"sigla", "ZZ"}, {"nome", "Teste"}});
+    QCOMPARE(status(created), 201);
+    const Json record = parse(created);
+    QVERIFY(record["id"].get<int>() > 27); // an id in the body is not taken
+    const std::string path = "/estados/" + record["id"].dump();
+    QCOMPARE(parse(client->Get(path.c_str())), record);
 
-  const auto updated = client->Put(path.c_str(), R"({"id":"1","sigla":"ZY","nome":"Alterado"})", "application/json");
-  QCOMPARE(status(updated), 200);
-  QCOMPARE(parse(updated)["id"], record["id"]);
-  QCOMPARE(parse(client->Get(path.c_str()))["nome"], Json("Alterado"));
-  QCOMPARE(parse(client->Get("/estados/1"))["sigla"], Json("RO"));
+    const auto updated = client->Put(path.c_str(), R"({"id":"1","sigla":"ZY","nome":"Alterado"})", "application/json");
+    QCOMPARE(status(updated), 200);
+    QCOMPARE(parse(updated)["id"], record["id"]);
+    QCOMPARE(parse(client->Get(path.c_str()))["nome"], Json("Alterado"));
+    QCOMPARE(parse(client->Get("/estados/1"))["sigla"], Json("RO"));
 
-  QCOMPARE(status(client->Put("/estados/99999", R"({"sigla":"AA","nome":"x"})", "application/json")), 404);
-  QCOMPARE(status(client->Delete(path.c_str())), 204);
-  QCOMPARE(status(client->Get(path.c_str())), 404);
-  QCOMPARE(status(client->Delete(path.c_str())), 404);
+    QCOMPARE(status(client->Put("/estados/99999", R"({"sigla":"AA","nome":"x"})", "application/json")), 404);
+    QCOMPARE(status(client->Delete(path.c_str())), 204);
+    QCOMPARE(status(client->Get(path.c_str())), 404);
+    QCOMPARE(status(client->Delete(path.c_str())), 404);
 }
 
 void tst_ApiServer::deletingReferencedRecordIsRefused()
 {
-  auto client = m_seeded->client();
-  // An estado used by cidades, a produto used inside the itens of pedidos, a categoria used
-  // through a sub-object member of produtos.
-  for (const char *path : {"/estados/27", "/produtos/1", "/categorias/1"}) {
-    const auto result = client->Delete(path);
-    QCOMPARE(status(result), 409);
-    QVERIFY(firstUserMessage(result).find("não pode ser excluído") != std::string::npos);
-    QCOMPARE(status(client->Get(path)), 200);
-  }
+    auto client = m_seeded->client();
+    // An estado used by cidades, a produto used inside the itens of pedidos, a categoria used
+    // through a sub-object member of produtos.
+    for (const char *path : {"/estados/27", "/produtos/1", "/categorias/1"}) {
+        const auto result = client->Delete(path);
+        QCOMPARE(status(result), 409);
+        QVERIFY(firstUserMessage(result).find("não pode ser excluído") != std::string::npos);
+        QCOMPARE(status(client->Get(path)), 200);
+    }
 }
 
 void tst_ApiServer::liveCountFollowsRecords()
 {
-  LoopbackServer server(false);
-  auto client = server.client();
-  const auto countOfEstado = [&] { return parse(client->Get("/cidades/campos"))[2]["count"].get<int>(); };
-  QCOMPARE(countOfEstado(), 0);
-  QCOMPARE(status(postJson(*client, "/estados", {{"sigla", "SP"}, {"nome", "São Paulo"}})), 201);
-  QCOMPARE(countOfEstado(), 1);
+    LoopbackServer server(false);
+    auto client = server.client();
+    const auto countOfEstado = [&] { return parse(client->Get("/cidades/campos"))[2]["count"].get<int>(); };
+    QCOMPARE(countOfEstado(), 0);
+    QCOMPARE(status(postJson(*client, "/estados", {{"sigla", "SP"}, {"nome", "São Paulo"}})), 201);
+    QCOMPARE(countOfEstado(), 1);
 }
 
 void tst_ApiServer::concurrentWritesStayConsistent()
 {
-  LoopbackServer server(false);
-  constexpr int threads = 4;
-  constexpr int perThread = 25;
-  std::atomic<int> failures{0};
-  std::vector<std::thread> workers;
-  for (int t = 0; t < threads; ++t) {
-    workers.emplace_back([&, t] {
-      auto client = server.client();
-      for (int i = 0; i < perThread; ++i) {
-        const std::string sigla{char('A' + t), char('A' + i)};
-        const auto created = client->Post("/estados", Json{{"sigla", sigla}, {"nome", "Estado"}}.dump(), "application/json");
-        if (status(created) != 201) {
-          ++failures;
-          continue;
-        }
-        const std::string path = "/estados/" + parse(created)["id"].dump();
-        const Json change{{"sigla", sigla}, {"nome", "Estado " + sigla}};
-        if (status(client->Put(path.c_str(), change.dump(), "application/json")) != 200)
-          ++failures;
-        client->Get("/estados?size=10&page=0&nome=estado");
-      }
-    });
-  }
-  for (auto &worker : workers)
-    worker.join();
-  QCOMPARE(failures.load(), 0);
-  const Json page = parse(server.client()->Get("/estados?size=1000&page=0"));
-  QCOMPARE(page["totalElements"].get<int>(), threads * perThread);
-  std::set<int> ids;
-  for (const Json &row : page["content"]) {
-    ids.insert(row["id"].get<int>());
-    QCOMPARE(row["nome"].get<std::string>(), "Estado " + row["sigla"].get<std::string>());
-  }
-  QCOMPARE(int(ids.size()), threads * perThread);
+    LoopbackServer server(false);
+    constexpr int threads = 4;
+    constexpr int perThread = 25;
+    std::atomic<int> failures {0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&, t] {
+            auto client = server.client();
+            for (int i = 0; i < perThread; ++i) {
+                const std::string sigla {char('A' + t), char('A' + i)};
+                const auto created
+                    = client->Post("/estados", Json {{"sigla", sigla}, {"nome", "Estado"}}.dump(), "application/json");
+                if (status(created) != 201) {
+                    ++failures;
+                    continue;
+                }
+                const std::string path = "/estados/" + parse(created)["id"].dump();
+                const Json change {{"sigla", sigla}, {"nome", "Estado " + sigla}};
+                if (status(client->Put(path.c_str(), change.dump(), "application/json")) != 200)
+                    ++failures;
+                client->Get("/estados?size=10&page=0&nome=estado");
+            }
+        });
+    }
+    for (auto &worker : workers)
+        worker.join();
+    QCOMPARE(failures.load(), 0);
+    const Json page = parse(server.client()->Get("/estados?size=1000&page=0"));
+    QCOMPARE(page["totalElements"].get<int>(), threads * perThread);
+    std::set<int> ids;
+    for (const Json &row : page["content"]) {
+        ids.insert(row["id"].get<int>());
+        QCOMPARE(row["nome"].get<std::string>(), "Estado " + row["sigla"].get<std::string>());
+    }
+    QCOMPARE(int(ids.size()), threads * perThread);
 }
 
 void tst_ApiServer::malformedAndOversizedBodies()
 {
-  auto client = m_seeded->client();
-  const std::vector<std::string> bodies{std::string("\x00\xff\xfe{", 4), "{\"sigla\":\"\xc3\x28\"}", std::string(100000, '['),
-                                        "{\"sigla\":{\"a\":[1,2,{}]},\"nome\":null}", "null", "\"texto\""};
-  for (const std::string &body : bodies) {
-    const auto result = client->Post("/estados", body, "application/json");
-    QCOMPARE(status(result), 400);
-  }
-  const auto oversized = client->Post("/estados", std::string(ApiServer::kMaxBodyBytes + 1, ' '), "application/json");
-  QCOMPARE(status(oversized), 413);
-  QVERIFY(!firstUserMessage(oversized).empty());
-  QCOMPARE(status(m_seeded->client()->Get("/acesso/menus")), 200);
+    auto client = m_seeded->client();
+    const std::vector<std::string> bodies {std::string("\x00\xff\xfe{", 4), "{\"sigla\":\"\xc3\x28\"}",
+        std::string(100000, '['), "{\"sigla\":{\"a\":[1,2,{}]},\"nome\":null}", "null", "\"texto\""};
+    for (const std::string &body : bodies) {
+        const auto result = client->Post("/estados", body, "application/json");
+        QCOMPARE(status(result), 400);
+    }
+    const auto oversized = client->Post("/estados", std::string(ApiServer::kMaxBodyBytes + 1, ' '), "application/json");
+    QCOMPARE(status(oversized), 413);
+    QVERIFY(!firstUserMessage(oversized).empty());
+    QCOMPARE(status(m_seeded->client()->Get("/acesso/menus")), 200);
 }
 
 void tst_ApiServer::formattingService()
 {
-  auto client = m_seeded->client();
-  // The answer is one JSON line; its "jsoncopy" is the pretty-printed input.
-  const std::string input = R"({"nome":"São \"Paulo\"","itens":[1,2.5,true,null]})";
-  const auto valid = client->Post("/process", httplib::Params{{"jsondata", input}, {"jsonstandard", "1"}, {"jsontemplate", "1"}});
-  QCOMPARE(status(valid), 200);
-  const Json answer = Json::parse(valid->body);
-  QCOMPARE(Json::parse(answer["jsoncopy"].get<std::string>()), Json::parse(input));
-  QVERIFY(valid->body.find("\"valid\":0") == std::string::npos);
+    auto client = m_seeded->client();
+    // The answer is one JSON line; its "jsoncopy" is the pretty-printed input.
+    const std::string input = R"({"nome":"São \"Paulo\"","itens":[1,2.5,true,null]})";
+    const auto valid
+        = client->Post("/process", httplib::Params {{"jsondata", input}, {"jsonstandard", "1"}, {"jsontemplate", "1"}});
+    QCOMPARE(status(valid), 200);
+    const Json answer = Json::parse(valid->body);
+    QCOMPARE(Json::parse(answer["jsoncopy"].get<std::string>()), Json::parse(input));
+    QVERIFY(valid->body.find("\"valid\":0") == std::string::npos);
 
-  // Cut as the client cuts it (only \n and \" undone), text without escapes comes back whole.
-  const std::string plain = R"({"cidade":"Brasília","pedido":{"itens":[1,2.5,true,null]}})";
-  const std::string formatted = cutFormatted(client->Post("/process", httplib::Params{{"jsondata", plain}})->body);
-  QVERIFY(formatted.find("\n    \"cidade\"") != std::string::npos);
-  QCOMPARE(Json::parse(formatted), Json::parse(plain));
+    // Cut as the client cuts it (only \n and \" undone), text without escapes comes back whole.
+    const std::string plain = R"({"cidade":"Brasília","pedido":{"itens":[1,2.5,true,null]}})";
+    const std::string formatted = cutFormatted(client->Post("/process", httplib::Params {{"jsondata", plain}})->body);
+    QVERIFY(formatted.find("\n    \"cidade\"") != std::string::npos);
+    QCOMPARE(Json::parse(formatted), Json::parse(plain));
 
-  const std::regex invalidMark("jsonstandard\".*\"valid\":0");
-  for (const std::string bad : {"{\"a\":", "palavra", ""}) {
-    httplib::Params badForm{{"jsonstandard", "1"}, {"jsontemplate", "1"}};
-    if (!bad.empty())
-      badForm.emplace("jsondata", bad);
-    const auto invalid = client->Post("/process", badForm);
-    QCOMPARE(status(invalid), 200);
-    QVERIFY(std::regex_search(invalid->body.substr(0, invalid->body.find('\n')), invalidMark));
-  }
+    const std::regex invalidMark("jsonstandard\".*\"valid\":0");
+    for (const std::string bad : {"{\"a\":", "palavra", ""}) {
+        httplib::Params badForm {{"jsonstandard", "1"}, {"jsontemplate", "1"}};
+        if (!bad.empty())
+            badForm.emplace("jsondata", bad);
+        const auto invalid = client->Post("/process", badForm);
+        QCOMPARE(status(invalid), 200);
+        QVERIFY(std::regex_search(invalid->body.substr(0, invalid->body.find('\n')), invalidMark));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ApiServer)
