@@ -75,7 +75,11 @@ TfrmCadastroPadrao::TfrmCadastroPadrao(QWidget *parent) : TfrmPadrao(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     BuildToolBar();
-    layout->addWidget(ToolBar);
+    auto *header = new QHBoxLayout;
+    header->setContentsMargins(0, 0, 8, 0);
+    header->addWidget(ToolBar, 1);
+    header->addWidget(pbOcupado);
+    layout->addLayout(header);
 
     Splitter = new QSplitter(Qt::Horizontal, this);
     Splitter->setObjectName(QStringLiteral("Splitter"));
@@ -155,17 +159,14 @@ void TfrmCadastroPadrao::BuildToolBar()
     btDebug->setObjectName(QStringLiteral("btDebug"));
     btDebug->setMinimumSize(kButtonWidth, kButtonHeight);
 
-    auto *spacer = new QWidget(ToolBar);
-    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    ToolBar->addWidget(spacer);
-    pbOcupado = new QProgressBar(ToolBar);
+    // Right of the tool bar: a busy bar shown while a request of the screen is in flight.
+    pbOcupado = new QProgressBar(this);
     pbOcupado->setObjectName(QStringLiteral("pbOcupado"));
     pbOcupado->setRange(0, 0); // busy mode
     pbOcupado->setTextVisible(false);
     pbOcupado->setFixedSize(80, 12);
     pbOcupado->setToolTip(QStringLiteral("Aguardando o servidor"));
-    actOcupado = ToolBar->addWidget(pbOcupado);
-    actOcupado->setVisible(false);
+    pbOcupado->hide();
 
     btGravar = qobject_cast<QToolButton *>(ToolBar->widgetForAction(actGravar));
     btDesistir = qobject_cast<QToolButton *>(ToolBar->widgetForAction(actDesistir));
@@ -386,7 +387,7 @@ void TfrmCadastroPadrao::RequestStarted(TRequestKind kind)
     ++FPendingRequests;
     if (kind == TRequestKind::Write)
         ++FPendingWrites;
-    actOcupado->setVisible(true);
+    pbOcupado->show();
     UpdateButtons();
 }
 
@@ -395,7 +396,7 @@ void TfrmCadastroPadrao::RequestFinished(TRequestKind kind)
     FPendingRequests = qMax(0, FPendingRequests - 1);
     if (kind == TRequestKind::Write)
         FPendingWrites = qMax(0, FPendingWrites - 1);
-    actOcupado->setVisible(FPendingRequests > 0);
+    pbOcupado->setVisible(FPendingRequests > 0);
     UpdateButtons();
 }
 

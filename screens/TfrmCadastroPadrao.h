@@ -155,7 +155,6 @@ private:
     QAction *actExcluir = nullptr;
     QAction *actPesquisar = nullptr;
     QAction *actDebug = nullptr;
-    QAction *actOcupado = nullptr;
     QToolBar *ToolBar = nullptr;
     QPointer<QPlainTextEdit> FPopupView;
 

@@ -191,7 +191,7 @@ private slots:
         QCOMPARE(first->Estado(), ceBloqueado); // the other screen keeps its own state
 
         // Closing the selected tab brings the remaining screen to front; it still works.
-        window->abasTabClosed(1);
+        qobject_cast<QToolButton *>(window->abas->tabButton(1, QTabBar::RightSide))->click(); // its close box
         QVERIFY(!second);
         QCOMPARE(window->abas->count(), 1);
         QCOMPARE(window->CurrentScreen(), first);

@@ -1,6 +1,8 @@
 #include "fields/TFieldEngine.h"
 #include "rest/TMessageBox.h"
+#include "convert/TRecordTable.h"
 #include "screens/TfrmCadastroPadrao.h"
+#include "screens/TfrmPesquisaPadrao.h"
 #include "tests/support/TTestServer.h"
 #include "widgets/TLXColumnPanel.h"
 #include "app/TSystemConfig.h"
@@ -10,6 +12,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QToolButton>
@@ -324,6 +328,7 @@ private slots:
         QVERIFY(body.contains(QStringLiteral("\"nome\":\"Ana\"")));
         QVERIFY(body.contains(QStringLiteral("\"endereco\":{\"rua\":\"Rua B\"}")));
         QVERIFY(screen->Busy());
+        QVERIFY(screen->pbOcupado->isVisibleTo(screen.get()));
         QVERIFY(!screen->btGravar->isEnabled());
         screen->btGravar->click();
         screen->btGravarClick();
@@ -339,6 +344,7 @@ private slots:
         QCOMPARE(screen->Estado(), ceBloqueado);
         QCOMPARE(screen->IDValue(), QStringLiteral("7"));
         QVERIFY(!screen->Busy());
+        QVERIFY(!screen->pbOcupado->isVisibleTo(screen.get()));
         QVERIFY(FBoxes.isEmpty());
     }
 
@@ -504,6 +510,55 @@ private slots:
         screen->btDesistir->click();
         QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Digitado"));
         QCOMPARE(screen->Estado(), ceBloqueado);
+    }
+
+    // "Pesquisar" opens the search window on this screen's path and loads the row chosen there.
+    void pesquisarLoadsChosenRecord_data()
+    {
+        QTest::addColumn<bool>("choose");
+        QTest::newRow("Selecionar") << true;
+        QTest::newRow("Cancelar") << false;
+    }
+
+    void pesquisarLoadsChosenRecord()
+    {
+        QFETCH(bool, choose);
+        const auto screen = OpenScreen();
+        FServer->Script("GET", "/pessoas/filtros", A(200, "[]"));
+        FServer->Script("GET", "/pessoas/campos/pesquisa",
+                        A(200, R"([{"tipo": "long", "nome": "id", "label": "Código"}, {"tipo": "string", "nome": "nome", "label": "Nome"}])"));
+        FServer->Script("GET", "/pessoas?size=10&page=0", A(200, R"({"content": [{"id": 7, "nome": "Bia"}], "totalPages": 1, "number": 0})"));
+        FServer->Script("GET", "/pessoas/7", A(200, kPessoa7));
+        bool driven = false;
+        // Polls until the modal window is up, then drives it; the window never waits on the test.
+        QTimer driver;
+        driver.setInterval(20);
+        connect(&driver, &QTimer::timeout, this, [&] {
+            auto *search = qobject_cast<TfrmPesquisaPadrao *>(QApplication::activeModalWidget());
+            if (!search)
+                return;
+            driver.stop();
+            search->findChild<QPushButton *>(QStringLiteral("btPesquisar"))->click();
+            const bool found = QTest::qWaitFor([search] { return !search->cdsPesquisa()->IsEmpty(); }, 5000);
+            driven = found && search->Path() == QLatin1String("pessoas");
+            // Closed in every case, so a failure cannot leave the test waiting on the window.
+            search->findChild<QPushButton *>(choose && found ? QStringLiteral("btSelecionar") : QStringLiteral("btCancelar"))->click();
+        });
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        driver.start();
+        screen->btPesquisar->click();
+        driver.stop();
+        QVERIFY(driven);
+        if (choose) {
+            QVERIFY(AwaitAnswer(*screen, answers));
+            QCOMPARE(screen->IDValue(), QStringLiteral("7"));
+            QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Bia"));
+        } else {
+            QTest::qWait(100);
+            QCOMPARE(screen->IDValue(), QString());
+            QVERIFY(!screen->Registro());
+        }
+        QVERIFY(FBoxes.isEmpty());
     }
 
     void debugPaneSizes_data()
