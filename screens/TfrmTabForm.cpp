@@ -1,0 +1,504 @@
+#include "screens/TfrmTabForm.h"
+
+#include "app/TdmGlobal.h"
+#include "convert/EDataSetConverterException.h"
+#include "convert/EInvalidCast.h"
+#include "convert/LoadTableFromArray.h"
+#include "convert/TFieldDef.h"
+#include "convert/TRecordTable.h"
+#include "convert/TRecordTableCursorBinder.h"
+#include "convert/TRecordTableModel.h"
+#include "fields/TFieldEngine.h"
+#include "fields/TResourceComboBox.h"
+#include "rest/TMessageBox.h"
+#include "screens/TfrmCadastroPadrao.h"
+#include "widgets/TLXColumnConfig.h"
+#include "widgets/TLXColumnPanel.h"
+#include "widgets/TLXDesignPanel.h"
+#include "widgets/TLXPanelForm.h"
+
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+const QString kConfirmDelete = QStringLiteral("Deseja excluir o registro?");
+const QString kGravarCaption = QStringLiteral("Gravar");
+constexpr int kPanelPadding = 5;
+
+QString Text(const TJson &item, const char *path) { return GetValueText(item, QString::fromLatin1(path)); }
+bool Has(const TJson &item, const char *name) { return Contains(item, std::string_view(name)); }
+
+bool IsRequired(const TJson &descriptor)
+{
+    return Has(descriptor, "requerido") && GetValueBool(descriptor, QStringLiteral("requerido"));
+}
+
+bool IsGroup(const TJson &descriptor, const QString &tipo)
+{
+    return tipo == QLatin1String("object") && !Has(descriptor, "resource") && Has(descriptor, "fields");
+}
+
+// The grid column of a sub-field by its "tipo" in lower case. Types without an entry show their
+// value as text, wide enough not to cut dates or numbers; "string" keeps the default width.
+struct TColumnType
+{
+    QLatin1StringView Tipo;
+    TFieldType Type;
+    int Size;
+};
+
+constexpr TColumnType kColumnTypes[] = {
+    {QLatin1StringView("long"), ftLargeint, -1},
+    {QLatin1StringView("int"), ftInteger, -1},
+    {QLatin1StringView("string"), ftString, -1},
+    {QLatin1StringView("boolean"), ftBoolean, -1},
+};
+constexpr TColumnType kTextColumn = {QLatin1StringView(), ftString, 100};
+
+const TColumnType &ColumnTypeOf(const QString &tipo)
+{
+    for (const TColumnType &entry : kColumnTypes)
+        if (tipo == entry.Tipo)
+            return entry;
+    return kTextColumn;
+}
+
+QIcon Image(int index)
+{
+    return dmGlobal && index < dmGlobal->Images.size() ? dmGlobal->Images.at(index) : QIcon();
+}
+
+// The caption of a control's row without its colons, in lower case: how a message names a field.
+QString FieldCaption(const QWidget *control)
+{
+    const TLXColumnPanel *row = TFieldEngine::RowOf(control);
+    const QLayoutItem *first = row && row->layout() ? row->layout()->itemAt(0) : nullptr;
+    const auto *label = first ? qobject_cast<const QLabel *>(first->widget()) : nullptr;
+    return label ? label->text().remove(QLatin1Char(':')).toLower() : QString();
+}
+
+// A combo parameter's value: the member Field of each element of the array at the path Source
+// of the parent record, joined by ","; empty when the path finds no array.
+QString ParamValue(const TJson &parent, const TResourceParamSource &source)
+{
+    if (source.Source.isEmpty())
+        return {};
+    const TJson *found = FindJsonValue(parent, source.Source);
+    if (!found || !found->is_array())
+        return {};
+    QStringList parts;
+    for (const TJson &element : *found)
+        parts << GetValueText(element, source.Field);
+    return parts.join(QLatin1Char(','));
+}
+
+} // namespace
+
+TfrmTabForm::TfrmTabForm(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmTabForm"));
+    setWindowTitle(QStringLiteral("frmTabForm"));
+    resize(651, 338);
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setAutoFillBackground(true);
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    BuildToolBar();
+    BuildGrid();
+    layout->addWidget(ToolBar2);
+    layout->addWidget(DBGrid1, 1);
+    BuildPopup();
+    FormCreate();
+}
+
+TfrmTabForm::~TfrmTabForm() = default;
+
+void TfrmTabForm::BuildToolBar()
+{
+    ToolBar2 = new QToolBar(this);
+    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+    ToolBar2->setFixedHeight(26);
+    ToolBar2->setIconSize(QSize(16, 16));
+    ToolBar2->setMovable(false);
+    const auto addButton = [this](const char *name, int image, void (TfrmTabForm::*handler)()) {
+        auto *button = new QToolButton(ToolBar2);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setIcon(Image(image));
+        button->setFixedSize(24, 24);
+        button->setAutoRaise(true);
+        ToolBar2->addWidget(button);
+        connect(button, &QToolButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        return button;
+    };
+    ToolButton1 = addButton("ToolButton1", TdmGlobal::imgNew, &TfrmTabForm::ToolButton1Click);
+    ToolButton2 = addButton("ToolButton2", TdmGlobal::imgDelete, &TfrmTabForm::ToolButton2Click);
+}
+
+void TfrmTabForm::BuildGrid()
+{
+    cdsRegistros = new TRecordTable(this);
+    cdsRegistros->setObjectName(QStringLiteral("cdsRegistros"));
+    dsRegistros = new TRecordTableModel(cdsRegistros, this);
+    dsRegistros->setObjectName(QStringLiteral("dsRegistros"));
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setModel(dsRegistros);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setShowGrid(true);
+    DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    DBGrid1->verticalHeader()->setVisible(true);
+    new TRecordTableCursorBinder(DBGrid1->selectionModel(), cdsRegistros, this);
+    connect(DBGrid1, &QTableView::doubleClicked, this, [this] { Guarded([this] { DBGrid1DblClick(); }); });
+}
+
+void TfrmTabForm::BuildPopup()
+{
+    panelEdit_Panel = new TLXDesignPanel(this);
+    panelEdit_Panel->resize(457, 274);
+    panelEdit_Panel->setAutoFillBackground(true);
+    QPalette white = panelEdit_Panel->palette();
+    white.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xFF));
+    panelEdit_Panel->setPalette(white);
+    auto *panelLayout = new QVBoxLayout(panelEdit_Panel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->setSpacing(0);
+
+    scrollFields = new QScrollArea(panelEdit_Panel);
+    scrollFields->setObjectName(QStringLiteral("scrollFields"));
+    scrollFields->setFrameShape(QFrame::NoFrame);
+    scrollFields->setWidgetResizable(true);
+    // Its own minimum would keep a pop-up of one or two rows taller than they need.
+    scrollFields->setMinimumHeight(1);
+    auto *holder = new QWidget;
+    auto *holderLayout = new QVBoxLayout(holder);
+    holderLayout->setContentsMargins(kPanelPadding, kPanelPadding, kPanelPadding, kPanelPadding);
+    panelCadastro = new TLXColumnPanel(holder);
+    panelCadastro->setObjectName(QStringLiteral("panelCadastro"));
+    panelCadastro->SetColumns(24);
+    panelCadastro->Config()->SetSmall(24);
+    panelCadastro->Config()->SetMedium(-1);
+    panelCadastro->Config()->SetLarge(12);
+    panelCadastro->Config()->SetExtraLarge(0);
+    panelCadastro->SetVerticalSpace(5);
+    panelCadastro->SetAutoHeight(false);
+    panelCadastro->setContentsMargins(kPanelPadding, kPanelPadding, kPanelPadding, kPanelPadding);
+    holderLayout->addWidget(panelCadastro);
+    scrollFields->setWidget(holder);
+    // The panel places its rows without growing: its minimum height lets the box scroll them.
+    connect(panelCadastro, &TLXColumnPanel::OnDoLayout, this, [this] {
+        panelCadastro->setMinimumHeight(panelCadastro->childrenRect().bottom() + 1);
+    });
+    panelCadastro->Loaded();
+
+    panelButtons = new QWidget(panelEdit_Panel);
+    panelButtons->setObjectName(QStringLiteral("panelButtons"));
+    panelButtons->setFixedHeight(41);
+    const auto addButton = [this](const char *name, const QString &caption, int left, void (TfrmTabForm::*handler)()) {
+        auto *button = new QPushButton(caption, panelButtons);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setGeometry(left, 8, 75, 25);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        return button;
+    };
+    Button1 = addButton("Button1", QStringLiteral("Cancelar"), 368, &TfrmTabForm::Button1Click);
+    Button2 = addButton("Button2", QStringLiteral("Gravar"), 287, &TfrmTabForm::Button2Click);
+    setTabOrder(Button1, Button2);
+    panelLayout->addWidget(scrollFields, 1);
+    panelLayout->addWidget(panelButtons);
+
+    panelEdit = new TLXPanelForm(this);
+    panelEdit->setObjectName(QStringLiteral("panelEdit"));
+    panelEdit->SetFormWidth(185);
+    panelEdit->SetFormHeight(41);
+    panelEdit->SetPanel(panelEdit_Panel);
+    TFormConfig *config = panelEdit->FormConfig();
+    config->SetCaption(QStringLiteral("Editar registro"));
+    config->SetAlphaBlendValue(0);
+    config->SetPosition(TFormConfig::poScreenCenter);
+    config->SetBorderStyle(TFormConfig::bsToolWindow);
+    panelEdit->SetKeyPreview(false);
+    const QPointer<TfrmTabForm> self(this);
+    panelEdit->SetOnShow([self](QObject *) {
+        if (self)
+            self->panelEditShow();
+    });
+}
+
+void TfrmTabForm::FormCreate()
+{
+    FObjects.clear();
+    FRequeridos.clear();
+    FFieldMap.clear();
+    FValues = TJson::array();
+}
+
+TfrmTabForm *TfrmTabForm::CreateFor(const TJson &descriptor, QWidget *page, TfrmCadastroPadrao *screen)
+{
+    auto editor = std::make_unique<TfrmTabForm>(page);
+    editor->SetFields(GetValueArray(descriptor, QStringLiteral("fields")));
+    const QString name = Text(descriptor, "nome");
+    editor->SetFieldName(name);
+    editor->setObjectName(name);
+    editor->SetRoot(screen);
+    return editor.release();
+}
+
+// ---- the build
+
+void TfrmTabForm::SetFields(const TJson &Value)
+{
+    const TJson &descriptors = GetValueArray(Value, QString());
+    FFields = descriptors;
+    FRequeridos.clear();
+    FFieldMap.clear();
+    FObjects.clear();
+    // A second build replaces the rows of the first.
+    for (QWidget *row : panelCadastro->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        delete row;
+    cdsRegistros->Close();
+    cdsRegistros->FieldDefs().Clear();
+    for (const TJson &descriptor : descriptors) {
+        const QString tipo = Text(descriptor, "tipo").toLower();
+        const TColumnType &column = ColumnTypeOf(tipo);
+        TFieldDef &def = cdsRegistros->FieldDefs().Add(Text(descriptor, "nome"), column.Type, column.Size);
+        def.DisplayLabel = Text(descriptor, "label");
+        if (IsGroup(descriptor, tipo))
+            AddGroup(descriptor);
+        else
+            AddField(descriptor);
+    }
+    cdsRegistros->CreateDataSet();
+    panelCadastro->DoLayout();
+    ShowRows();
+}
+
+void TfrmTabForm::AddGroup(const TJson &descriptor)
+{
+    const QString name = Text(descriptor, "nome");
+    if (FObjects.contains(name))
+        throw EJsonException(QStringLiteral("Object group '%1' repeated").arg(name));
+    TLXColumnPanel *row = TFieldEngine::GetItemLayout(panelCadastro);
+    row->SetAutoHeight(true);
+    auto *rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    auto *heading = new QLabel(Text(descriptor, "label"), row);
+    heading->setObjectName(QStringLiteral("lblGrupo_%1").arg(name));
+    QFont font = heading->font();
+    font.setBold(true);
+    font.setUnderline(true);
+    heading->setFont(font);
+    heading->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    rowLayout->addWidget(heading);
+    rowLayout->addStretch(1);
+
+    TFieldMap controls;
+    for (const TJson &field : GetValueArray(descriptor, QStringLiteral("fields"))) {
+        QWidget *control = TFieldEngine::FillFields(panelCadastro, field);
+        if (!control)
+            continue;
+        controls.append(control);
+        if (auto *combo = qobject_cast<TResourceComboBox *>(control); combo && combo->SubObject())
+            controls.append(combo->SubObject());
+        FRequeridos.append({control, IsRequired(field)});
+    }
+    FObjects.insert(name, controls);
+}
+
+void TfrmTabForm::AddField(const TJson &descriptor)
+{
+    // Rows of "idField" descriptors stay out of the pop-up; their controls are still saved.
+    QWidget *control = TFieldEngine::FillFields(panelCadastro, descriptor);
+    if (!control)
+        return;
+    FFieldMap.append(control);
+    FRequeridos.append({control, IsRequired(descriptor)});
+}
+
+// ---- rows
+
+void TfrmTabForm::SetValues(const TJson &Value)
+{
+    FValues = Value.is_array() ? Value : TJson::array();
+    ShowRows();
+    if (Value.is_null())
+        throw EDataSetConverterException("JSON Value Uninformed.");
+    if (!Value.is_array())
+        throw EInvalidCast("Invalid class typecast");
+}
+
+void TfrmTabForm::ShowRows(int recNo)
+{
+    if (!cdsRegistros->Active())
+        return;
+    {
+        cdsRegistros->DisableControls();
+        const auto enable = qScopeGuard([this] { cdsRegistros->EnableControls(); });
+        cdsRegistros->EmptyDataSet();
+        LoadTableFromArray(cdsRegistros, &FValues);
+    }
+    if (recNo >= 1 && recNo <= cdsRegistros->RecordCount())
+        cdsRegistros->SetRecNo(recNo);
+    else if (!cdsRegistros->IsEmpty())
+        cdsRegistros->First();
+}
+
+int TfrmTabForm::CurrentIndex() const
+{
+    if (!cdsRegistros->Active() || cdsRegistros->IsEmpty())
+        return -1;
+    const int index = cdsRegistros->RecNo() - 1;
+    return index >= 0 && index < static_cast<int>(FValues.size()) ? index : -1;
+}
+
+// ---- the pop-up's controls
+
+void TfrmTabForm::LoadCombos()
+{
+    const TJson parent = FRoot ? FRoot->getRecord() : TJson::object();
+    for (QWidget *control : std::as_const(FFieldMap)) {
+        auto *combo = qobject_cast<TResourceComboBox *>(control);
+        if (!combo)
+            continue;
+        if (combo->ResourceType() == rtLocal) {
+            const TJson *options = FindJsonValue(parent, combo->Resource());
+            if (options && options->is_array())
+                combo->Load(*options);
+        } else if (!combo->Params().empty()) {
+            for (TResourceParam &param : combo->Params())
+                param.Value = ParamValue(parent, param.Source);
+            combo->Load();
+        }
+    }
+}
+
+void TfrmTabForm::ClearGroups()
+{
+    for (const TFieldMap &controls : std::as_const(FObjects))
+        TFieldEngine::LimparCampos(controls);
+}
+
+void TfrmTabForm::LoadGroups(const TJson &element)
+{
+    for (auto group = FObjects.cbegin(); group != FObjects.cend(); ++group) {
+        const auto member = element.find(group.key().toStdString());
+        if (member != element.end() && member->is_object())
+            TFieldEngine::LoadRecord(*member, group.value());
+    }
+}
+
+// ---- handlers
+
+void TfrmTabForm::ToolButton1Click()
+{
+    FID = -1;
+    // A new row starts empty, its groups included.
+    TFieldEngine::LimparCampos(FFieldMap);
+    ClearGroups();
+    LoadCombos();
+    panelEdit->ShowModal();
+}
+
+void TfrmTabForm::ToolButton2Click()
+{
+    const int index = CurrentIndex();
+    if (index < 0)
+        return;
+    if (ShowMessageBox(kConfirmDelete, TMessageBox::Question) != TMessageBox::ResultYes)
+        return;
+    if (index >= static_cast<int>(FValues.size()))
+        return;
+    FValues.erase(FValues.begin() + index);
+    ShowRows(qMin(index + 1, static_cast<int>(FValues.size())));
+}
+
+void TfrmTabForm::DBGrid1DblClick()
+{
+    const int index = CurrentIndex();
+    if (index < 0)
+        return;
+    const TJson element = FValues.at(static_cast<size_t>(index));
+    // The row shows its own values only; options come first so that its keys find them.
+    TFieldEngine::LimparCampos(FFieldMap);
+    ClearGroups();
+    LoadCombos();
+    TFieldEngine::LoadRecord(element, FFieldMap);
+    if (element.is_object())
+        LoadGroups(element);
+    FID = index;
+    panelEdit->ShowModal();
+}
+
+void TfrmTabForm::Button2Click()
+{
+    if (QWidget *empty = TFieldEngine::ValidarRequeridos(FRequeridos)) {
+        const QString message = QStringLiteral("O campo \"%1\" é obrigatório.").arg(FieldCaption(empty));
+        TMessageBox::Show(message, TMessageBox::Information, kGravarCaption);
+        empty->setFocus();
+        return;
+    }
+    int recNo = 0;
+    // The rows may have been replaced while the pop-up was open: then the entry becomes a new row.
+    if (FID >= 0 && FID < static_cast<int>(FValues.size())) {
+        TFieldEngine::GetRecord(FFieldMap, &FObjects, FValues[static_cast<size_t>(FID)]);
+        recNo = FID + 1;
+    } else {
+        FValues.push_back(TFieldEngine::GetRecord(FFieldMap, &FObjects));
+        recNo = static_cast<int>(FValues.size());
+    }
+    panelEdit->Form()->accept();
+    ShowRows(recNo);
+}
+
+void TfrmTabForm::Button1Click()
+{
+    panelEdit->Form()->reject();
+}
+
+void TfrmTabForm::panelEditShow()
+{
+    panelCadastro->DoLayout();
+    int rows = 0;
+    for (const QWidget *child : panelCadastro->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (!child->isHidden())
+            rows += child->height() + panelCadastro->VerticalSpace();
+    // The panel fills the scroll box's visible area, less the box's padding.
+    const int shown = scrollFields->viewport()->height() - 2 * kPanelPadding;
+    QDialog *form = panelEdit->Form();
+    int height = form->height() + rows - shown;
+    if (const QScreen *screen = form->screen())
+        height = qMin(height, screen->availableGeometry().height() - 40);
+    form->resize(form->width(), qMax(height, panelButtons->height()));
+}
+
+void TfrmTabForm::Guarded(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const std::exception &error) {
+        ShowMessageBox(QString::fromUtf8(error.what()), TMessageBox::Error);
+    }
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "fields/IDetailListEditor.h"
+#include "fields/TFieldMap.h"
+#include "rest/JsonUtils.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class QPushButton;
+class QScrollArea;
+class QTableView;
+class QToolBar;
+class QToolButton;
+class TLXColumnPanel;
+class TLXDesignPanel;
+class TLXPanelForm;
+class TRecordTable;
+class TRecordTableModel;
+class TfrmCadastroPadrao;
+
+// The editor of one "list" field of a record: a grid with one line per sub-record and an
+// "Editar registro" pop-up holding the sub-fields' generated controls. Unlike a plain QWidget it
+// keeps the rows as a JSON array that the field engine reads and writes through
+// IDetailListEditor; nothing is sent to the server from here. Owns its controls, the record
+// table behind the grid and the panel form (whose window takes the pop-up panel with it); the
+// field, group and required maps only point at controls of the pop-up.
+class TfrmTabForm final : public QWidget, public IDetailListEditor
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TfrmTabForm)
+
+public:
+    explicit TfrmTabForm(QWidget *parent = nullptr);
+    ~TfrmTabForm() override;
+
+    // Builds the grid's columns and the pop-up's controls from the sub-field descriptors. Raises
+    // EJsonException on a descriptor it cannot read; the table is then not created.
+    const TJson &Fields() const { return FFields; }
+    void SetFields(const TJson &Value);
+    // The rows, one object per sub-record in grid order. Writing shows them; an argument that is
+    // not an array empties the rows and raises the converter's error.
+    const TJson &Values() const override { return FValues; }
+    void SetValues(const TJson &Value) override;
+    QString FieldName() const override { return FFieldName; }
+    void SetFieldName(const QString &value) { FFieldName = value; }
+    // The record-editing screen whose current values feed the pop-up's combo boxes; not owned.
+    TfrmCadastroPadrao *Root() const { return FRoot; }
+    void SetRoot(TfrmCadastroPadrao *value) { FRoot = value; }
+
+    const TFieldMap &FieldMap() const { return FFieldMap; }
+    const TGroupMap &Objects() const { return FObjects; }
+    const TRequiredMap &Requeridos() const { return FRequeridos; }
+    // Index in Values of the row being edited; -1 while a new row is entered.
+    int ID() const { return FID; }
+
+    // Makes the editor of a "list" descriptor on page and hands it to screen: columns and
+    // controls from "fields", FieldName and object name from "nome".
+    static TfrmTabForm *CreateFor(const TJson &descriptor, QWidget *page, TfrmCadastroPadrao *screen);
+
+    // Handlers, public so that tests drive the editor as a user does.
+    void ToolButton1Click();
+    void ToolButton2Click();
+    void DBGrid1DblClick();
+    void Button2Click();
+    void Button1Click();
+
+    QToolBar *ToolBar2 = nullptr;
+    QToolButton *ToolButton1 = nullptr;
+    QToolButton *ToolButton2 = nullptr;
+    QTableView *DBGrid1 = nullptr;
+    TRecordTable *cdsRegistros = nullptr;
+    TRecordTableModel *dsRegistros = nullptr;
+    TLXDesignPanel *panelEdit_Panel = nullptr;
+    QWidget *panelButtons = nullptr;
+    QPushButton *Button2 = nullptr;
+    QPushButton *Button1 = nullptr;
+    QScrollArea *scrollFields = nullptr;
+    TLXColumnPanel *panelCadastro = nullptr;
+    TLXPanelForm *panelEdit = nullptr;
+
+private:
+    void BuildToolBar();
+    void BuildGrid();
+    void BuildPopup();
+    void FormCreate();
+    void panelEditShow();
+
+    void AddGroup(const TJson &descriptor);
+    void AddField(const TJson &descriptor);
+    // Shows FValues in the grid; the cursor goes to recNo when it names a line.
+    void ShowRows(int recNo = 0);
+    // The grid's current line as an index into FValues, or -1 without one.
+    int CurrentIndex() const;
+    // Options of the pop-up's combo boxes from the parent screen's current values.
+    void LoadCombos();
+    void ClearGroups();
+    void LoadGroups(const TJson &element);
+    // Runs a handler from a signal: an error is shown in a box instead of crossing the event loop.
+    void Guarded(const std::function<void()> &handler);
+
+    TJson FFields = TJson::array();
+    TFieldMap FFieldMap;
+    TRequiredMap FRequeridos;
+    TJson FValues = TJson::array();
+    QString FFieldName;
+    int FID = -1;
+    QPointer<TfrmCadastroPadrao> FRoot;
+    TGroupMap FObjects;
+};

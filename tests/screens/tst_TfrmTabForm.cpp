@@ -1,0 +1,516 @@
+#include "app/TdmGlobal.h"
+#include "convert/TField.h"
+#include "convert/TRecordTable.h"
+#include "convert/TRecordTableModel.h"
+#include "fields/TFieldEngine.h"
+#include "fields/TResourceComboBox.h"
+#include "rest/TMessageBox.h"
+#include "screens/TfrmCadastroPadrao.h"
+#include "screens/TfrmTabForm.h"
+#include "tests/support/TTestServer.h"
+#include "widgets/TLXColumnPanel.h"
+#include "widgets/TLXPanelForm.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace std::string_literals;
+
+namespace {
+
+TJson Json(const char *text) { return TJson::parse(text); }
+
+// Items of an order: a hidden id, a required description, a quantity, a flag, a date and a
+// delivery group with a required street.
+const char *const kItemFields = R"([
+  {"nome": "id", "label": "Código", "tipo": "long", "idField": true},
+  {"nome": "descricao", "label": "Descrição", "tipo": "string", "requerido": true},
+  {"nome": "quantidade", "label": "Quantidade", "tipo": "long"},
+  {"nome": "ativo", "label": "Ativo", "tipo": "boolean"},
+  {"nome": "entrega", "label": "Entrega", "tipo": "object", "fields": [
+    {"nome": "rua", "label": "Rua", "tipo": "string", "requerido": true},
+    {"nome": "numero", "label": "Número", "tipo": "string"}
+  ]}
+])";
+
+const char *const kThreeItems = R"([
+  {"id": 1, "descricao": "Caneta", "quantidade": 10, "ativo": true, "entrega": {"rua": "Rua A", "numero": "1"}},
+  {"id": 2, "descricao": "Lápis", "quantidade": "20", "ativo": false, "extra": "sem controle",
+   "entrega": {"rua": "Rua B"}},
+  {"id": 3, "descricao": "Borracha", "quantidade": 30, "ativo": true, "entrega": {"rua": "Rua C"}}
+])";
+
+QStringList Titles(const TfrmTabForm &editor)
+{
+    QStringList titles;
+    for (int c = 0; c < editor.dsRegistros->columnCount(); ++c)
+        titles << editor.dsRegistros->headerData(c, Qt::Horizontal).toString();
+    return titles;
+}
+
+QString Cell(const TfrmTabForm &editor, int row, int column)
+{
+    return editor.dsRegistros->data(editor.dsRegistros->index(row, column)).toString();
+}
+
+QStringList Column(const TfrmTabForm &editor, int column)
+{
+    QStringList cells;
+    for (int r = 0; r < editor.dsRegistros->rowCount(); ++r)
+        cells << Cell(editor, r, column);
+    return cells;
+}
+
+template <typename T>
+T *Control(const TfrmTabForm &editor, const char *name)
+{
+    return editor.panelCadastro->findChild<T *>(QString::fromLatin1(name));
+}
+
+void SetText(const TfrmTabForm &editor, const char *name, const QString &text)
+{
+    auto *edit = Control<QLineEdit>(editor, name);
+    QVERIFY2(edit, name);
+    edit->setText(text);
+}
+
+// Runs action once the editor's pop-up is the modal window, from inside the loop ShowModal runs;
+// whatever the action leaves open is then cancelled, so a test never waits on the pop-up.
+// Returns the flag that tells whether the pop-up opened.
+std::shared_ptr<bool> WhenPopupOpens(TfrmTabForm &editor, std::function<void(QDialog &)> action)
+{
+    auto opened = std::make_shared<bool>(false);
+    QDialog *form = editor.panelEdit->Form();
+    auto *timer = new QTimer(form);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, form, [timer, form, opened, action = std::move(action)] {
+        if (QApplication::activeModalWidget() != form)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        *opened = true;
+        action(*form);
+        if (form->isVisible())
+            form->reject();
+    });
+    timer->start();
+    return opened;
+}
+
+TScriptedAnswer A(int status, std::string body)
+{
+    TScriptedAnswer answer;
+    answer.Status = status;
+    answer.Body = std::move(body);
+    return answer;
+}
+
+// The record-editing screen with its list fields plugged in as they are in the program.
+class TScreenWithLists final : public TfrmCadastroPadrao
+{
+public:
+    using TfrmCadastroPadrao::TfrmCadastroPadrao;
+
+protected:
+    QWidget *CreateDetailListEditor(const TJson &descriptor, QWidget *page) override
+    {
+        return TfrmTabForm::CreateFor(descriptor, page, this);
+    }
+};
+
+} // namespace
+
+class tst_TfrmTabForm final : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TdmGlobal> FGlobal;
+    std::unique_ptr<TTestServer> FServer;
+    std::unique_ptr<QWidget> FParent; // stands in for the record-editing screen
+    TfrmTabForm *FEditor = nullptr;
+    QList<TMessageBoxCall> FBoxes;
+    int FQuestionAnswer = TMessageBox::ResultYes;
+
+    // An editor of kItemFields showing kThreeItems.
+    void Build()
+    {
+        FEditor = new TfrmTabForm(FParent.get());
+        FEditor->SetFields(Json(kItemFields));
+        FEditor->SetFieldName(QStringLiteral("itens"));
+        FEditor->SetValues(Json(kThreeItems));
+        FParent->show();
+    }
+
+    void EditRow(int row, std::function<void(QDialog &)> action)
+    {
+        FEditor->DBGrid1->selectRow(row);
+        WhenPopupOpens(*FEditor, std::move(action));
+        FEditor->DBGrid1DblClick();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        FGlobal = std::make_unique<TdmGlobal>(QStringLiteral("/nonexistent/config.ini"), nullptr);
+        dmGlobal = FGlobal.get();
+        FServer = std::make_unique<TTestServer>();
+        FServer->InstallAsSystemConfig();
+        TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
+            FBoxes.append(call);
+            return call.Flags == TMessageBox::Question ? FQuestionAnswer : TMessageBox::ResultOk;
+        });
+    }
+
+    void init()
+    {
+        FBoxes.clear();
+        FQuestionAnswer = TMessageBox::ResultYes;
+        FParent = std::make_unique<QWidget>();
+        FParent->resize(700, 400);
+        Build();
+    }
+
+    void cleanup()
+    {
+        FParent.reset();
+        FEditor = nullptr;
+    }
+
+    void cleanupTestCase()
+    {
+        TMessageBox::SetHandler({});
+        dmGlobal = nullptr;
+    }
+
+    void gridShowsRowsInOrderUnderTitledColumns()
+    {
+        QCOMPARE(Titles(*FEditor), (QStringList{"Código", "Descrição", "Quantidade", "Ativo", "Entrega"}));
+        QCOMPARE(Column(*FEditor, 0), (QStringList{"1", "2", "3"}));
+        QCOMPARE(Column(*FEditor, 1), (QStringList{"Caneta", "Lápis", "Borracha"}));
+        QCOMPARE(Column(*FEditor, 2), (QStringList{"10", "20", "30"}));
+        QCOMPARE(FEditor->cdsRegistros->FieldByName(QStringLiteral("ativo"))->DataType(), ftBoolean);
+        // The pop-up holds the top-level controls but the id's row; groups are kept apart.
+        QCOMPARE(FEditor->FieldMap().size(), 4);
+        QVERIFY(TFieldEngine::IsRowDetached(Control<QLineEdit>(*FEditor, "id")));
+        QCOMPARE(FEditor->Objects().value(QStringLiteral("entrega")).size(), 2);
+        QCOMPARE(FEditor->Requeridos().size(), 6);
+        QVERIFY(FEditor->ToolButton1->icon().cacheKey() == FGlobal->Images.at(TdmGlobal::imgNew).cacheKey());
+    }
+
+    void columnTypes_data()
+    {
+        QTest::addColumn<QString>("tipo");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("long beyond 32 bits") << "long" << "5000000000" << int(ftLargeint) << "5000000000";
+        QTest::newRow("long from text") << "LONG" << R"("42")" << int(ftLargeint) << "42";
+        QTest::newRow("string cut to 20") << "string" << R"("abcdefghijklmnopqrstuvwxy")" << int(ftString)
+                                          << "abcdefghijklmnopqrst";
+        QTest::newRow("boolean") << "boolean" << "true" << int(ftBoolean) << "True";
+        QTest::newRow("date as text") << "localdate" << R"("2024-03-05")" << int(ftString) << "2024-03-05";
+        QTest::newRow("double as text") << "double" << "1.5" << int(ftString) << "1.5";
+        QTest::newRow("enum key as text") << "enum" << R"("ATIVO")" << int(ftString) << "ATIVO";
+        QTest::newRow("long text kept whole") << "double" << R"("1234567890.1234567890123")" << int(ftString)
+                                              << "1234567890.1234567890123";
+        QTest::newRow("nested list empty") << "list" << R"([{"a": 1}])" << int(ftString) << "";
+    }
+
+    void columnTypes()
+    {
+        QFETCH(QString, tipo);
+        QFETCH(QString, value);
+        QFETCH(int, type);
+        QFETCH(QString, shown);
+        TfrmTabForm editor;
+        TJson fields = TJson::array();
+        fields.push_back({{"nome", "v"}, {"label", "V"}, {"tipo", tipo.toStdString()}});
+        if (tipo == QLatin1String("enum"))
+            fields[0]["values"] = Json(R"([{"id": "ATIVO", "descricao": "Ativo"}])");
+        editor.SetFields(fields);
+        TJson rows = TJson::array();
+        rows.push_back({{"v", TJson::parse(value.toStdString())}});
+        editor.SetValues(rows);
+        QCOMPARE(int(editor.cdsRegistros->Fields(0)->DataType()), type);
+        QCOMPARE(Cell(editor, 0, 0), shown);
+        QCOMPARE(editor.Values(), rows); // the array keeps the value whole
+    }
+
+    void addingAppendsOneRow()
+    {
+        QVERIFY(FEditor->ToolButton1->isEnabled());
+        const auto opened = WhenPopupOpens(*FEditor, [this](QDialog &form) {
+            QCOMPARE(form.windowTitle(), QStringLiteral("Editar registro"));
+            QCOMPARE(FEditor->ID(), -1);
+            SetText(*FEditor, "descricao", QStringLiteral("Apontador de 25 caractere"));
+            SetText(*FEditor, "quantidade", QStringLiteral("5"));
+            SetText(*FEditor, "rua", QStringLiteral("Rua D"));
+            FEditor->Button2->click();
+            QVERIFY(!form.isVisible());
+        });
+        FEditor->ToolButton1->click();
+        QVERIFY(*opened);
+        QVERIFY(FBoxes.isEmpty());
+        QCOMPARE(FEditor->Values().size(), 4u);
+        QCOMPARE(FEditor->Values()[3], Json(R"({"id": "", "descricao": "Apontador de 25 caractere", "quantidade": "5",
+                                                "ativo": false, "entrega": {"rua": "Rua D", "numero": ""}})"));
+        QCOMPARE(Column(*FEditor, 1).last(), QStringLiteral("Apontador de 25 cara"));
+        QCOMPARE(FEditor->cdsRegistros->RecNo(), 4);
+    }
+
+    void addingStartsFromEmptyControls()
+    {
+        EditRow(0, [this](QDialog &) { FEditor->Button1->click(); });
+        const auto opened = WhenPopupOpens(*FEditor, [this](QDialog &) {
+            QCOMPARE(Control<QLineEdit>(*FEditor, "descricao")->text(), QString());
+            QCOMPARE(Control<QLineEdit>(*FEditor, "rua")->text(), QString());
+            QVERIFY(!Control<QCheckBox>(*FEditor, "ativo")->isChecked());
+        });
+        FEditor->ToolButton1Click();
+        QVERIFY(*opened);
+    }
+
+    void editingReplacesTheRowInPlace()
+    {
+        const TJson before = FEditor->Values();
+        EditRow(1, [this](QDialog &) {
+            QCOMPARE(FEditor->ID(), 1);
+            QCOMPARE(Control<QLineEdit>(*FEditor, "descricao")->text(), QStringLiteral("Lápis"));
+            QCOMPARE(Control<QLineEdit>(*FEditor, "rua")->text(), QStringLiteral("Rua B"));
+            SetText(*FEditor, "descricao", QStringLiteral("Lapiseira"));
+            FEditor->Button2->click();
+        });
+        const TJson &after = FEditor->Values();
+        QCOMPARE(after.size(), 3u);
+        QCOMPARE(after[0], before[0]);
+        QCOMPARE(after[2], before[2]);
+        // Members without a control ("extra") are gone; the row's own values come back as text.
+        QCOMPARE(after[1], Json(R"({"id": "2", "descricao": "Lapiseira", "quantidade": "20", "ativo": false,
+                                    "entrega": {"rua": "Rua B", "numero": ""}})"));
+        QCOMPARE(Column(*FEditor, 1), (QStringList{"Caneta", "Lapiseira", "Borracha"}));
+        QCOMPARE(FEditor->cdsRegistros->RecNo(), 2);
+    }
+
+    void cancelChangesNothing()
+    {
+        const TJson before = FEditor->Values();
+        EditRow(2, [this](QDialog &form) {
+            SetText(*FEditor, "descricao", QStringLiteral("Outra"));
+            FEditor->Button1->click();
+            QVERIFY(!form.isVisible());
+        });
+        const auto opened = WhenPopupOpens(*FEditor, [this](QDialog &) {
+            SetText(*FEditor, "descricao", QStringLiteral("Nova"));
+            FEditor->Button1Click();
+        });
+        FEditor->ToolButton1Click();
+        QVERIFY(*opened);
+        QCOMPARE(FEditor->Values(), before);
+        QCOMPARE(Column(*FEditor, 1), (QStringList{"Caneta", "Lápis", "Borracha"}));
+    }
+
+    void requiredEmptyFieldKeepsPopupOpen_data()
+    {
+        QTest::addColumn<QByteArray>("empty");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("top level") << QByteArray("descricao") << QStringLiteral("O campo \"descrição\" é obrigatório.");
+        QTest::newRow("in a group") << QByteArray("rua") << QStringLiteral("O campo \"rua\" é obrigatório.");
+    }
+
+    void requiredEmptyFieldKeepsPopupOpen()
+    {
+        QFETCH(QByteArray, empty);
+        QFETCH(QString, message);
+        const auto opened = WhenPopupOpens(*FEditor, [&](QDialog &form) {
+            SetText(*FEditor, "descricao", QStringLiteral("Clipe"));
+            SetText(*FEditor, "rua", QStringLiteral("Rua E"));
+            SetText(*FEditor, empty.constData(), QString());
+            FEditor->Button2->click();
+            QVERIFY(form.isVisible());
+            QCOMPARE(FBoxes.size(), 1);
+            QCOMPARE(FBoxes[0].Text, message);
+            QCOMPARE(FBoxes[0].Title, QStringLiteral("Gravar"));
+            QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Information));
+            // The entry is still there, and saves once completed.
+            SetText(*FEditor, empty.constData(), QStringLiteral("preenchido"));
+            FEditor->Button2->click();
+            QVERIFY(!form.isVisible());
+        });
+        FEditor->ToolButton1Click();
+        QVERIFY(*opened);
+        QCOMPARE(FEditor->Values().size(), 4u);
+        QCOMPARE(FBoxes.size(), 1);
+    }
+
+    void deleteAsksAndRemovesTheSelectedRow()
+    {
+        FEditor->DBGrid1->selectRow(1);
+        FQuestionAnswer = TMessageBox::ResultNo;
+        FEditor->ToolButton2->click();
+        QCOMPARE(FBoxes.size(), 1);
+        QCOMPARE(FBoxes[0].Text, QStringLiteral("Deseja excluir o registro?"));
+        QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Question));
+        QCOMPARE(FEditor->Values().size(), 3u);
+
+        FQuestionAnswer = TMessageBox::ResultYes;
+        FEditor->ToolButton2->click();
+        QCOMPARE(FEditor->Values().size(), 2u);
+        QCOMPARE(Column(*FEditor, 1), (QStringList{"Caneta", "Borracha"}));
+        QCOMPARE(FEditor->cdsRegistros->RecNo(), 2);
+    }
+
+    void emptyGridIgnoresDeleteAndDoubleClick()
+    {
+        FEditor->SetValues(TJson::array());
+        QCOMPARE(FEditor->dsRegistros->rowCount(), 0);
+        FEditor->ToolButton2Click();
+        const auto opened = WhenPopupOpens(*FEditor, [](QDialog &) {});
+        FEditor->DBGrid1DblClick();
+        QVERIFY(!*opened);
+        QVERIFY(FBoxes.isEmpty());
+        QCOMPARE(FEditor->ID(), -1);
+    }
+
+    void valuesThatAreNoArrayEmptyTheGrid()
+    {
+        QVERIFY_THROWS_EXCEPTION(std::exception, FEditor->SetValues(TJson()));
+        QCOMPARE(FEditor->dsRegistros->rowCount(), 0);
+        QCOMPARE(FEditor->Values(), TJson::array());
+        // Rows added afterwards form an array again.
+        WhenPopupOpens(*FEditor, [this](QDialog &) {
+            SetText(*FEditor, "descricao", QStringLiteral("Clipe"));
+            SetText(*FEditor, "rua", QStringLiteral("Rua E"));
+            FEditor->Button2Click();
+        });
+        FEditor->ToolButton1Click();
+        QCOMPARE(FEditor->Values().size(), 1u);
+    }
+
+    void badDescriptorStopsTheBuild()
+    {
+        TfrmTabForm editor;
+        QVERIFY_THROWS_EXCEPTION(EJsonException, editor.SetFields(Json(R"([{"nome": "a", "tipo": "string"}])")));
+        QVERIFY(!editor.cdsRegistros->Active());
+        // Rows written meanwhile are kept for a later build.
+        editor.SetValues(Json(R"([{"a": "x"}])"));
+        editor.SetFields(Json(R"([{"nome": "a", "label": "A", "tipo": "string"}])"));
+        QCOMPARE(Column(editor, 0), QStringList{"x"});
+    }
+
+    void popupHeightFitsItsRows()
+    {
+        const auto measure = [](int fieldCount) {
+            TfrmTabForm editor;
+            TJson fields = TJson::array();
+            for (int i = 0; i < fieldCount; ++i)
+                fields.push_back({{"nome", "f" + std::to_string(i)}, {"label", "F"}, {"tipo", "string"}});
+            editor.SetFields(fields);
+            int rows = -1;
+            int shown = -1;
+            int height = -1;
+            WhenPopupOpens(editor, [&](QDialog &form) {
+                QTRY_VERIFY(form.isVisible());
+                height = form.height();
+                shown = editor.scrollFields->viewport()->height() - 10;
+                rows = 0;
+                for (QWidget *row : editor.panelCadastro->findChildren<TLXColumnPanel *>(Qt::FindDirectChildrenOnly))
+                    rows += row->height() + editor.panelCadastro->VerticalSpace();
+                QCOMPARE(form.width(), 457);
+            });
+            editor.ToolButton1Click();
+            return std::make_tuple(rows, shown, height);
+        };
+        const auto [rows2, shown2, height2] = measure(2);
+        const auto [rows5, shown5, height5] = measure(5);
+        QCOMPARE(shown2, rows2);
+        QCOMPARE(shown5, rows5);
+        QVERIFY(rows5 > rows2);
+        QCOMPARE(height5 - height2, rows5 - rows2);
+    }
+
+    void plugsIntoTheRecordScreen()
+    {
+        FServer->Script("GET", "/pedidos/campos", A(200, R"([
+          {"nome": "id", "label": "Código", "tipo": "long", "idField": true},
+          {"nome": "cliente", "label": "Cliente", "tipo": "string"},
+          {"nome": "enderecos", "label": "Endereços", "tipo": "list", "fields": [
+            {"nome": "id", "label": "Código", "tipo": "long"},
+            {"nome": "rua", "label": "Rua", "tipo": "string"}
+          ]},
+          {"nome": "entregas", "label": "Entregas", "tipo": "list", "fields": [
+            {"nome": "endereco", "label": "Endereço", "tipo": "long", "resource": "enderecos",
+             "type": "LOCAL", "id": "id", "displayField": "rua"},
+            {"nome": "obs", "label": "Observação", "tipo": "string"}
+          ]}
+        ])"));
+        FServer->Script("GET", "/pedidos/7", A(200, R"({"id": 7, "cliente": "Ana",
+          "enderecos": [{"id": 1, "rua": "Rua A"}, {"id": 2, "rua": "Rua B"}, {"id": 3, "rua": "Rua C"}],
+          "entregas": [{"endereco": "2", "obs": "manhã"}]})"));
+        TScreenWithLists screen;
+        screen.resize(800, 500);
+        screen.show();
+        QSignalSpy built(&screen, &TfrmCadastroPadrao::fieldsLoaded);
+        screen.SetPath(QStringLiteral("pedidos"));
+        QVERIFY(built.wait(5000));
+        QSignalSpy answers(&screen, &TfrmCadastroPadrao::answerHandled);
+        screen.Load(7);
+        QVERIFY(answers.wait(5000));
+
+        auto *enderecos = screen.findChild<TfrmTabForm *>(QStringLiteral("enderecos"));
+        auto *entregas = screen.findChild<TfrmTabForm *>(QStringLiteral("entregas"));
+        QVERIFY(enderecos && entregas);
+        QCOMPARE(enderecos->FieldName(), QStringLiteral("enderecos"));
+        QCOMPARE(enderecos->Root(), &screen);
+        QVERIFY(screen.FieldMap().contains(enderecos));
+        QCOMPARE(Titles(*enderecos), (QStringList{"Código", "Rua"}));
+        QCOMPARE(Column(*enderecos, 1), (QStringList{"Rua A", "Rua B", "Rua C"}));
+        screen.btAlterar->click();
+
+        // Editing the delivery: the options come from the screen's addresses, the row's own
+        // choice stays selected and is saved unchanged.
+        entregas->DBGrid1->selectRow(0);
+        WhenPopupOpens(*entregas, [entregas](QDialog &) {
+            auto *combo = Control<TResourceComboBox>(*entregas, "endereco");
+            QCOMPARE(combo->count(), 3);
+            QCOMPARE(combo->currentText(), QStringLiteral("Rua B"));
+            SetText(*entregas, "obs", QStringLiteral("tarde"));
+            entregas->Button2Click();
+        });
+        entregas->DBGrid1DblClick();
+        // Adding one: pick the first address.
+        WhenPopupOpens(*entregas, [entregas](QDialog &) {
+            auto *combo = Control<TResourceComboBox>(*entregas, "endereco");
+            QCOMPARE(combo->currentIndex(), -1);
+            combo->setCurrentIndex(0);
+            SetText(*entregas, "obs", QStringLiteral("noite"));
+            entregas->Button2Click();
+        });
+        entregas->ToolButton1Click();
+        QVERIFY(FBoxes.isEmpty());
+
+        FServer->Script("PUT", "/pedidos/7", A(200, R"({"id": 7})"));
+        FServer->ClearRequests();
+        screen.btGravar->click();
+        QVERIFY(FServer->WaitForRequests(1, 5000));
+        const TJson body = TJson::parse(FServer->Requests().at(0).Body);
+        QCOMPARE(body.at("entregas"), Json(R"([{"endereco": "2", "obs": "tarde"}, {"endereco": "1", "obs": "noite"}])"));
+        QCOMPARE(body.at("enderecos").size(), 3u);
+        QVERIFY(answers.wait(5000));
+    }
+};
+
+QTEST_MAIN(tst_TfrmTabForm)
+#include "tst_TfrmTabForm.moc"
