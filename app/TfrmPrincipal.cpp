@@ -33,9 +33,9 @@
 
 namespace {
 
-const QColor kSideBar(0x28, 0x2E, 0x3E);   // 4075048
+const QColor kSideBar(0x28, 0x2E, 0x3E); // 4075048
 const QColor kSectionLine(0x5E, 0x65, 0x78); // 7890270
-const QColor kCloseBox(0x9A, 0x98, 0x98);  // 10000538
+const QColor kCloseBox(0x9A, 0x98, 0x98); // 10000538
 const QColor kCloseCross(0x3C, 0x36, 0x36); // 3552828
 
 QWidget *NewPanel(QWidget *parent, const QString &name, const QColor &colour)
@@ -226,8 +226,8 @@ void TfrmPrincipal::LoadMenus()
     const THttpResponse response = THttpVerbs::GetSync(TApiPaths::Menu());
     if (!response.Answered() || response.Status < 200 || response.Status >= 300) {
         const QString failure = !response.Error.isEmpty()
-                                    ? response.Error
-                                    : QStringLiteral("O servidor respondeu %1 ao pedir o menu.").arg(response.Status);
+            ? response.Error
+            : QStringLiteral("O servidor respondeu %1 ao pedir o menu.").arg(response.Status);
         TMessageBox::Show(failure, TMessageBox::Error, QApplication::applicationName());
         return;
     }

@@ -15,7 +15,7 @@ TJsonHighlighter::TJsonHighlighter(QTextDocument *parent) : QSyntaxHighlighter(p
 
 void TJsonHighlighter::AddRule(const QString &pattern, const QColor &colour, bool bold)
 {
-    TRule rule{QRegularExpression(pattern), QTextCharFormat()};
+    TRule rule {QRegularExpression(pattern), QTextCharFormat()};
     rule.Format.setForeground(colour);
     if (bold)
         rule.Format.setFontWeight(QFont::Bold);

@@ -58,8 +58,14 @@ QIcon ImageAt(int index)
     return dmGlobal && index < dmGlobal->Images.size() ? dmGlobal->Images.at(index) : QIcon();
 }
 
-QString Text(const TJson &item, const char *path) { return GetValueText(item, QString::fromLatin1(path)); }
-bool Has(const TJson &item, const char *name) { return Contains(item, std::string_view(name)); }
+QString Text(const TJson &item, const char *path)
+{
+    return GetValueText(item, QString::fromLatin1(path));
+}
+bool Has(const TJson &item, const char *name)
+{
+    return Contains(item, std::string_view(name));
+}
 
 } // namespace
 
@@ -110,12 +116,13 @@ TfrmCadastroPadrao::~TfrmCadastroPadrao() = default;
 
 // ---- layout
 
-QAction *TfrmCadastroPadrao::AddToolAction(const char *name, const QString &caption, int image,
-                                           const QKeySequence &key, void (TfrmCadastroPadrao::*handler)())
+QAction *TfrmCadastroPadrao::AddToolAction(
+    const char *name, const QString &caption, int image, const QKeySequence &key, void (TfrmCadastroPadrao::*handler)())
 {
     auto *action = new QAction(ImageAt(image), caption, this);
     action->setShortcut(key);
-    action->setToolTip(key.isEmpty() ? caption : QStringLiteral("%1 (%2)").arg(caption, key.toString(QKeySequence::NativeText)));
+    action->setToolTip(
+        key.isEmpty() ? caption : QStringLiteral("%1 (%2)").arg(caption, key.toString(QKeySequence::NativeText)));
     connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
     ToolBar->addAction(action);
     auto *button = qobject_cast<QToolButton *>(ToolBar->widgetForAction(action));
@@ -136,18 +143,18 @@ void TfrmCadastroPadrao::BuildToolBar()
                                           "QToolBar::separator { width: 8px; }"));
 
     actGravar = AddToolAction("btGravar", QStringLiteral("Gravar"), TdmGlobal::imgSave,
-                              QKeySequence(Qt::CTRL | Qt::Key_S), &TfrmCadastroPadrao::btGravarClick);
+        QKeySequence(Qt::CTRL | Qt::Key_S), &TfrmCadastroPadrao::btGravarClick);
     actDesistir = AddToolAction("btDesistir", QStringLiteral("Desistir"), TdmGlobal::imgCancel,
-                                QKeySequence(Qt::Key_Escape), &TfrmCadastroPadrao::btDesistirClick);
-    actNovo = AddToolAction("btNovo", QStringLiteral("Novo"), TdmGlobal::imgNew,
-                            QKeySequence(Qt::CTRL | Qt::Key_N), &TfrmCadastroPadrao::btNovoClick);
+        QKeySequence(Qt::Key_Escape), &TfrmCadastroPadrao::btDesistirClick);
+    actNovo = AddToolAction("btNovo", QStringLiteral("Novo"), TdmGlobal::imgNew, QKeySequence(Qt::CTRL | Qt::Key_N),
+        &TfrmCadastroPadrao::btNovoClick);
     actAlterar = AddToolAction("btAlterar", QStringLiteral("Alterar"), TdmGlobal::imgEdit,
-                               QKeySequence(Qt::CTRL | Qt::Key_E), &TfrmCadastroPadrao::btAlterarClick);
+        QKeySequence(Qt::CTRL | Qt::Key_E), &TfrmCadastroPadrao::btAlterarClick);
     actExcluir = AddToolAction("btExcluir", QStringLiteral("Excluir"), TdmGlobal::imgDelete,
-                               QKeySequence(Qt::CTRL | Qt::Key_Delete), &TfrmCadastroPadrao::btExcluirClick);
+        QKeySequence(Qt::CTRL | Qt::Key_Delete), &TfrmCadastroPadrao::btExcluirClick);
     ToolBar->addSeparator();
     actPesquisar = AddToolAction("btPesquisar", QStringLiteral("Pesquisar"), TdmGlobal::imgSearch,
-                                 QKeySequence(Qt::Key_F3), &TfrmCadastroPadrao::btPesquisarClick);
+        QKeySequence(Qt::Key_F3), &TfrmCadastroPadrao::btPesquisarClick);
     ToolBar->addSeparator();
 
     // "Debug" is a toggle: its pressed state is the pane's visibility.
@@ -353,10 +360,18 @@ void TfrmCadastroPadrao::ResetDataSet()
 
 // ---- hooks
 
-QStringList TfrmCadastroPadrao::ValidarRegistro() { return {}; }
-void TfrmCadastroPadrao::AntesGravar(bool &, QString &) {}
-void TfrmCadastroPadrao::AntesExcluir(bool &, QString &) {}
-QWidget *TfrmCadastroPadrao::CreateDetailListEditor(const TJson &, QWidget *) { return nullptr; }
+QStringList TfrmCadastroPadrao::ValidarRegistro()
+{
+    return {};
+}
+void TfrmCadastroPadrao::AntesGravar(bool &, QString &)
+{ }
+void TfrmCadastroPadrao::AntesExcluir(bool &, QString &)
+{ }
+QWidget *TfrmCadastroPadrao::CreateDetailListEditor(const TJson &, QWidget *)
+{
+    return nullptr;
+}
 
 // ---- requests
 
@@ -409,17 +424,18 @@ QString TfrmCadastroPadrao::RecordPath() const
 
 void TfrmCadastroPadrao::LoadFields()
 {
-    THttpVerbs::Get(TApiPaths::Fields(FPath), QString(), Answer(TRequestKind::Read, [this](int status, const QString &text) {
-        if (status == 404) {
-            TMessageBox::Show(kFieldsNotFound, TMessageBox::Error, QString());
-            return;
-        }
-        if (status != 200)
-            return;
-        const std::optional<TJson> descriptors = ParseJson(text);
-        if (descriptors && descriptors->is_array())
-            BuildFields(*descriptors);
-    }));
+    THttpVerbs::Get(
+        TApiPaths::Fields(FPath), QString(), Answer(TRequestKind::Read, [this](int status, const QString &text) {
+            if (status == 404) {
+                TMessageBox::Show(kFieldsNotFound, TMessageBox::Error, QString());
+                return;
+            }
+            if (status != 200)
+                return;
+            const std::optional<TJson> descriptors = ParseJson(text);
+            if (descriptors && descriptors->is_array())
+                BuildFields(*descriptors);
+        }));
 }
 
 void TfrmCadastroPadrao::BuildFields(const TJson &descriptors)
@@ -508,9 +524,8 @@ void TfrmCadastroPadrao::AddSingleField(const TJson &descriptor)
 
 void TfrmCadastroPadrao::Load(int id)
 {
-    THttpVerbs::Get(TApiPaths::Record(FPath, id), QString(), Answer(TRequestKind::Read, [this](int status, const QString &text) {
-        ShowRecord(status, text);
-    }));
+    THttpVerbs::Get(TApiPaths::Record(FPath, id), QString(),
+        Answer(TRequestKind::Read, [this](int status, const QString &text) { ShowRecord(status, text); }));
 }
 
 void TfrmCadastroPadrao::ShowRecord(int status, const QString &text)

@@ -124,7 +124,7 @@ private:
     QWidget *BuildDebugPane();
     QPlainTextEdit *NewJsonView(const QString &name);
     QAction *AddToolAction(const char *name, const QString &caption, int image, const QKeySequence &key,
-                           void (TfrmCadastroPadrao::*handler)());
+        void (TfrmCadastroPadrao::*handler)());
 
     // Request bookkeeping: every answer runs on the GUI thread while the screen still exists.
     enum class TRequestKind { Read, Write };

@@ -117,7 +117,8 @@ private slots:
         QTest::newRow("not json") << 200 << "<html>" << QStringList() << "";
         QTest::newRow("not an array") << 200 << R"({"descricao": "a", "resource": "b"})" << QStringList() << "";
         QTest::newRow("entry without resource")
-            << 200 << R"([{"descricao": "Clientes", "resource": "clientes"}, {"descricao": "Sem"}, {"descricao": "C", "resource": "c"}])"
+            << 200
+            << R"([{"descricao": "Clientes", "resource": "clientes"}, {"descricao": "Sem"}, {"descricao": "C", "resource": "c"}])"
             << QStringList({"Clientes"}) << "Value 'resource' not found";
         QTest::newRow("error status") << 500 << "[]" << QStringList() << "*";
     }

@@ -61,9 +61,9 @@ void SetText(const TfrmCadastroPadrao &screen, const QString &name, const QStrin
 // "G" enabled, "g" disabled, in tool-bar order: Gravar Desistir Novo Alterar Excluir Pesquisar Debug.
 QString ButtonState(const TfrmCadastroPadrao &screen)
 {
-    const QList<QPair<QToolButton *, QChar>> buttons = {
-        {screen.btGravar, u'G'}, {screen.btDesistir, u'D'}, {screen.btNovo, u'N'}, {screen.btAlterar, u'A'},
-        {screen.btExcluir, u'E'}, {screen.btPesquisar, u'P'}, {screen.btDebug, u'B'}};
+    const QList<QPair<QToolButton *, QChar>> buttons
+        = {{screen.btGravar, u'G'}, {screen.btDesistir, u'D'}, {screen.btNovo, u'N'}, {screen.btAlterar, u'A'},
+            {screen.btExcluir, u'E'}, {screen.btPesquisar, u'P'}, {screen.btDebug, u'B'}};
     QString state;
     for (const auto &[button, letter] : buttons)
         state += button->isEnabled() ? letter : letter.toLower();
@@ -158,7 +158,7 @@ private slots:
         QCOMPARE(screen.panelCadastro->Columns(), 24);
         QStringList captions;
         for (QToolButton *button : {screen.btGravar, screen.btDesistir, screen.btNovo, screen.btAlterar,
-                                    screen.btExcluir, screen.btPesquisar, screen.btDebug})
+                 screen.btExcluir, screen.btPesquisar, screen.btDebug})
             captions << button->text();
         QCOMPARE(captions.join(u','), QStringLiteral("Gravar,Desistir,Novo,Alterar,Excluir,Pesquisar,Debug"));
         QCOMPARE(screen.lblRequest->text(), QStringLiteral("Request"));
@@ -174,7 +174,10 @@ private slots:
         QTest::addColumn<QString>("groups");
         QTest::addColumn<QString>("pages");
 
-        QTest::newRow("empty array") << "[]" << "" << "" << "Dados";
+        QTest::newRow("empty array") << "[]"
+                                     << ""
+                                     << ""
+                                     << "Dados";
         QTest::newRow("groups and pages, any case")
             << R"([{"nome": "id", "label": "Código", "tipo": "long", "idField": true},
                   {"nome": "nome", "label": "Nome", "tipo": "String"},
@@ -184,15 +187,21 @@ private slots:
                   {"nome": "itens", "label": "Itens", "tipo": "LIST", "fields": []},
                   {"nome": "ativo", "label": "Ativo", "tipo": "boolean"},
                   {"nome": "parcelas", "label": "Parcelas", "tipo": "list", "fields": []}])"
-            << "id,nome,ativo" << "endereco:rua,ruaId" << "Dados,Itens,Parcelas";
+            << "id,nome,ativo"
+            << "endereco:rua,ruaId"
+            << "Dados,Itens,Parcelas";
         QTest::newRow("object with resource is one field")
             << R"([{"nome": "cidade", "label": "Cidade", "tipo": "object", "resource": "cidades",
                     "type": "LOCAL", "id": "id", "displayField": "nome", "count": 2}])"
-            << "cidade" << "" << "Dados";
+            << "cidade"
+            << ""
+            << "Dados";
         QTest::newRow("descriptor without tipo stops the build")
             << R"([{"nome": "nome", "label": "Nome", "tipo": "string"}, {"nome": "x", "label": "X"},
                   {"nome": "depois", "label": "Depois", "tipo": "string"}])"
-            << "nome" << "" << "Dados";
+            << "nome"
+            << ""
+            << "Dados";
     }
 
     void buildsFromDescriptors()
@@ -299,9 +308,15 @@ private slots:
         QTest::addColumn<QString>("method");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("new, 201") << false << 201 << "POST" << "/pessoas" << "Request POST pessoas";
-        QTest::newRow("new, 200") << false << 200 << "POST" << "/pessoas" << "Request POST pessoas";
-        QTest::newRow("existing, 200") << true << 200 << "PUT" << "/pessoas/7" << "Request PUT pessoas/7";
+        QTest::newRow("new, 201") << false << 201 << "POST"
+                                  << "/pessoas"
+                                  << "Request POST pessoas";
+        QTest::newRow("new, 200") << false << 200 << "POST"
+                                  << "/pessoas"
+                                  << "Request POST pessoas";
+        QTest::newRow("existing, 200") << true << 200 << "PUT"
+                                       << "/pessoas/7"
+                                       << "Request PUT pessoas/7";
     }
 
     void saveSendsPostOrPut()
@@ -365,14 +380,21 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("body");
         QTest::addColumn<QString>("message");
-        QTest::newRow("400 with message") << 400 << R"([{"mensagemUsuario": "Nome é obrigatório"}, {"mensagemUsuario": "x"}])"
-                                          << "Nome é obrigatório";
-        QTest::newRow("400 empty array") << 400 << "[]" << "";
-        QTest::newRow("400 not json") << 400 << "falhou" << "";
-        QTest::newRow("400 without mensagemUsuario") << 400 << R"([{"erro": 1}])" << "";
-        QTest::newRow("500") << 500 << "" << "Falha ao gravar o registro.";
-        QTest::newRow("204") << 204 << "" << "Falha ao gravar o registro. Codigo: 204";
-        QTest::newRow("404") << 404 << "" << "Falha ao gravar o registro. Codigo: 404";
+        QTest::newRow("400 with message")
+            << 400 << R"([{"mensagemUsuario": "Nome é obrigatório"}, {"mensagemUsuario": "x"}])"
+            << "Nome é obrigatório";
+        QTest::newRow("400 empty array") << 400 << "[]"
+                                         << "";
+        QTest::newRow("400 not json") << 400 << "falhou"
+                                      << "";
+        QTest::newRow("400 without mensagemUsuario") << 400 << R"([{"erro": 1}])"
+                                                     << "";
+        QTest::newRow("500") << 500 << ""
+                             << "Falha ao gravar o registro.";
+        QTest::newRow("204") << 204 << ""
+                             << "Falha ao gravar o registro. Codigo: 204";
+        QTest::newRow("404") << 404 << ""
+                             << "Falha ao gravar o registro. Codigo: 404";
     }
 
     void saveFailures()
@@ -526,8 +548,10 @@ private slots:
         const auto screen = OpenScreen();
         FServer->Script("GET", "/pessoas/filtros", A(200, "[]"));
         FServer->Script("GET", "/pessoas/campos/pesquisa",
-                        A(200, R"([{"tipo": "long", "nome": "id", "label": "Código"}, {"tipo": "string", "nome": "nome", "label": "Nome"}])"));
-        FServer->Script("GET", "/pessoas?size=10&page=0", A(200, R"({"content": [{"id": 7, "nome": "Bia"}], "totalPages": 1, "number": 0})"));
+            A(200,
+                R"([{"tipo": "long", "nome": "id", "label": "Código"}, {"tipo": "string", "nome": "nome", "label": "Nome"}])"));
+        FServer->Script("GET", "/pessoas?size=10&page=0",
+            A(200, R"({"content": [{"id": 7, "nome": "Bia"}], "totalPages": 1, "number": 0})"));
         FServer->Script("GET", "/pessoas/7", A(200, kPessoa7));
         bool driven = false;
         // Polls until the modal window is up, then drives it; the window never waits on the test.
@@ -542,7 +566,10 @@ private slots:
             const bool found = QTest::qWaitFor([search] { return !search->cdsPesquisa()->IsEmpty(); }, 5000);
             driven = found && search->Path() == QLatin1String("pessoas");
             // Closed in every case, so a failure cannot leave the test waiting on the window.
-            search->findChild<QPushButton *>(choose && found ? QStringLiteral("btSelecionar") : QStringLiteral("btCancelar"))->click();
+            search
+                ->findChild<QPushButton *>(
+                    choose && found ? QStringLiteral("btSelecionar") : QStringLiteral("btCancelar"))
+                ->click();
         });
         QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
         driver.start();
