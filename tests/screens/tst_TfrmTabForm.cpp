@@ -453,12 +453,17 @@ private slots:
           {"nome": "entregas", "label": "Entregas", "tipo": "list", "fields": [
             {"nome": "endereco", "label": "Endereço", "tipo": "long", "resource": "enderecos",
              "type": "LOCAL", "id": "id", "displayField": "rua"},
+            {"nome": "transportadora", "label": "Transportadora", "tipo": "long", "resource": "transportadoras",
+             "type": "REMOTE", "count": 2, "id": "id", "displayField": "nome",
+             "params": [{"nome": "enderecos", "tipo": "string", "origem": {"source": "enderecos", "field": "id"}},
+                        {"nome": "vazio", "tipo": "string"}]},
             {"nome": "obs", "label": "Observação", "tipo": "string"}
           ]}
         ])"));
         FServer->Script("GET", "/pedidos/7", A(200, R"({"id": 7, "cliente": "Ana",
           "enderecos": [{"id": 1, "rua": "Rua A"}, {"id": 2, "rua": "Rua B"}, {"id": 3, "rua": "Rua C"}],
-          "entregas": [{"endereco": "2", "obs": "manhã"}]})"));
+          "entregas": [{"endereco": "2", "transportadora": "9", "obs": "manhã"}]})"));
+        FServer->Script("GET", "/transportadoras", A(200, R"([{"id": 8, "nome": "Lenta"}, {"id": 9, "nome": "Rápida"}])"));
         TScreenWithLists screen;
         screen.resize(800, 500);
         screen.show();
@@ -479,17 +484,24 @@ private slots:
         QCOMPARE(Column(*enderecos, 1), (QStringList{"Rua A", "Rua B", "Rua C"}));
         screen.btAlterar->click();
 
-        // Editing the delivery: the options come from the screen's addresses, the row's own
-        // choice stays selected and is saved unchanged.
+        // Editing the delivery: the options come from the screen's addresses and, for the
+        // carrier, from a request with the addresses' ids; the row's own choices stay selected
+        // and are saved unchanged.
+        FServer->ClearRequests();
         entregas->DBGrid1->selectRow(0);
         WhenPopupOpens(*entregas, [entregas](QDialog &) {
             auto *combo = Control<TResourceComboBox>(*entregas, "endereco");
             QCOMPARE(combo->count(), 3);
             QCOMPARE(combo->currentText(), QStringLiteral("Rua B"));
+            auto *carrier = Control<TResourceComboBox>(*entregas, "transportadora");
+            QSignalSpy arrived(carrier, &TResourceComboBox::OptionsArrived);
+            QVERIFY(carrier->OptionsLoaded() || arrived.wait(5000));
+            QCOMPARE(carrier->currentText(), QStringLiteral("Rápida"));
             SetText(*entregas, "obs", QStringLiteral("tarde"));
             entregas->Button2Click();
         });
         entregas->DBGrid1DblClick();
+        QCOMPARE(FServer->Requests().at(0).Target, "/transportadoras?size=50&page=0&enderecos=1%2C2%2C3&vazio="s);
         // Adding one: pick the first address.
         WhenPopupOpens(*entregas, [entregas](QDialog &) {
             auto *combo = Control<TResourceComboBox>(*entregas, "endereco");
@@ -506,7 +518,8 @@ private slots:
         screen.btGravar->click();
         QVERIFY(FServer->WaitForRequests(1, 5000));
         const TJson body = TJson::parse(FServer->Requests().at(0).Body);
-        QCOMPARE(body.at("entregas"), Json(R"([{"endereco": "2", "obs": "tarde"}, {"endereco": "1", "obs": "noite"}])"));
+        QCOMPARE(body.at("entregas"), Json(R"([{"endereco": "2", "transportadora": "9", "obs": "tarde"},
+                                                 {"endereco": "1", "transportadora": "", "obs": "noite"}])"));
         QCOMPARE(body.at("enderecos").size(), 3u);
         QVERIFY(answers.wait(5000));
     }
