@@ -3,6 +3,7 @@
 #include "app/TdmGlobal.h"
 #include "convert/TRecordTable.h"
 #include "fields/TFieldEngine.h"
+#include "fields/TResourceComboBox.h"
 #include "rest/FormatJson.h"
 #include "rest/TApiPaths.h"
 #include "rest/TGuiSync.h"
@@ -324,14 +325,20 @@ void TfrmCadastroPadrao::AddFieldControl(QWidget *control)
 
 void TfrmCadastroPadrao::EnableFields(bool value)
 {
-    for (const QPointer<QWidget> &control : std::as_const(FFieldMap))
-        if (control)
+    const auto enable = [value](const TFieldMap &controls) {
+        for (const QPointer<QWidget> &control : controls) {
+            if (!control)
+                continue;
             control->setEnabled(value);
+            // The dependent combo box of a field sits on a row of its own but belongs to the field.
+            if (auto *combo = qobject_cast<TResourceComboBox *>(control.data()); combo && combo->SubObject())
+                combo->SubObject()->setEnabled(value);
+        }
+    };
+    enable(FFieldMap);
     // Group controls follow the field map, so a locked screen cannot be edited through them.
     for (const TFieldMap &group : std::as_const(FObjects))
-        for (const QPointer<QWidget> &control : group)
-            if (control)
-                control->setEnabled(value);
+        enable(group);
 }
 
 void TfrmCadastroPadrao::UpdateButtons()

@@ -1,4 +1,5 @@
 #include "fields/TFieldEngine.h"
+#include "fields/TResourceComboBox.h"
 #include "rest/TMessageBox.h"
 #include "convert/TRecordTable.h"
 #include "screens/TfrmCadastroPadrao.h"
@@ -233,6 +234,22 @@ private slots:
         for (const TFieldMap &group : screen->Objects())
             for (const QPointer<QWidget> &control : group)
                 QVERIFY(!control->isEnabled());
+    }
+
+    // A field's dependent combo box, on a row of its own, is locked and unlocked with the field.
+    void dependentComboFollowsItsField()
+    {
+        const auto screen = OpenScreen(R"([{"nome": "subcategoria", "label": "Categoria", "tipo": "long",
+            "resource": "categorias", "type": "REMOTE", "id": "id", "displayField": "nome", "count": 8,
+            "subObject": {"id": "id", "displayField": "nome", "resource": "subcategorias"}}])");
+        QCOMPARE(screen->FieldMap().size(), 1);
+        auto *combo = qobject_cast<TResourceComboBox *>(screen->FieldMap().at(0).data());
+        QVERIFY(combo && combo->SubObject());
+        QVERIFY(!combo->isEnabled());
+        QVERIFY(!combo->SubObject()->isEnabled());
+        screen->btNovo->click();
+        QVERIFY(combo->isEnabled());
+        QVERIFY(combo->SubObject()->isEnabled());
     }
 
     void notFoundNotices_data()
