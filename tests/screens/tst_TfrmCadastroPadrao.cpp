@@ -168,6 +168,20 @@ private slots:
         QVERIFY(screen.edtResponse->isReadOnly());
     }
 
+    // Insert or edit mode on the screen's record table switches the screen to editing.
+    void recordTableModesUnlockTheScreen()
+    {
+        TfrmCadastroPadrao screen;
+        screen.ResetDataSet();
+        QVERIFY(screen.cdsCadastro->Active());
+        screen.cdsCadastro->Append();
+        QCOMPARE(screen.Estado(), ceEdicao);
+        screen.cdsCadastro->Cancel();
+        screen.btDesistir->click();
+        screen.cdsCadastro->Edit();
+        QCOMPARE(screen.Estado(), ceEdicao);
+    }
+
     void buildsFromDescriptors_data()
     {
         QTest::addColumn<QString>("campos");
