@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
-# Sets everything up, builds, and runs the whole test suite headless.
+# Sets everything up, builds, and runs the whole test suite headless; then builds and runs it again
+# under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan), and runs each fuzz target for
+# 30 seconds. Any failure, sanitizer report or fuzzer crash fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh build
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j2
+
+scripts/build.sh build-asan -DQUOREL_SANITIZE=ON -DQUOREL_BUILD_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j2
+
+scripts/fuzz.sh 30 build-fuzz
