@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScopeGuard>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolBar>
@@ -190,11 +191,18 @@ QWidget *TfrmCadastroPadrao::BuildDadosPage()
     page->setObjectName(QStringLiteral("TabDados"));
     auto *pageLayout = new QVBoxLayout(page);
     pageLayout->setContentsMargins(0, 0, 0, 0);
-    auto *holder = new QWidget(page);
+    // Rows that do not fit the page scroll instead of being cut off.
+    auto *scroll = new QScrollArea(page);
+    scroll->setObjectName(QStringLiteral("scrollCadastro"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *holder = new QWidget;
     holder->setObjectName(QStringLiteral("panelDados"));
     auto *holderLayout = new QVBoxLayout(holder);
     holderLayout->setContentsMargins(5, 5, 10, 5);
-    pageLayout->addWidget(holder);
+    scroll->setWidget(holder);
+    pageLayout->addWidget(scroll);
 
     panelCadastro = new TLXColumnPanel(holder);
     panelCadastro->setObjectName(QStringLiteral("panelCadastro"));
@@ -203,6 +211,12 @@ QWidget *TfrmCadastroPadrao::BuildDadosPage()
     panelCadastro->SetAutoHeight(false);
     panelCadastro->setContentsMargins(5, 5, 5, 5);
     holderLayout->addWidget(panelCadastro);
+    // The panel leaves its own height alone: after each pass it asks for the height its rows take.
+    connect(panelCadastro, &TLXColumnPanel::OnDoLayout, this, [this] {
+        const int needed = panelCadastro->sizeHint().height() + panelCadastro->contentsMargins().bottom();
+        if (panelCadastro->minimumHeight() != needed)
+            panelCadastro->setMinimumHeight(needed);
+    });
     panelCadastro->Loaded();
     return page;
 }

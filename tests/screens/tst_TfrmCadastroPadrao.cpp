@@ -15,6 +15,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QToolButton>
@@ -264,6 +266,22 @@ private slots:
         screen->btNovo->click();
         QVERIFY(combo->isEnabled());
         QVERIFY(combo->SubObject()->isEnabled());
+    }
+
+    // More rows than the page holds: the page scrolls and the last row stays reachable.
+    void longFormScrolls()
+    {
+        std::string campos = "[";
+        for (int i = 0; i < 30; ++i)
+            campos += std::string(i ? "," : "") + "{\"nome\": \"campo" + std::to_string(i)
+                + "\", \"label\": \"Campo\", \"tipo\": \"string\"}";
+        const auto screen = OpenScreen(campos + "]");
+        screen->resize(700, 400);
+        QCOMPARE(screen->FieldMap().size(), 30);
+        QWidget *last = TFieldEngine::RowOf(screen->FieldMap().last());
+        QTRY_VERIFY(last->geometry().bottom() < screen->panelCadastro->height());
+        auto *scroll = screen->findChild<QScrollArea *>(QStringLiteral("scrollCadastro"));
+        QTRY_VERIFY(scroll->verticalScrollBar()->maximum() > 0);
     }
 
     void notFoundNotices_data()
