@@ -6,10 +6,10 @@
 
 #include "app/TSystemConfig.h"
 #include "bench/support/BenchSupport.h"
+#include "bench/support/TSlowServer.h"
 #include "rest/TGuiSync.h"
 #include "rest/THttpVerbs.h"
 #include "rest/TRequestPool.h"
-#include "tests/support/TTestServer.h"
 
 #include <curl/curl.h>
 
@@ -65,7 +65,7 @@ private:
 };
 
 std::unique_ptr<TSampleServer> SampleServer;
-std::unique_ptr<TTestServer> DelayedServer;
+std::unique_ptr<TSlowServer> DelayedServer;
 const QString kPath = QStringLiteral("acesso/menus");
 
 void PointAt(const QString &url)
@@ -222,11 +222,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "bench_rest: the sample back-end did not start (%s)\n", QUOREL_SERVER_EXE);
         return 1;
     }
-    DelayedServer = std::make_unique<TTestServer>();
-    TScriptedAnswer slow;
-    slow.Body = R"({"ok":true})";
-    slow.DelayMs = kDelayMs;
-    DelayedServer->Script("GET", "/lento", slow);
+    DelayedServer = std::make_unique<TSlowServer>();
+    DelayedServer->Script("/lento", {R"({"ok":true})", kDelayMs});
 
     Register(quick);
     bench::MedianReporter reporter;

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and runs them, then prints one table: row, what, ours, limit, ratio, goal,
+# verdict. Each benchmark measures the program and its limit side by side in the same run.
+#
+#   scripts/bench.sh [--quick] [build-dir]
+#
+# build-dir defaults to build-bench (configured as Release when new). --quick runs every
+# benchmark once at its smallest size, as CI does, so they cannot rot; its figures mean nothing.
+# The start-up rows need xvfb-run; the browser row installs Debian's chromium when missing (full
+# runs only) and is skipped with a note when it cannot.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+quick=0
+if [ "${1:-}" = --quick ]; then
+  quick=1
+  shift
+fi
+build=${1:-build-bench}
+
+configure=(-S . -B "$build" -G Ninja)
+[ -f "$build/CMakeCache.txt" ] || configure+=(-DCMAKE_BUILD_TYPE=Release)
+cmake "${configure[@]}" >/dev/null
+cmake --build "$build" --target benchmarks quorelapi quorelapi-server -j2
+
+logs=$build/bench-logs
+mkdir -p "$logs"
+rows=$logs/rows.txt
+: >"$rows"
+status=0
+
+# run NAME COMMAND...: runs one benchmark program, keeps its output, collects its ROW lines.
+run() {
+  local name=$1
+  shift
+  echo "== $name" >&2
+  if "$@" >"$logs/$name.log" 2>&1; then
+    grep '^ROW|' "$logs/$name.log" >>"$rows" || true
+  else
+    echo "   $name failed, see $logs/$name.log" >&2
+    tail -n 20 "$logs/$name.log" >&2
+    status=1
+  fi
+}
+
+gbench_quick=()
+if [ $quick = 1 ]; then
+  export QUOREL_BENCH_QUICK=1
+  gbench_quick=(--benchmark_min_time=0)
+fi
+export QT_QPA_PLATFORM=offscreen
+
+run fields "$build/bench/fields/bench_fields" "${gbench_quick[@]}"
+
+# Row 3 comes from the table conversion benchmark: medians of its CPU times.
+run convert "$build/bench/convert/bench_convert" "${gbench_quick[@]}"
+if [ -f "$logs/convert.log" ]; then
+  awk -v quick=$quick '
+    $1 == "BM_ParseJson_median" { parse = $4 }
+    $1 == "BM_LoadTableFromArray_median" { load = $4 }
+    END {
+      if (parse > 0) {
+        ratio = load / parse
+        verdict = quick ? "QUICK" : (ratio <= 0.5 ? "PASS" : "FAIL")
+        printf "ROW|3|LoadTableFromArray of 10,000 objects x 8 members vs ParseJson of the text|%.1f ms|%.1f ms|%.2fx|<= 0.50x|%s\n", load, parse, ratio, verdict
+      }
+    }' "$logs/convert.log" >>"$rows"
+fi
+
+# The column panel benchmark has no row of its own; CI runs it so it keeps building and running.
+if [ $quick = 1 ]; then
+  run widgets "$build/bench/widgets/bench_widgets" --benchmark_min_time=0 '--benchmark_filter=/100$'
+fi
+
+run rest "$build/bench/rest/bench_rest" "${gbench_quick[@]}"
+
+# Start-up and browser memory on a virtual X display.
+if [ -x "$build/bench/app/bench_startup" ] && command -v xvfb-run >/dev/null; then
+  chromium=()
+  if [ $quick = 0 ]; then
+    if ! command -v chromium >/dev/null && [ "$(id -u)" = 0 ]; then
+      echo "== installing chromium for row 6b" >&2
+      apt-get install -y -qq chromium >"$logs/chromium-install.log" 2>&1 || true
+    fi
+    if command -v chromium >/dev/null; then
+      chromium=(--chromium="$(command -v chromium)")
+    fi
+  fi
+  run startup env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1920x1080x24" \
+    "$build/bench/app/bench_startup" "${chromium[@]}"
+else
+  echo "ROW|6|start to main window shown|-|-|-|<= 1.20x|SKIP (needs xvfb-run and libxcb)" >>"$rows"
+fi
+
+run screens "$build/bench/app/bench_screens"
+
+echo
+awk -F'|' '
+  BEGIN { printf "%-4s %-86s %16s %16s %10s %16s  %s\n", "row", "what", "ours", "limit", "ratio", "goal", "verdict" }
+  { printf "%-4s %-86s %16s %16s %10s %16s  %s\n", $2, $3, $4, $5, $6, $7, $8 }
+' "$rows"
+echo "(logs and full benchmark output: $logs)"
+exit $status
