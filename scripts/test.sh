@@ -14,3 +14,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build-asan --output-on-failure -j2
 
 scripts/fuzz.sh 30 build-fuzz
+
+# ---- Benchmarks (last step): built with the rest in build/; each runs once at its smallest size
+# so none can rot. Figures from this run mean nothing; scripts/bench.sh alone measures.
+scripts/bench.sh --quick build
