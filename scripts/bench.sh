@@ -35,7 +35,7 @@ run() {
   shift
   echo "== $name" >&2
   if "$@" >"$logs/$name.log" 2>&1; then
-    grep '^ROW|' "$logs/$name.log" >>"$rows" || true
+    grep -o 'ROW|.*' "$logs/$name.log" >>"$rows" || true
   else
     echo "   $name failed, see $logs/$name.log" >&2
     tail -n 20 "$logs/$name.log" >&2
@@ -43,36 +43,37 @@ run() {
   fi
 }
 
-gbench_quick=()
+gbench=(--benchmark_color=false)
 if [ $quick = 1 ]; then
   export QUOREL_BENCH_QUICK=1
-  gbench_quick=(--benchmark_min_time=0)
+  gbench+=(--benchmark_min_time=0)
 fi
 export QT_QPA_PLATFORM=offscreen
 
-run fields "$build/bench/fields/bench_fields" "${gbench_quick[@]}"
+run fields "$build/bench/fields/bench_fields" "${gbench[@]}"
 
 # Row 3 comes from the table conversion benchmark: medians of its CPU times.
-run convert "$build/bench/convert/bench_convert" "${gbench_quick[@]}"
+run convert "$build/bench/convert/bench_convert" "${gbench[@]}"
 if [ -f "$logs/convert.log" ]; then
-  awk -v quick=$quick '
-    $1 == "BM_ParseJson_median" { parse = $4 }
-    $1 == "BM_LoadTableFromArray_median" { load = $4 }
+  # Its reporter prints in colour whatever the flags say: drop the escapes before reading.
+  sed 's/\x1b\[[0-9;]*m//g' "$logs/convert.log" | awk -v quick=$quick '
+    $1 ~ /^BM_ParseJson.*_median$/ { parse = $4 }
+    $1 ~ /^BM_LoadTableFromArray.*_median$/ { load = $4 }
     END {
       if (parse > 0) {
         ratio = load / parse
         verdict = quick ? "QUICK" : (ratio <= 0.5 ? "PASS" : "FAIL")
         printf "ROW|3|LoadTableFromArray of 10,000 objects x 8 members vs ParseJson of the text|%.1f ms|%.1f ms|%.2fx|<= 0.50x|%s\n", load, parse, ratio, verdict
       }
-    }' "$logs/convert.log" >>"$rows"
+    }' >>"$rows"
 fi
 
 # The column panel benchmark has no row of its own; CI runs it so it keeps building and running.
 if [ $quick = 1 ]; then
-  run widgets "$build/bench/widgets/bench_widgets" --benchmark_min_time=0 '--benchmark_filter=/100$'
+  run widgets "$build/bench/widgets/bench_widgets" "${gbench[@]}" '--benchmark_filter=/100$'
 fi
 
-run rest "$build/bench/rest/bench_rest" "${gbench_quick[@]}"
+run rest "$build/bench/rest/bench_rest" "${gbench[@]}"
 
 # Start-up and browser memory on a virtual X display.
 if [ -x "$build/bench/app/bench_startup" ] && command -v xvfb-run >/dev/null; then
