@@ -43,10 +43,12 @@ run() {
   fi
 }
 
-gbench=(--benchmark_color=false)
+# Repetitions of the program and of its limit alternate in random order, so a change in the
+# machine's load meets both sides alike.
+gbench=(--benchmark_color=false --benchmark_enable_random_interleaving=true)
 if [ $quick = 1 ]; then
   export QUOREL_BENCH_QUICK=1
-  gbench+=(--benchmark_min_time=0)
+  gbench=(--benchmark_color=false --benchmark_min_time=0)
 fi
 export QT_QPA_PLATFORM=offscreen
 

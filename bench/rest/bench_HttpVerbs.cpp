@@ -1,7 +1,8 @@
 // The asynchronous verbs against bare libcurl on loopback, side by side:
 // - sequential GETs through THttpVerbs::Get on the sample back-end, each from issue to its result
-//   callback (and, as a second figure, until the callback's hand-back has run on the GUI thread),
-//   against the same GETs with a fresh easy handle each on the calling thread;
+//   callback, against the same GETs with a fresh easy handle each on the calling thread; as
+//   further figures, our client alone on the calling thread, and the verbs until the callback's
+//   hand-back has run on the GUI thread;
 // - 16 GETs in flight at once to an answer delayed 50 ms, against 16 bare requests on 16 threads.
 
 #include "app/TSystemConfig.h"
@@ -134,6 +135,19 @@ void BM_VerbsSequential(benchmark::State &state)
     }
 }
 
+// The request layer's client alone, on the calling thread: what the pool hand-off adds is the rest.
+void BM_ClientSequential(benchmark::State &state)
+{
+    PointAt(SampleServer->Url);
+    const QString url = THttpVerbs::UrlOf(kPath);
+    for (auto _ : state) {
+        int ok = 0;
+        for (int i = 0; i < Sequential; ++i)
+            ok += THttpVerbs::CreateRequest()->Get(url).Status == 200;
+        CheckAll(state, ok, Sequential);
+    }
+}
+
 // As the screens use it: the callback hands its work to the GUI thread and waits for it there.
 void BM_VerbsSequentialHandBack(benchmark::State &state)
 {
@@ -191,6 +205,7 @@ void Register(bool quick)
 {
     const std::pair<const char *, void (*)(benchmark::State &)> all[] = {
         {"BM_BareSequential", BM_BareSequential}, {"BM_VerbsSequential", BM_VerbsSequential},
+        {"BM_ClientSequential", BM_ClientSequential},
         {"BM_VerbsSequentialHandBack", BM_VerbsSequentialHandBack},
         {"BM_BareInFlight", BM_BareInFlight}, {"BM_VerbsInFlight", BM_VerbsInFlight}};
     for (const auto &[name, function] : all) {
@@ -234,6 +249,9 @@ int main(int argc, char **argv)
     const double bare = reporter.Of("BM_BareSequential").Wall / 1e6;
     bench::PrintRatioRow("4", std::to_string(Sequential) + " sequential GETs, THttpVerbs::Get vs fresh bare curl handle",
                          reporter.Of("BM_VerbsSequential").Wall / 1e6, bare, "%.1f ms", 1.3);
+    const double client = reporter.Of("BM_ClientSequential").Wall / 1e6;
+    bench::PrintRow("4c", "row 4 with our client on the calling thread (no pool hand-off)", bench::Format("%.1f ms", client),
+                    bench::Format("%.1f ms", bare), bench::Format("%.2fx", bare > 0 ? client / bare : 0), "-", "INFO");
     const double handBack = reporter.Of("BM_VerbsSequentialHandBack").Wall / 1e6;
     bench::PrintRow("4+", "row 4 with the hand-back to the GUI thread (as screens use it)", bench::Format("%.1f ms", handBack),
                     bench::Format("%.1f ms", bare), bench::Format("%.2fx", bare > 0 ? handBack / bare : 0), "-", "INFO");
