@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <malloc.h>
 #include <memory>
 
 namespace {
@@ -64,8 +65,16 @@ struct TMemory
 {
     long WindowKiB = 0;
     long PerScreenKiB = 0;
+    long HeapPerScreenKiB = 0;    // allocated and not freed, all malloc arenas
+    long TrimmedPerScreenKiB = 0; // PSS once free heap pages went back to the system
     bool Complete = false;
 };
+
+long HeapInUseKiB()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return long((info.uordblks + info.hblkhd) / 1024);
+}
 
 TMemory MeasureScreens(int screens, int fields)
 {
@@ -82,6 +91,9 @@ TMemory MeasureScreens(int screens, int fields)
     Settle(500);
     TMemory result;
     result.WindowKiB = bench::PssKiB(0);
+    const long heapBefore = HeapInUseKiB();
+    malloc_trim(0);
+    const long trimmedBefore = bench::PssKiB(0);
 
     int built = 0;
     for (int i = 1; i <= screens; ++i) {
@@ -93,6 +105,9 @@ TMemory MeasureScreens(int screens, int fields)
     result.Complete = RunUntil([&] { return built == screens && server.RequestCount() >= requests; }, 30000);
     Settle(500); // the last options arrive and the screen on front is painted
     result.PerScreenKiB = (bench::PssKiB(0) - result.WindowKiB) / screens;
+    result.HeapPerScreenKiB = (HeapInUseKiB() - heapBefore) / screens;
+    malloc_trim(0);
+    result.TrimmedPerScreenKiB = (bench::PssKiB(0) - trimmedBefore) / screens;
     return result;
 }
 
@@ -179,6 +194,11 @@ int main(int argc, char **argv)
                     bench::Format("%.1f MB window", memory.WindowKiB / 1024.0),
                     bench::Format("%.1f%%/screen", memory.WindowKiB > 0 ? 100.0 * memory.PerScreenKiB / memory.WindowKiB : 0),
                     "<= 1 MB/screen", memory.Complete ? bench::Verdict(perScreenMb <= 1.0) : "ERROR");
+
+    bench::PrintRow("7h", "row 7: heap allocated and kept per screen", bench::Format("%.2f MB/screen", memory.HeapPerScreenKiB / 1024.0),
+                    "-", "-", "-", "INFO");
+    bench::PrintRow("7t", "row 7: PSS per screen once free heap pages are returned (malloc_trim)",
+                    bench::Format("%.2f MB/screen", memory.TrimmedPerScreenKiB / 1024.0), "-", "-", "-", "INFO");
 
     const int stallScreens = quick ? 1 : 10;
     const TStall stall = MeasureStall(stallScreens, 33);

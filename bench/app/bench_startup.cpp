@@ -1,6 +1,6 @@
 // Whole-process start-up on an X display (run under xvfb-run): the program, started beside a
 // config.ini that points at a loopback server with a 100-entry menu, from process start until its
-// main window is mapped, and its memory (PSS) a moment later; against a minimal Qt Widgets program
+// main window is mapped, and its memory (PSS) once it settles; against a minimal Qt Widgets program
 // showing an empty maximised window, launched alternately in the same run. With --chromium=PATH
 // also the memory of a headless Chromium showing a one-line page (all its processes summed).
 
@@ -33,7 +33,6 @@ extern char **environ;
 namespace {
 
 using TClock = std::chrono::steady_clock;
-constexpr int kSettleMs = 1000;
 
 double Median(std::vector<double> values)
 {
@@ -119,6 +118,23 @@ private:
     bool FReady = false;
 };
 
+// Memory once it stops growing (first paint done, fonts loaded): read every stepMs after firstMs
+// until two readings differ by less than 1%, or until lastMs.
+template <typename Read>
+long SettledPssKiB(Read read, int firstMs, int stepMs, int lastMs)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(firstMs));
+    long previous = read();
+    for (int waited = firstMs; waited < lastMs; waited += stepMs) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
+        const long current = read();
+        if (previous > 0 && std::abs(current - previous) * 100 < current)
+            return current;
+        previous = current;
+    }
+    return previous;
+}
+
 struct TLaunch
 {
     double ShownMs = 0;
@@ -134,10 +150,9 @@ std::optional<TLaunch> Launch(TMapWatcher &watcher, const std::string &program)
         return std::nullopt;
     const std::optional<TClock::time_point> shown = watcher.WaitForMap(30000);
     std::optional<TLaunch> result;
-    if (shown) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs)); // first paint and settling
-        result = TLaunch{std::chrono::duration<double, std::milli>(*shown - start).count(), bench::PssKiB(pid)};
-    }
+    if (shown)
+        result = TLaunch{std::chrono::duration<double, std::milli>(*shown - start).count(),
+                         SettledPssKiB([pid] { return bench::PssKiB(pid); }, 500, 200, 10000)};
     Stop(pid);
     return result;
 }
@@ -164,7 +179,7 @@ std::map<long, long> ParentsOfAll()
     return parents;
 }
 
-long TreePssKiB(long root)
+std::set<long> Tree(long root)
 {
     const std::map<long, long> parents = ParentsOfAll();
     std::set<long> tree{root};
@@ -174,10 +189,7 @@ long TreePssKiB(long root)
             if (tree.count(parent) && tree.insert(pid).second)
                 grew = true;
     }
-    long total = 0;
-    for (long pid : tree)
-        total += bench::PssKiB(pid);
-    return total;
+    return tree;
 }
 
 // Sum of PSS once it stops growing (the page is loaded and painted), within 20 s.
@@ -190,18 +202,19 @@ long ChromiumPssKiB(const std::string &chromium)
                              "data:text/html,<p>QuorelApi</p>"});
     if (pid < 0)
         return 0;
-    long previous = 0;
-    long current = 0;
-    std::this_thread::sleep_for(std::chrono::milliseconds(3000));
-    for (int i = 0; i < 17; ++i) {
-        current = TreePssKiB(pid);
-        if (previous > 0 && std::abs(current - previous) < current / 100)
-            break;
-        previous = current;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    }
+    const long total = SettledPssKiB([pid] {
+        long sum = 0;
+        for (long member : Tree(pid))
+            sum += bench::PssKiB(member);
+        return sum;
+    }, 3000, 1000, 20000);
+    // The browser's helpers end with it; any left over are stopped too.
+    const std::set<long> helpers = Tree(pid);
     Stop(pid);
-    return current;
+    for (long helper : helpers)
+        if (helper != pid && kill(pid_t(helper), 0) == 0)
+            kill(pid_t(helper), SIGKILL);
+    return total;
 }
 
 std::string ArgumentValue(int argc, char **argv, const std::string &name)
