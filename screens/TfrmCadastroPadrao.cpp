@@ -12,6 +12,7 @@
 #include "rest/TMessageBox.h"
 #include "screens/TJsonHighlighter.h"
 #include "screens/TfrmPesquisaPadrao.h"
+#include "screens/TfrmTabForm.h"
 #include "widgets/TLXColumnPanel.h"
 
 #include <QAction>
@@ -389,9 +390,9 @@ void TfrmCadastroPadrao::AntesGravar(bool &, QString &)
 { }
 void TfrmCadastroPadrao::AntesExcluir(bool &, QString &)
 { }
-QWidget *TfrmCadastroPadrao::CreateDetailListEditor(const TJson &, QWidget *)
+QWidget *TfrmCadastroPadrao::CreateDetailListEditor(const TJson &descriptor, QWidget *page)
 {
-    return nullptr;
+    return TfrmTabForm::CreateFor(descriptor, page, this);
 }
 
 // ---- requests

@@ -113,7 +113,8 @@ protected:
     virtual QStringList ValidarRegistro();
     virtual void AntesGravar(bool &Cancel, QString &Message);
     virtual void AntesExcluir(bool &Cancel, QString &Message);
-    // Makes the editor of a "list" field on its page and returns it (null: the page stays empty).
+    // Makes the editor of a "list" field on its page and returns it (null: the page stays empty);
+    // the base makes a TfrmTabForm.
     virtual QWidget *CreateDetailListEditor(const TJson &descriptor, QWidget *page);
 
 private:

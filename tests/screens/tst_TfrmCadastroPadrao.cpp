@@ -4,6 +4,7 @@
 #include "convert/TRecordTable.h"
 #include "screens/TfrmCadastroPadrao.h"
 #include "screens/TfrmPesquisaPadrao.h"
+#include "screens/TfrmTabForm.h"
 #include "tests/support/TTestServer.h"
 #include "widgets/TLXColumnPanel.h"
 #include "app/TSystemConfig.h"
@@ -204,7 +205,7 @@ private slots:
                   {"nome": "itens", "label": "Itens", "tipo": "LIST", "fields": []},
                   {"nome": "ativo", "label": "Ativo", "tipo": "boolean"},
                   {"nome": "parcelas", "label": "Parcelas", "tipo": "list", "fields": []}])"
-            << "id,nome,ativo"
+            << "id,nome,itens,ativo,parcelas"
             << "endereco:rua,ruaId"
             << "Dados,Itens,Parcelas";
         QTest::newRow("object with resource is one field")
@@ -239,9 +240,18 @@ private slots:
         QCOMPARE(captions.join(u','), pages);
         QCOMPARE(screen->Tabs->currentIndex(), 0);
         QVERIFY(screen->panelCadastro->isVisible());
-        // Top-level id rows are put back on the screen; a group's id row stays out of it.
-        for (const QPointer<QWidget> &control : screen->FieldMap())
+        // Top-level id rows are put back on the screen; a group's id row stays out of it. Each
+        // list field's editor fills its own page.
+        for (const QPointer<QWidget> &control : screen->FieldMap()) {
+            if (auto *editor = qobject_cast<TfrmTabForm *>(control.data())) {
+                const int page = screen->Tabs->indexOf(editor->parentWidget());
+                QVERIFY2(page > 0, qPrintable(editor->FieldName()));
+                QCOMPARE(editor->Root(), screen.get());
+                QVERIFY(editor->isVisibleTo(screen->Tabs->widget(page)));
+                continue;
+            }
             QVERIFY2(control->isVisibleTo(screen.get()), qPrintable(control->objectName()));
+        }
         if (auto *hidden = screen->findChild<QLineEdit *>(QStringLiteral("ruaId")))
             QVERIFY(TFieldEngine::IsRowDetached(hidden));
         // Locked at first: every control, group controls included, is read-only.
@@ -391,6 +401,7 @@ private slots:
         const QString body = screen->edtRequest->toPlainText();
         QVERIFY(body.contains(QStringLiteral("\"nome\":\"Ana\"")));
         QVERIFY(body.contains(QStringLiteral("\"endereco\":{\"rua\":\"Rua B\"}")));
+        QVERIFY(body.contains(QStringLiteral("\"itens\":[]"))); // the list field's rows travel too
         QVERIFY(screen->Busy());
         QVERIFY(screen->pbOcupado->isVisibleTo(screen.get()));
         QVERIFY(!screen->btGravar->isEnabled());
