@@ -55,6 +55,8 @@ bool IsGroup(const TJson &descriptor, const QString &tipo)
 
 // The grid column of a sub-field by its "tipo" in lower case. Types without an entry show their
 // value as text, wide enough not to cut dates or numbers; "string" keeps the default width.
+// Whole numbers are text too: rows carry them as typed ("" for an empty entry or an unchosen
+// key), which an integer column would show as 0.
 struct TColumnType
 {
     QLatin1StringView Tipo;
@@ -63,8 +65,6 @@ struct TColumnType
 };
 
 constexpr TColumnType kColumnTypes[] = {
-    {QLatin1StringView("long"), ftLargeint, -1},
-    {QLatin1StringView("int"), ftInteger, -1},
     {QLatin1StringView("string"), ftString, -1},
     {QLatin1StringView("boolean"), ftBoolean, -1},
 };

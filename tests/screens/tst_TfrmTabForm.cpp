@@ -13,12 +13,14 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
@@ -108,6 +110,17 @@ std::shared_ptr<bool> WhenPopupOpens(TfrmTabForm &editor, std::function<void(QDi
     });
     timer->start();
     return opened;
+}
+
+// A picture of a window for the gallery, when the build asks for one.
+void SaveToGallery(QWidget &window, const QString &name)
+{
+    const QString folder = qEnvironmentVariable("QUOREL_GALLERY");
+    if (folder.isEmpty())
+        return;
+    QDir().mkpath(folder);
+    QCoreApplication::processEvents();
+    QVERIFY(window.grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))));
 }
 
 TScriptedAnswer A(int status, std::string body)
@@ -216,8 +229,9 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("long beyond 32 bits") << "long" << "5000000000" << int(ftLargeint) << "5000000000";
-        QTest::newRow("long from text") << "LONG" << R"("42")" << int(ftLargeint) << "42";
+        QTest::newRow("long beyond 32 bits") << "long" << "5000000000" << int(ftString) << "5000000000";
+        QTest::newRow("long from text") << "LONG" << R"("42")" << int(ftString) << "42";
+        QTest::newRow("long left empty") << "long" << R"("")" << int(ftString) << "";
         QTest::newRow("string cut to 20") << "string" << R"("abcdefghijklmnopqrstuvwxy")" << int(ftString)
                                           << "abcdefghijklmnopqrst";
         QTest::newRow("boolean") << "boolean" << "true" << int(ftBoolean) << "True";
@@ -497,6 +511,7 @@ private slots:
             QSignalSpy arrived(carrier, &TResourceComboBox::OptionsArrived);
             QVERIFY(carrier->OptionsLoaded() || arrived.wait(5000));
             QCOMPARE(carrier->currentText(), QStringLiteral("Rápida"));
+            SaveToGallery(*entregas->panelEdit->Form(), QStringLiteral("TfrmTabForm_popup"));
             SetText(*entregas, "obs", QStringLiteral("tarde"));
             entregas->Button2Click();
         });
@@ -512,6 +527,8 @@ private slots:
         });
         entregas->ToolButton1Click();
         QVERIFY(FBoxes.isEmpty());
+        screen.Tabs->setCurrentIndex(screen.Tabs->indexOf(entregas->parentWidget()));
+        SaveToGallery(screen, QStringLiteral("TfrmTabForm_grid"));
 
         FServer->Script("PUT", "/pedidos/7", A(200, R"({"id": 7})"));
         FServer->ClearRequests();
