@@ -131,19 +131,6 @@ TScriptedAnswer A(int status, std::string body)
     return answer;
 }
 
-// The record-editing screen with its list fields plugged in as they are in the program.
-class TScreenWithLists final : public TfrmCadastroPadrao
-{
-public:
-    using TfrmCadastroPadrao::TfrmCadastroPadrao;
-
-protected:
-    QWidget *CreateDetailListEditor(const TJson &descriptor, QWidget *page) override
-    {
-        return TfrmTabForm::CreateFor(descriptor, page, this);
-    }
-};
-
 } // namespace
 
 class tst_TfrmTabForm final : public QObject
@@ -478,7 +465,7 @@ private slots:
           "enderecos": [{"id": 1, "rua": "Rua A"}, {"id": 2, "rua": "Rua B"}, {"id": 3, "rua": "Rua C"}],
           "entregas": [{"endereco": "2", "transportadora": "9", "obs": "manhã"}]})"));
         FServer->Script("GET", "/transportadoras", A(200, R"([{"id": 8, "nome": "Lenta"}, {"id": 9, "nome": "Rápida"}])"));
-        TScreenWithLists screen;
+        TfrmCadastroPadrao screen;
         screen.resize(800, 500);
         screen.show();
         QSignalSpy built(&screen, &TfrmCadastroPadrao::fieldsLoaded);
