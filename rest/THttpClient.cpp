@@ -2,6 +2,7 @@
 
 #include "rest/TRequestPool.h"
 
+#include <QByteArrayList>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -17,22 +18,36 @@ void InitCurlOnce()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// The answer arrives in pieces that are joined once at the end: a growing buffer would double
+// its capacity (and copy) on the way, so an answer cut at the cap would cost about twice the cap.
 struct TTransfer
 {
-    QByteArray body;
-    QByteArray contentType;
+    QByteArrayList pieces;
+    qint64 size = 0;
     bool tooLarge = false;
+
+    QByteArray Body() const
+    {
+        if (pieces.size() == 1)
+            return pieces.front();
+        QByteArray body;
+        body.reserve(qsizetype(size));
+        for (const QByteArray &piece : pieces)
+            body.append(piece);
+        return body;
+    }
 };
 
 size_t WriteBody(char *data, size_t size, size_t count, void *user)
 {
     auto *transfer = static_cast<TTransfer *>(user);
     const size_t bytes = size * count;
-    if (transfer->body.size() + qint64(bytes) > THttpClient::MaxBodyBytes) {
+    if (transfer->size + qint64(bytes) > THttpClient::MaxBodyBytes) {
         transfer->tooLarge = true;
         return 0; // makes curl stop with a write error
     }
-    transfer->body.append(data, qsizetype(bytes));
+    transfer->pieces.append(QByteArray(data, qsizetype(bytes)));
+    transfer->size += qint64(bytes);
     return bytes;
 }
 
@@ -174,7 +189,7 @@ THttpResponse THttpClient::Perform(const char *method, const QString &url, const
     char *type = nullptr;
     curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
     response.Status = status > 0 ? int(status) : -1;
-    response.Body = std::move(transfer.body);
+    response.Body = transfer.Body();
     response.ContentType = type ? QByteArray(type) : QByteArray();
     if (!response.Answered())
         response.Error = QStringLiteral("No answer");
