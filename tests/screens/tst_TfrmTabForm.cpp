@@ -95,17 +95,18 @@ void SetText(const TfrmTabForm &editor, const char *name, const QString &text)
 std::shared_ptr<bool> WhenPopupOpens(TfrmTabForm &editor, std::function<void(QDialog &)> action)
 {
     auto opened = std::make_shared<bool>(false);
-    QDialog *form = editor.panelEdit->Form();
-    auto *timer = new QTimer(form);
+    const QPointer<QDialog> form = editor.panelEdit->Form();
+    // Owned by the application, so that an action may destroy the editor with its pop-up.
+    auto *timer = new QTimer(qApp);
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, form, [timer, form, opened, action = std::move(action)] {
-        if (QApplication::activeModalWidget() != form)
+        if (!form || QApplication::activeModalWidget() != form)
             return;
         timer->stop();
         timer->deleteLater();
         *opened = true;
         action(*form);
-        if (form->isVisible())
+        if (form && form->isVisible())
             form->reject();
     });
     timer->start();
@@ -383,6 +384,16 @@ private slots:
         QVERIFY(!*opened);
         QVERIFY(FBoxes.isEmpty());
         QCOMPARE(FEditor->ID(), -1);
+    }
+
+    void closingTheScreenWithThePopupOpen()
+    {
+        const QPointer<TfrmTabForm> editor(FEditor);
+        const auto opened = WhenPopupOpens(*FEditor, [this](QDialog &) { FParent.reset(); });
+        FEditor->ToolButton1->click();
+        QVERIFY(*opened);
+        QVERIFY(!editor);
+        FEditor = nullptr;
     }
 
     void valuesThatAreNoArrayEmptyTheGrid()
