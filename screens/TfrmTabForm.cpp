@@ -289,7 +289,7 @@ void TfrmTabForm::SetFields(const TJson &Value)
         if (IsGroup(descriptor, tipo))
             AddGroup(descriptor);
         else
-            AddField(descriptor);
+            AddControl(descriptor, FFieldMap);
     }
     cdsRegistros->CreateDataSet();
     panelCadastro->DoLayout();
@@ -316,25 +316,21 @@ void TfrmTabForm::AddGroup(const TJson &descriptor)
     rowLayout->addStretch(1);
 
     TFieldMap controls;
-    for (const TJson &field : GetValueArray(descriptor, QStringLiteral("fields"))) {
-        QWidget *control = TFieldEngine::FillFields(panelCadastro, field);
-        if (!control)
-            continue;
-        controls.append(control);
-        if (auto *combo = qobject_cast<TResourceComboBox *>(control); combo && combo->SubObject())
-            controls.append(combo->SubObject());
-        FRequeridos.append({control, IsRequired(field)});
-    }
+    for (const TJson &field : GetValueArray(descriptor, QStringLiteral("fields")))
+        AddControl(field, controls);
     FObjects.insert(name, controls);
 }
 
-void TfrmTabForm::AddField(const TJson &descriptor)
+void TfrmTabForm::AddControl(const TJson &descriptor, TFieldMap &controls)
 {
     // Rows of "idField" descriptors stay out of the pop-up; their controls are still saved.
     QWidget *control = TFieldEngine::FillFields(panelCadastro, descriptor);
     if (!control)
         return;
-    FFieldMap.append(control);
+    controls.append(control);
+    // A dependent combo box follows its main one, so that a row keeps both choices.
+    if (auto *combo = qobject_cast<TResourceComboBox *>(control); combo && combo->SubObject())
+        controls.append(combo->SubObject());
     FRequeridos.append({control, IsRequired(descriptor)});
 }
 

@@ -90,7 +90,8 @@ private:
     void panelEditShow();
 
     void AddGroup(const TJson &descriptor);
-    void AddField(const TJson &descriptor);
+    // The control of one sub-field (and its dependent combo box) into controls and the required map.
+    void AddControl(const TJson &descriptor, TFieldMap &controls);
     // Shows FValues in the grid; the cursor goes to recNo when it names a line.
     void ShowRows(int recNo = 0);
     // The grid's current line as an index into FValues, or -1 without one.

@@ -306,6 +306,30 @@ private slots:
         QCOMPARE(FEditor->cdsRegistros->RecNo(), 2);
     }
 
+    void editingKeepsBothChoicesOfADependentCombo()
+    {
+        FServer->Script("GET", "/estados?size=50&page=0", A(200, R"([
+          {"id": 1, "nome": "SP", "cidades": [{"id": 10, "nome": "Santos"}, {"id": 11, "nome": "Campinas"}]},
+          {"id": 2, "nome": "RJ", "cidades": [{"id": 20, "nome": "Niterói"}]}])"));
+        TfrmTabForm editor;
+        editor.SetFields(Json(R"([{"nome": "cidade", "label": "Cidade", "tipo": "long", "resource": "estados",
+          "type": "REMOTE", "count": 2, "id": "id", "displayField": "nome",
+          "subObject": {"resource": "cidades", "id": "id", "displayField": "nome"}}])"));
+        const TJson rows = Json(R"([{"cidadeRoot": "1", "cidade": "11"}])");
+        editor.SetValues(rows);
+        auto *estado = Control<TResourceComboBox>(editor, "cidadeRoot");
+        QSignalSpy arrived(estado, &TResourceComboBox::OptionsArrived);
+        QVERIFY(estado->OptionsLoaded() || arrived.wait(5000));
+        editor.DBGrid1->selectRow(0);
+        WhenPopupOpens(editor, [&editor](QDialog &) {
+            QCOMPARE(Control<TResourceComboBox>(editor, "cidadeRoot")->currentText(), QStringLiteral("SP"));
+            QCOMPARE(Control<TResourceComboBox>(editor, "cidade")->currentText(), QStringLiteral("Campinas"));
+            editor.Button2Click();
+        });
+        editor.DBGrid1DblClick();
+        QCOMPARE(editor.Values(), rows);
+    }
+
     void cancelChangesNothing()
     {
         const TJson before = FEditor->Values();
