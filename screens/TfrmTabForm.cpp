@@ -11,6 +11,7 @@
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
 #include "rest/TMessageBox.h"
+#include "screens/AddGroupHeading.h"
 #include "screens/TfrmCadastroPadrao.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
@@ -18,7 +19,7 @@
 #include "widgets/TLXPanelForm.h"
 
 #include <QDialog>
-#include <QHBoxLayout>
+#include <QFont>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
@@ -301,20 +302,7 @@ void TfrmTabForm::AddGroup(const TJson &descriptor)
     const QString name = Text(descriptor, "nome");
     if (FObjects.contains(name))
         throw EJsonException(QStringLiteral("Object group '%1' repeated").arg(name));
-    TLXColumnPanel *row = TFieldEngine::GetItemLayout(panelCadastro);
-    row->SetAutoHeight(true);
-    auto *rowLayout = new QHBoxLayout(row);
-    rowLayout->setContentsMargins(0, 0, 0, 0);
-    auto *heading = new QLabel(Text(descriptor, "label"), row);
-    heading->setObjectName(QStringLiteral("lblGrupo_%1").arg(name));
-    QFont font = heading->font();
-    font.setBold(true);
-    font.setUnderline(true);
-    heading->setFont(font);
-    heading->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    rowLayout->addWidget(heading);
-    rowLayout->addStretch(1);
-
+    AddGroupHeading(panelCadastro, name, Text(descriptor, "label"));
     TFieldMap controls;
     for (const TJson &field : GetValueArray(descriptor, QStringLiteral("fields")))
         AddControl(field, controls);

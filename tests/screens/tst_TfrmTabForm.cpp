@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -208,6 +209,9 @@ private slots:
         QVERIFY(TFieldEngine::IsRowDetached(Control<QLineEdit>(*FEditor, "id")));
         QCOMPARE(FEditor->Objects().value(QStringLiteral("entrega")).size(), 2);
         QCOMPARE(FEditor->Requeridos().size(), 6);
+        const auto *heading = FEditor->panelCadastro->findChild<QLabel *>(QStringLiteral("lblGrupo_entrega"));
+        QVERIFY(heading && heading->font().bold() && heading->font().underline());
+        QCOMPARE(heading->text(), QStringLiteral("Entrega"));
         QVERIFY(FEditor->ToolButton1->icon().cacheKey() == FGlobal->Images.at(TdmGlobal::imgNew).cacheKey());
     }
 
