@@ -26,7 +26,7 @@ public:
     // The record member the control's value belongs to: its object name, or the detail-list
     // editor's FieldName.
     QString MemberName(const QWidget *control) const;
-    // Makes the control empty; a detail-list editor is left as it is.
+    // Makes the control empty; a detail-list editor is left without rows.
     void Clear(QWidget *control) const;
     // The control's value as saved in the record.
     TJson Read(const QWidget *control) const;

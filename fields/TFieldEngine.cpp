@@ -33,9 +33,7 @@ bool Has(const TJson &item, const char *name) { return Contains(item, std::strin
 template <typename T>
 T *AddToRow(TLXColumnPanel *row, T *control)
 {
-    row->layout()->addWidget(control);
-    if (!qobject_cast<QLabel *>(control))
-        static_cast<QHBoxLayout *>(row->layout())->setStretchFactor(control, 1);
+    static_cast<QHBoxLayout *>(row->layout())->addWidget(control, qobject_cast<QLabel *>(control) ? 0 : 1);
     return control;
 }
 
@@ -353,4 +351,13 @@ void TFieldEngine::SearchEditButtonClick(TLXSearchEdit *Sender)
     const QString display = search->cdsPesquisa()->FieldByName(edit->Config()->DisplayField())->AsString();
     edit->SetKeyValue(search->Selected());
     edit->SetDisplayValue(display);
+}
+
+void TFieldEngine::AppendToFieldMap(TFieldMap &FieldMap, QWidget *Control)
+{
+    if (!Control)
+        return;
+    FieldMap.append(Control);
+    if (auto *combo = qobject_cast<TResourceComboBox *>(Control); combo && combo->SubObject())
+        FieldMap.append(combo->SubObject());
 }

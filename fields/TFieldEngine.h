@@ -25,6 +25,9 @@ public:
     // combo box of a field with "subObject"), or null for a "tipo" without a control. Raises
     // EJsonException for a missing or mistyped key; the rows made before stay.
     static QWidget *FillFields(QWidget *Container, const TJson &Item);
+    // Adds what FillFields returned to a field map: the control, and the dependent combo box of a
+    // field with "subObject" right after it, so that both choices are saved and loaded.
+    static void AppendToFieldMap(TFieldMap &FieldMap, QWidget *Control);
     // Opens the search screen for a lookup edit and takes the chosen record's key and description.
     static void SearchEditButtonClick(TLXSearchEdit *Sender);
 

@@ -315,10 +315,7 @@ void TfrmTabForm::AddControl(const TJson &descriptor, TFieldMap &controls)
     QWidget *control = TFieldEngine::FillFields(panelCadastro, descriptor);
     if (!control)
         return;
-    controls.append(control);
-    // A dependent combo box follows its main one, so that a row keeps both choices.
-    if (auto *combo = qobject_cast<TResourceComboBox *>(control); combo && combo->SubObject())
-        controls.append(combo->SubObject());
+    TFieldEngine::AppendToFieldMap(controls, control);
     FRequeridos.append({control, IsRequired(descriptor)});
 }
 

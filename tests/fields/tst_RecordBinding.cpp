@@ -172,7 +172,7 @@ void tst_RecordBinding::missingMemberKeepsValueAndClearEmpties()
 
     TFieldEngine::LimparCampos(FFields);
     QCOMPARE(Dump(TFieldEngine::GetRecord(FFields)),
-             QStringLiteral(R"({"codigo":"","nome":"","ativo":false,"nascimento":null,"sexo":"","cidade":"","fornecedor":"","salario":"","itens":[1]})"));
+             QStringLiteral(R"({"codigo":"","nome":"","ativo":false,"nascimento":null,"sexo":"","cidade":"","fornecedor":"","salario":"","itens":[]})"));
     QCOMPARE(Control<TLXSearchEdit>("fornecedor")->DisplayValue(), QString());
     QCOMPARE(Control<QComboBox>("sexo")->currentIndex(), -1);
 }

@@ -262,15 +262,19 @@ private slots:
                 QVERIFY(!control->isEnabled());
     }
 
-    // A field's dependent combo box, on a row of its own, is locked and unlocked with the field.
+    // A field's dependent combo box, on a row of its own, is bound (both choices are saved) and is
+    // locked and unlocked with the field.
     void dependentComboFollowsItsField()
     {
         const auto screen = OpenScreen(R"([{"nome": "subcategoria", "label": "Categoria", "tipo": "long",
             "resource": "categorias", "type": "REMOTE", "id": "id", "displayField": "nome", "count": 8,
             "subObject": {"id": "id", "displayField": "nome", "resource": "subcategorias"}}])");
-        QCOMPARE(screen->FieldMap().size(), 1);
+        QCOMPARE(screen->FieldMap().size(), 2);
         auto *combo = qobject_cast<TResourceComboBox *>(screen->FieldMap().at(0).data());
         QVERIFY(combo && combo->SubObject());
+        QCOMPARE(screen->FieldMap().at(1).data(), combo->SubObject());
+        QCOMPARE(combo->objectName(), QStringLiteral("subcategoriaRoot"));
+        QCOMPARE(combo->SubObject()->objectName(), QStringLiteral("subcategoria"));
         QVERIFY(!combo->isEnabled());
         QVERIFY(!combo->SubObject()->isEnabled());
         screen->btNovo->click();
