@@ -1,5 +1,7 @@
 #include "screens/TfrmCadastroPadrao.h"
 
+#include "screens/AddGroupHeading.h"
+
 #include "app/TdmGlobal.h"
 #include "convert/TRecordTable.h"
 #include "fields/TFieldEngine.h"
@@ -513,20 +515,7 @@ void TfrmCadastroPadrao::AddObjectGroup(const TJson &descriptor)
     const QString name = Text(descriptor, "nome");
     if (FObjects.contains(name))
         throw EJsonException(QStringLiteral("Object group '%1' repeated").arg(name));
-    TLXColumnPanel *row = TFieldEngine::GetItemLayout(panelCadastro);
-    row->SetAutoHeight(true);
-    auto *rowLayout = new QHBoxLayout(row);
-    rowLayout->setContentsMargins(0, 0, 0, 0);
-    auto *heading = new QLabel(Text(descriptor, "label"), row);
-    heading->setObjectName(QStringLiteral("lblGrupo_%1").arg(name));
-    QFont font = heading->font();
-    font.setBold(true);
-    font.setUnderline(true);
-    heading->setFont(font);
-    heading->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    // The panel gives all labels one width; the stretch keeps the heading at the left.
-    rowLayout->addWidget(heading);
-    rowLayout->addStretch(1);
+    AddGroupHeading(panelCadastro, name, Text(descriptor, "label"));
 
     TFieldMap controls;
     for (const TJson &field : GetValueArray(descriptor, QStringLiteral("fields")))
