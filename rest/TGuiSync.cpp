@@ -41,11 +41,24 @@ struct TFinishOnDestroy
 
 bool TGuiSync::Run(QObject *context, std::function<void()> work)
 {
+    if (!context)
+        return false;
+    QPointer<QObject> guard;
+    const QCoreApplication *app = QCoreApplication::instance();
+    if (app && QThread::currentThread() == app->thread())
+        guard = context;
+    return RunWhile([guard, context, onGui = !guard.isNull()] { return onGui ? !guard.isNull() : context != nullptr; },
+                    std::move(work));
+}
+
+bool TGuiSync::RunWhile(std::function<bool()> alive, std::function<void()> work)
+{
     QCoreApplication *app = QCoreApplication::instance();
-    QPointer<QObject> guard(context);
-    if (!app || !guard)
+    if (!app)
         return false;
     if (QThread::currentThread() == app->thread()) {
+        if (!alive())
+            return false;
         work();
         return true;
     }
@@ -54,15 +67,18 @@ bool TGuiSync::Run(QObject *context, std::function<void()> work)
 
     auto state = std::make_shared<THandoff>();
     auto finisher = std::make_shared<TFinishOnDestroy>(state);
-    const bool posted = QMetaObject::invokeMethod(context, [guard, state, finisher, work = std::move(work)] {
-        {
-            std::lock_guard lock(state->mutex);
-            if (state->abandoned || !guard)
-                return;
-            state->ran = true;
-        }
-        work();
-    }, Qt::QueuedConnection);
+    const bool posted = QMetaObject::invokeMethod(
+        app,
+        [state, finisher, alive = std::move(alive), work = std::move(work)] {
+            {
+                std::lock_guard lock(state->mutex);
+                if (state->abandoned || !alive())
+                    return;
+                state->ran = true;
+            }
+            work();
+        },
+        Qt::QueuedConnection);
     finisher.reset();
     if (!posted)
         return false;

@@ -409,7 +409,7 @@ TResultProc TfrmCadastroPadrao::Answer(TRequestKind kind, TAnswer handler)
     return [screen, kind, handler = std::move(handler)](THttpClient &, int status, const std::string &text) {
         const QString answer = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
         // A screen closed before its answer is gone: the hand-off then does nothing.
-        TGuiSync::Run(screen.data(), [screen, kind, handler, status, answer] {
+        TGuiSync::Run(screen, [screen, kind, handler, status, answer] {
             if (!screen)
                 return;
             screen->RequestFinished(kind);
