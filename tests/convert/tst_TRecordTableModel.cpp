@@ -3,6 +3,7 @@
 #include "convert/TRecordTable.h"
 #include "convert/TRecordTableCursorBinder.h"
 #include "convert/TRecordTableModel.h"
+#include "tests/support/SaveToGallery.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -156,9 +157,7 @@ private slots:
         table.SetRecNo(2);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        const QString gallery = qEnvironmentVariable("QUOREL_GALLERY");
-        if (!gallery.isEmpty() && QDir().mkpath(gallery))
-            QVERIFY(view.grab().save(gallery + "/convert_record_grid.png"));
+        SaveToGallery(view, QStringLiteral("convert_record_grid"));
     }
 };
 

@@ -7,6 +7,7 @@
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
+#include "tests/support/SaveToGallery.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -400,11 +401,7 @@ void tst_FillFields::galleryOfEveryKind()
     QVERIFY(QTest::qWaitForWindowExposed(FContainer.get()));
     QTRY_VERIFY(controls[5]->parentWidget()->y() > 100);
 
-    const QString folder = qEnvironmentVariable("QUOREL_GALLERY");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    QVERIFY(FContainer->grab().save(QDir(folder).filePath(QStringLiteral("field_engine_rows.png"))));
+    SaveToGallery(*FContainer, QStringLiteral("field_engine_rows"));
 }
 
 QTEST_MAIN(tst_FillFields)

@@ -7,6 +7,7 @@
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
+#include "tests/support/SaveToGallery.h"
 
 #include <QAction>
 #include <QApplication>
@@ -64,16 +65,6 @@ void ClickRow(const QWidget &window, int row, bool doubleClick = false)
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
 }
 
-// A picture of the window for the gallery, when the build asks for one.
-void SaveToGallery(QWidget &window, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("QUOREL_GALLERY");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    QCoreApplication::processEvents();
-    QVERIFY(window.grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))));
-}
 
 // Inside a modal window: waits for its columns, searches and waits for rows. A window that
 // does not get there is cancelled, so the modal loop always ends.

@@ -10,6 +10,7 @@
 #include "tests/support/TTestServer.h"
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXPanelForm.h"
+#include "tests/support/SaveToGallery.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -114,16 +115,6 @@ std::shared_ptr<bool> WhenPopupOpens(TfrmTabForm &editor, std::function<void(QDi
     return opened;
 }
 
-// A picture of a window for the gallery, when the build asks for one.
-void SaveToGallery(QWidget &window, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("QUOREL_GALLERY");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    QCoreApplication::processEvents();
-    QVERIFY(window.grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))));
-}
 
 TScriptedAnswer A(int status, std::string body)
 {

@@ -8,6 +8,7 @@
 #include "widgets/TLXLinkList.h"
 #include "widgets/TLXLinkListCollection.h"
 #include "widgets/TLXLinkListItem.h"
+#include "tests/support/SaveToGallery.h"
 
 #include <QDir>
 #include <QLabel>
@@ -16,15 +17,6 @@
 
 namespace {
 
-void saveToGallery(QWidget &widget, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("QUOREL_GALLERY");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    QCoreApplication::processEvents(); // pending layout passes, as on screen
-    QVERIFY(widget.grab().save(QDir(folder).filePath(name + ".png")));
-}
 
 QPixmap solid(const QColor &colour)
 {
@@ -285,7 +277,7 @@ void tst_TLXAccordion::edgesAndColours()
     QCOMPARE(section.pixelColor(100, 370), border);
     QCOMPARE(section.pixelColor(100, 200), QColor(Qt::white));
 
-    saveToGallery(*accordion, "TLXAccordion_default");
+    SaveToGallery(*accordion, "TLXAccordion_default");
 
     TLXAccordionItem *item = accordion->Items()->Items(0);
     item->setBorderColor(Qt::red);
@@ -383,7 +375,7 @@ void tst_TLXAccordion::sidebarGallery()
     }
     accordion->setSelectedIndex(0);
     QCOMPARE(tab(0)->Content()->geometry(), QRect(1, 26, 228, 371 - 26));
-    saveToGallery(*accordion, "TLXAccordion_sidebar");
+    SaveToGallery(*accordion, "TLXAccordion_sidebar");
 }
 
 QTEST_MAIN(tst_TLXAccordion)

@@ -1,6 +1,7 @@
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXSearchEdit.h"
+#include "tests/support/SaveToGallery.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -63,14 +64,6 @@ private:
     int natural;
 };
 
-void saveToGallery(QWidget &widget, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("QUOREL_GALLERY");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    QVERIFY(widget.grab().save(QDir(folder).filePath(name + ".png")));
-}
 
 } // namespace
 
@@ -431,10 +424,10 @@ void tst_TLXColumnPanel::gallery()
     top->resize(1000, 130);
     top->show();
     QVERIFY(QTest::qWaitForWindowExposed(top.get()));
-    saveToGallery(*top, "TLXColumnPanel_1000px");
+    SaveToGallery(*top, "TLXColumnPanel_1000px");
     top->resize(700, 220);
     QTest::qWait(1);
-    saveToGallery(*top, "TLXColumnPanel_700px");
+    SaveToGallery(*top, "TLXColumnPanel_700px");
 }
 
 QTEST_MAIN(tst_TLXColumnPanel)

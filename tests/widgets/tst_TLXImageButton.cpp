@@ -1,5 +1,6 @@
 #include "widgets/TLXImageButton.h"
 #include "widgets/TLXImageList.h"
+#include "tests/support/SaveToGallery.h"
 
 #include <QDir>
 #include <QEnterEvent>
@@ -19,14 +20,6 @@ QPixmap solid(const QColor &colour)
     return picture;
 }
 
-void saveToGallery(QWidget &widget, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("QUOREL_GALLERY");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    QVERIFY(widget.grab().save(QDir(folder).filePath(name + ".png")));
-}
 
 // Colour at the centre of the picture the button draws now.
 QColor pictureColour(TLXImageButton &button)
@@ -154,7 +147,7 @@ void tst_TLXImageButton::placement()
     const QImage shot = button->grab().toImage();
     QCOMPARE(shot.pixelColor(picture), QColor(Qt::blue));
     QCOMPARE(shot.pixelColor(picture + QPoint(15, 15)), QColor(Qt::blue));
-    saveToGallery(*button, QString("TLXImageButton_%1").arg(QTest::currentDataTag()).replace(", ", "_").replace(' ', '_'));
+    SaveToGallery(*button, QString("TLXImageButton_%1").arg(QTest::currentDataTag()).replace(", ", "_").replace(' ', '_'));
 }
 
 void tst_TLXImageButton::pictureByState_data()
@@ -229,7 +222,7 @@ void tst_TLXImageButton::hoverFiresOnceAndRepaints()
     QCOMPARE(left.count(), 0);
     QCOMPARE(button->State(), 1);
     QCOMPARE(pictureColour(*button), QColor(Qt::green));
-    saveToGallery(*button, "TLXImageButton_over");
+    SaveToGallery(*button, "TLXImageButton_over");
 
     hover(*button, false);
     QCOMPARE(entered.count(), 1);

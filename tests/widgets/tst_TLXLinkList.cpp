@@ -2,6 +2,7 @@
 #include "widgets/TLXLinkListCollection.h"
 #include "widgets/TLXLinkListItem.h"
 #include "widgets/TLXLinkListLabel.h"
+#include "tests/support/SaveToGallery.h"
 
 #include <QDir>
 #include <QEnterEvent>
@@ -13,15 +14,6 @@ namespace {
 
 const QStringList Captions = {"Cidade", "Conta Contábil", "Conta Contábil Natureza", "Regiões"};
 
-void saveToGallery(QWidget &widget, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("QUOREL_GALLERY");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    QCoreApplication::processEvents(); // pending layout passes, as on screen
-    QVERIFY(widget.grab().save(QDir(folder).filePath(name + ".png")));
-}
 
 void hover(QWidget &widget, bool inside)
 {
@@ -138,7 +130,7 @@ void tst_TLXLinkList::filterKeepsUntilNextCallAndSparesNewLinks()
     addLink("Estado");
     QCOMPARE(shownPattern(*list), QString("01"));
     QVERIFY(list->Items()->Items(1)->Label()->isVisible());
-    saveToGallery(*list, "TLXLinkList_filtered");
+    SaveToGallery(*list, "TLXLinkList_filtered");
 }
 
 void tst_TLXLinkList::clickHandsTheLinkToItsHandler()
@@ -183,7 +175,7 @@ void tst_TLXLinkList::hoverUnderlines()
     hover(*label, true);
     QVERIFY(label->font().underline());
     QVERIFY(!label->font().bold());
-    saveToGallery(*list, "TLXLinkList_hover");
+    SaveToGallery(*list, "TLXLinkList_hover");
     hover(*label, false);
     QVERIFY(!label->font().underline());
     QCOMPARE(label->font().family(), QString("Segoe UI"));
@@ -246,7 +238,7 @@ void tst_TLXLinkList::scrollsWhenLinksDoNotFit()
         addLink(QString("Cadastro %1").arg(i));
     settle(*list);
     QVERIFY(list->verticalScrollBar()->maximum() > 0);
-    saveToGallery(*list, "TLXLinkList_scrolling");
+    SaveToGallery(*list, "TLXLinkList_scrolling");
 
     list->Filter("Cadastro 3");
     settle(*list);

@@ -1,6 +1,7 @@
 #include "widgets/TFormConfig.h"
 #include "widgets/TLXDesignPanel.h"
 #include "widgets/TLXPanelForm.h"
+#include "tests/support/SaveToGallery.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -18,14 +19,6 @@
 
 namespace {
 
-void saveToGallery(QWidget &widget, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("QUOREL_GALLERY");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    QVERIFY(widget.grab().save(QDir(folder).filePath(name + ".png")));
-}
 
 // Runs once the modal loop of the window has started.
 void whenShown(QDialog *form, std::function<void()> step)
@@ -168,7 +161,7 @@ void tst_TLXPanelForm::defaultSettings()
     QVERIFY(!flags.testFlag(Qt::FramelessWindowHint));
     QVERIFY(!flags.testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(form->windowOpacity(), 1.0);
-    saveToGallery(*form, "TLXPanelForm_default");
+    SaveToGallery(*form, "TLXPanelForm_default");
 }
 
 void tst_TLXPanelForm::borderSettings_data()
@@ -261,7 +254,7 @@ void tst_TLXPanelForm::showModalTwiceKeepsTheControls()
         QCOMPARE(panelForm->Form(), form);
         QCOMPARE(panel->parentWidget(), form);
         QCOMPARE(edit->text(), QString("abc"));
-        saveToGallery(*form, "TLXPanelForm_modal");
+        SaveToGallery(*form, "TLXPanelForm_modal");
         form->close();
     });
     QCOMPARE(panelForm->ShowModal(), 2);

@@ -1,5 +1,6 @@
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
+#include "tests/support/SaveToGallery.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -14,14 +15,6 @@
 
 namespace {
 
-void saveToGallery(QWidget &widget, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("QUOREL_GALLERY");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    QVERIFY(widget.grab().save(QDir(folder).filePath(name + ".png")));
-}
 
 // The clickable button the line edit makes for the trailing action.
 QWidget *searchButton(TLXSearchEdit &edit)
@@ -120,11 +113,11 @@ void tst_TLXSearchEdit::focusShowsKeyThenDescription()
     focusEdit();
     QCOMPARE(edit->text(), QString("15"));
     QCOMPARE(edit->selectedText(), QString("15"));
-    saveToGallery(*window, "TLXSearchEdit_focused");
+    SaveToGallery(*window, "TLXSearchEdit_focused");
     leaveEdit();
     QCOMPARE(edit->text(), QString("Maria Souza"));
     QCOMPARE(changed.count(), 0);
-    saveToGallery(*window, "TLXSearchEdit_description");
+    SaveToGallery(*window, "TLXSearchEdit_description");
 }
 
 void tst_TLXSearchEdit::typedKeyBecomesKeyValue()
