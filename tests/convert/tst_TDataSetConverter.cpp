@@ -3,6 +3,7 @@
 #include "convert/TConverter.h"
 #include "convert/TField.h"
 #include "convert/TRecordTable.h"
+#include "tests/support/ErrorOf.h"
 
 #include <QLocale>
 #include <QPointer>
@@ -13,16 +14,6 @@ using json = nlohmann::ordered_json;
 Q_DECLARE_METATYPE(TFieldType)
 
 namespace {
-
-template <typename F> QString ErrorOf(F &&action)
-{
-    try {
-        action();
-    } catch (const std::exception &e) {
-        return QString::fromUtf8(e.what());
-    }
-    return {};
-}
 
 // One field "f" of the type and origin, one row holding the JSON value.
 void OneRow(TRecordTable &table, TFieldType type, const QString &origin, const std::string &value)

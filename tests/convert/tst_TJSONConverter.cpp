@@ -3,6 +3,7 @@
 #include "convert/TConverter.h"
 #include "convert/TField.h"
 #include "convert/TRecordTable.h"
+#include "tests/support/ErrorOf.h"
 
 #include <QLocale>
 #include <QTest>
@@ -12,16 +13,6 @@ using json = nlohmann::ordered_json;
 Q_DECLARE_METATYPE(TFieldType)
 
 namespace {
-
-template <typename F> QString ErrorOf(F &&action)
-{
-    try {
-        action();
-    } catch (const std::exception &e) {
-        return QString::fromUtf8(e.what());
-    }
-    return {};
-}
 
 QString Describe(const TField &field)
 {

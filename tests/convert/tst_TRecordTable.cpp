@@ -1,22 +1,13 @@
 #include "convert/EDatabaseError.h"
 #include "convert/TField.h"
 #include "convert/TRecordTable.h"
+#include "tests/support/ErrorOf.h"
 
 #include <QBuffer>
 #include <QSignalSpy>
 #include <QTest>
 
 namespace {
-
-template <typename F> QString ErrorOf(F &&action)
-{
-    try {
-        action();
-    } catch (const std::exception &e) {
-        return QString::fromUtf8(e.what());
-    }
-    return {};
-}
 
 // A table with an integer "id" and a text "nome" of the default width.
 void CreatePeople(TRecordTable &table, int rows)
