@@ -120,8 +120,12 @@ QWidget *TfrmPrincipal::BuildSideBar()
     Image11->setObjectName(QStringLiteral("Image11"));
     Image11->setGeometry(7, 9, 211, 41);
     // A bitmap rendered from resources/icons/logo.svg: drawing the SVG's text at start-up costs more
-    // than the rest of the side bar.
-    Image11->setPixmap(QIcon(QStringLiteral(":/icons/logo.png")).pixmap(QSize(211, 41)));
+    // than the rest of the side bar. Read as PNG directly, at the screen's pixel ratio: through QIcon
+    // every image-format plug-in would be loaded to identify the file.
+    const bool sharp = Image11->devicePixelRatioF() > 1;
+    QPixmap logo(sharp ? QStringLiteral(":/icons/logo@2x.png") : QStringLiteral(":/icons/logo.png"), "PNG");
+    logo.setDevicePixelRatio(sharp ? 2 : 1);
+    Image11->setPixmap(logo);
 
     auto *Shape4 = new QFrame(Panel13);
     Shape4->setObjectName(QStringLiteral("Shape4"));

@@ -1,11 +1,14 @@
 #include "app/TApplication.h"
 #include "app/TdmGlobal.h"
 #include "app/TfrmPrincipal.h"
+#include "rest/TCurlLibrary.h"
 #include "rest/TRequestPool.h"
 
 int main(int argc, char *argv[])
 {
     TApplication app(argc, argv);
+    // The HTTP library loads while the window is built; the menu fetch waits for it if need be.
+    TCurlLibrary::LoadInBackground();
     dmGlobal = new TdmGlobal(&app);
 
     int result = 0;

@@ -1,7 +1,9 @@
 // Whole-process start-up on an X display (run under xvfb-run): the program, started beside a
 // config.ini that points at a loopback server with a 100-entry menu, from process start until its
 // main window is mapped, and its memory (PSS) once it settles; against a minimal Qt Widgets program
-// showing an empty maximised window, launched alternately in the same run. With --chromium=PATH
+// showing an empty maximised window, launched alternately in the same run. The same minimal program
+// showing 100 lines of text is launched too: it shows how much of the gap is the text stack alone,
+// which any window showing a menu pays. With --chromium=PATH
 // also the memory of a headless Chromium showing a one-line page (all its processes summed).
 
 #include "bench/support/BenchSupport.h"
@@ -141,11 +143,11 @@ struct TLaunch
     long PssKiB = 0;
 };
 
-std::optional<TLaunch> Launch(TMapWatcher &watcher, const std::string &program)
+std::optional<TLaunch> Launch(TMapWatcher &watcher, const std::vector<std::string> &command)
 {
     watcher.Drain();
     const TClock::time_point start = TClock::now();
-    const pid_t pid = Spawn({program});
+    const pid_t pid = Spawn(command);
     if (pid < 0)
         return std::nullopt;
     const std::optional<TClock::time_point> shown = watcher.WaitForMap(30000);
@@ -252,27 +254,39 @@ int main(int argc, char **argv)
     config.write(QStringLiteral("[config]\nservidor=http://127.0.0.1\nporta=%1\n").arg(server.Port()).toUtf8());
     config.close();
 
-    // Alternate the two programs so both meet the same machine load.
-    std::vector<double> oursMs, limitMs, oursPss, limitPss;
+    // Alternate the programs so all meet the same machine load.
+    const std::vector<std::vector<std::string>> commands = {
+        {program.toStdString()}, {QUOREL_MIN_WINDOW_EXE}, {QUOREL_MIN_WINDOW_EXE, "--labels=100"}};
+    std::vector<std::vector<double>> shownMs(commands.size()), pssKiB(commands.size());
     for (int i = 0; i < runs; ++i) {
-        const std::optional<TLaunch> ours = Launch(watcher, program.toStdString());
-        const std::optional<TLaunch> limit = Launch(watcher, QUOREL_MIN_WINDOW_EXE);
-        if (!ours || !limit) {
-            bench::PrintRow("6", "start-up to main window shown", "-", "-", "-", "<= 1.20x", "ERROR (no window)");
-            return 1;
+        std::printf("run %d:", i + 1);
+        for (std::size_t c = 0; c < commands.size(); ++c) {
+            const std::optional<TLaunch> launch = Launch(watcher, commands[c]);
+            if (!launch) {
+                bench::PrintRow("6", "start-up to main window shown", "-", "-", "-", "<= 1.20x", "ERROR (no window)");
+                return 1;
+            }
+            std::printf("  %s %.1f ms %ld KiB", c == 0 ? "program" : c == 1 ? "empty window" : "text window",
+                        launch->ShownMs, launch->PssKiB);
+            shownMs[c].push_back(launch->ShownMs);
+            pssKiB[c].push_back(double(launch->PssKiB));
         }
-        std::printf("run %d: program %.1f ms %ld KiB, minimal window %.1f ms %ld KiB\n", i + 1, ours->ShownMs,
-                    ours->PssKiB, limit->ShownMs, limit->PssKiB);
-        oursMs.push_back(ours->ShownMs);
-        limitMs.push_back(limit->ShownMs);
-        oursPss.push_back(double(ours->PssKiB));
-        limitPss.push_back(double(limit->PssKiB));
+        std::printf("\n");
     }
-    const double oursPssMb = Median(oursPss) / 1024;
+    const double oursPssMb = Median(pssKiB[0]) / 1024;
     bench::PrintRatioRow("6", "start to main window shown (100-entry menu) vs empty maximised Qt window",
-                         Median(oursMs), Median(limitMs), "%.1f ms", 1.2);
+                         Median(shownMs[0]), Median(shownMs[1]), "%.1f ms", 1.2);
     bench::PrintRatioRow("6m", "memory (PSS) of that main window vs the empty Qt window", oursPssMb,
-                         Median(limitPss) / 1024, "%.1f MB", 1.3);
+                         Median(pssKiB[1]) / 1024, "%.1f MB", 1.3);
+    // What text alone costs: the same minimal program with 100 labels, against the empty window.
+    const auto textRow = [](const char *row, const char *what, double text, double empty, const char *unit) {
+        bench::PrintRow(row, what, bench::Format(unit, text), bench::Format(unit, empty),
+                        bench::Format("%.2fx", empty > 0 ? text / empty : 0), "-", "INFO");
+    };
+    textRow("6t", "text floor: the empty window with 100 labels vs the empty window, shown", Median(shownMs[2]),
+            Median(shownMs[1]), "%.1f ms");
+    textRow("6tm", "text floor: its memory (PSS) vs the empty window", Median(pssKiB[2]) / 1024,
+            Median(pssKiB[1]) / 1024, "%.1f MB");
 
     const std::string chromium = ArgumentValue(argc, argv, "--chromium");
     if (chromium.empty()) {
