@@ -1,6 +1,6 @@
 #include "screens/TfrmCadastroPadrao.h"
 
-#include "screens/AddGroupHeading.h"
+#include "screens/AddObjectGroup.h"
 
 #include "app/TdmGlobal.h"
 #include "convert/TRecordTable.h"
@@ -512,15 +512,9 @@ void TfrmCadastroPadrao::AddListPage(const TJson &descriptor)
 
 void TfrmCadastroPadrao::AddObjectGroup(const TJson &descriptor)
 {
-    const QString name = Text(descriptor, "nome");
-    if (FObjects.contains(name))
-        throw EJsonException(QStringLiteral("Object group '%1' repeated").arg(name));
-    AddGroupHeading(panelCadastro, name, Text(descriptor, "label"));
-
-    TFieldMap controls;
-    for (const TJson &field : GetValueArray(descriptor, QStringLiteral("fields")))
+    ::AddObjectGroup(panelCadastro, FObjects, descriptor, [this](const TJson &field, TFieldMap &controls) {
         TFieldEngine::AppendToFieldMap(controls, TFieldEngine::FillFields(panelCadastro, field));
-    FObjects.insert(name, controls);
+    });
 }
 
 void TfrmCadastroPadrao::AddSingleField(const TJson &descriptor)

@@ -11,7 +11,7 @@
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
 #include "rest/TMessageBox.h"
-#include "screens/AddGroupHeading.h"
+#include "screens/AddObjectGroup.h"
 #include "screens/TfrmCadastroPadrao.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
@@ -299,14 +299,8 @@ void TfrmTabForm::SetFields(const TJson &Value)
 
 void TfrmTabForm::AddGroup(const TJson &descriptor)
 {
-    const QString name = Text(descriptor, "nome");
-    if (FObjects.contains(name))
-        throw EJsonException(QStringLiteral("Object group '%1' repeated").arg(name));
-    AddGroupHeading(panelCadastro, name, Text(descriptor, "label"));
-    TFieldMap controls;
-    for (const TJson &field : GetValueArray(descriptor, QStringLiteral("fields")))
-        AddControl(field, controls);
-    FObjects.insert(name, controls);
+    AddObjectGroup(panelCadastro, FObjects, descriptor,
+                   [this](const TJson &field, TFieldMap &controls) { AddControl(field, controls); });
 }
 
 void TfrmTabForm::AddControl(const TJson &descriptor, TFieldMap &controls)
