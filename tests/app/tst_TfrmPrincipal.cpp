@@ -3,6 +3,7 @@
 #include "rest/TMessageBox.h"
 #include "screens/TfrmCadastroPadrao.h"
 #include "tests/support/TTestServer.h"
+#include "tests/support/TMessageBoxRecorder.h"
 #include "widgets/TLXAccordion.h"
 #include "widgets/TLXAccordionCollection.h"
 #include "widgets/TLXAccordionItem.h"
@@ -58,7 +59,7 @@ class TestPrincipal final : public QObject
     Q_OBJECT
 
     std::unique_ptr<TTestServer> FServer;
-    QList<TMessageBoxCall> FBoxes;
+    TMessageBoxRecorder FBoxes;
 
     std::unique_ptr<TfrmPrincipal> OpenWindow(const std::string &menu = kMenu)
     {
@@ -73,10 +74,6 @@ private slots:
     {
         FServer = std::make_unique<TTestServer>();
         FServer->ScriptDefault(A(200, "[]"));
-        TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
-            FBoxes.append(call);
-            return TMessageBox::ResultOk;
-        });
     }
 
     void init()
@@ -85,8 +82,6 @@ private slots:
         FServer->InstallAsSystemConfig();
         FServer->ClearRequests();
     }
-
-    void cleanupTestCase() { TMessageBox::SetHandler({}); }
 
     void menuOfThreeEntries()
     {

@@ -8,6 +8,7 @@
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 #include "tests/support/SaveToGallery.h"
+#include "tests/support/TMessageBoxRecorder.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -64,7 +65,7 @@ private:
     std::unique_ptr<TdmGlobal> FGlobal;
     std::unique_ptr<TTestServer> FServer;
     std::unique_ptr<TLXColumnPanel> FContainer;
-    QList<TMessageBoxCall> FBoxes;
+    TMessageBoxRecorder FBoxes;
 };
 
 void tst_FillFields::initTestCase()
@@ -74,10 +75,6 @@ void tst_FillFields::initTestCase()
     FServer = std::make_unique<TTestServer>();
     FServer->InstallAsSystemConfig();
     FServer->ScriptDefault({200, "[]"});
-    TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
-        FBoxes << call;
-        return int(TMessageBox::ResultOk);
-    });
 }
 
 void tst_FillFields::init()

@@ -4,6 +4,7 @@
 #include "rest/TMessageBox.h"
 #include "screens/TfrmPesquisaPadrao.h"
 #include "tests/support/TTestServer.h"
+#include "tests/support/TMessageBoxRecorder.h"
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXSearchEdit.h"
 
@@ -76,7 +77,7 @@ private:
     std::unique_ptr<TTestServer> FServer;
     std::unique_ptr<TLXColumnPanel> FContainer;
     TLXSearchEdit *FEdit = nullptr;
-    QList<TMessageBoxCall> FBoxes;
+    TMessageBoxRecorder FBoxes;
 };
 
 void tst_SearchEditButtonClick::initTestCase()
@@ -90,10 +91,6 @@ void tst_SearchEditButtonClick::initTestCase()
                     {200, R"([{"tipo":"long","nome":"codigo","label":"Código"},{"tipo":"string","nome":"razao","label":"Razão social"}])"});
     FServer->Script("GET", "/fornecedores?size=10&page=0",
                     {200, R"({"content":[{"codigo":31,"razao":"ACME Ltda"},{"codigo":32,"razao":"Beta SA"}],"totalPages":1,"number":0})"});
-    TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
-        FBoxes << call;
-        return int(TMessageBox::ResultOk);
-    });
 }
 
 void tst_SearchEditButtonClick::init()

@@ -1,6 +1,7 @@
 #include "fields/TResourceComboBox.h"
 #include "rest/TMessageBox.h"
 #include "tests/support/TTestServer.h"
+#include "tests/support/TMessageBoxRecorder.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -26,7 +27,7 @@ class TestResourceComboBox final : public QObject
     Q_OBJECT
 
     TTestServer FServer;
-    QList<TMessageBoxCall> FBoxes;
+    TMessageBoxRecorder FBoxes;
 
     std::unique_ptr<TResourceComboBox> RemoteCombo(const QString &resource)
     {
@@ -49,10 +50,6 @@ private slots:
     void initTestCase()
     {
         FServer.InstallAsSystemConfig();
-        TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
-            FBoxes.append(call);
-            return TMessageBox::ResultOk;
-        });
     }
 
     void init()

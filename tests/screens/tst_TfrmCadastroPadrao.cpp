@@ -6,6 +6,7 @@
 #include "screens/TfrmPesquisaPadrao.h"
 #include "screens/TfrmTabForm.h"
 #include "tests/support/TTestServer.h"
+#include "tests/support/TMessageBoxRecorder.h"
 #include "widgets/TLXColumnPanel.h"
 #include "app/TSystemConfig.h"
 
@@ -90,8 +91,7 @@ class TestCadastroPadrao final : public QObject
     Q_OBJECT
 
     std::unique_ptr<TTestServer> FServer;
-    QList<TMessageBoxCall> FBoxes;
-    int FQuestionAnswer = TMessageBox::ResultYes;
+    TMessageBoxRecorder FBoxes;
 
     // A shown screen for "pessoas" built from the given descriptors.
     std::unique_ptr<TfrmCadastroPadrao> OpenScreen(const std::string &campos = kPessoaCampos)
@@ -134,21 +134,15 @@ private slots:
     {
         FServer = std::make_unique<TTestServer>();
         FServer->InstallAsSystemConfig();
-        TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
-            FBoxes.append(call);
-            return call.Flags == TMessageBox::Question ? FQuestionAnswer : TMessageBox::ResultOk;
-        });
     }
 
     void init()
     {
         FBoxes.clear();
-        FQuestionAnswer = TMessageBox::ResultYes;
+        FBoxes.QuestionAnswer = TMessageBox::ResultYes;
         FServer->ClearRequests();
         FServer->InstallAsSystemConfig();
     }
-
-    void cleanupTestCase() { TMessageBox::SetHandler({}); }
 
     void layoutAtCreation()
     {
@@ -557,7 +551,7 @@ private slots:
 
         const auto loaded = OpenRecord7();
         FServer->ClearRequests();
-        FQuestionAnswer = TMessageBox::ResultNo;
+        FBoxes.QuestionAnswer = TMessageBox::ResultNo;
         loaded->btExcluir->click();
         QTest::qWait(100);
         QCOMPARE(FServer->RequestCount(), 0u);

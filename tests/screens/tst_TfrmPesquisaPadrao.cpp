@@ -8,6 +8,7 @@
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 #include "tests/support/SaveToGallery.h"
+#include "tests/support/TMessageBoxRecorder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -86,7 +87,7 @@ class TestPesquisaPadrao final : public QObject
     Q_OBJECT
 
     TTestServer FServer;
-    QList<TMessageBoxCall> FBoxes;
+    TMessageBoxRecorder FBoxes;
 
     std::vector<std::string> Targets() const
     {
@@ -132,10 +133,6 @@ private slots:
     void initTestCase()
     {
         FServer.InstallAsSystemConfig();
-        TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
-            FBoxes.append(call);
-            return TMessageBox::ResultOk;
-        });
     }
 
     void init()

@@ -11,6 +11,7 @@
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXPanelForm.h"
 #include "tests/support/SaveToGallery.h"
+#include "tests/support/TMessageBoxRecorder.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -134,8 +135,7 @@ class tst_TfrmTabForm final : public QObject
     std::unique_ptr<TTestServer> FServer;
     std::unique_ptr<QWidget> FParent; // stands in for the record-editing screen
     TfrmTabForm *FEditor = nullptr;
-    QList<TMessageBoxCall> FBoxes;
-    int FQuestionAnswer = TMessageBox::ResultYes;
+    TMessageBoxRecorder FBoxes;
 
     // An editor of kItemFields showing kThreeItems.
     void Build()
@@ -161,16 +161,12 @@ private slots:
         dmGlobal = FGlobal.get();
         FServer = std::make_unique<TTestServer>();
         FServer->InstallAsSystemConfig();
-        TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
-            FBoxes.append(call);
-            return call.Flags == TMessageBox::Question ? FQuestionAnswer : TMessageBox::ResultOk;
-        });
     }
 
     void init()
     {
         FBoxes.clear();
-        FQuestionAnswer = TMessageBox::ResultYes;
+        FBoxes.QuestionAnswer = TMessageBox::ResultYes;
         FParent = std::make_unique<QWidget>();
         FParent->resize(700, 400);
         Build();
@@ -182,11 +178,7 @@ private slots:
         FEditor = nullptr;
     }
 
-    void cleanupTestCase()
-    {
-        TMessageBox::SetHandler({});
-        dmGlobal = nullptr;
-    }
+    void cleanupTestCase() { dmGlobal = nullptr; }
 
     void gridShowsRowsInOrderUnderTitledColumns()
     {
@@ -379,14 +371,14 @@ private slots:
     void deleteAsksAndRemovesTheSelectedRow()
     {
         FEditor->DBGrid1->selectRow(1);
-        FQuestionAnswer = TMessageBox::ResultNo;
+        FBoxes.QuestionAnswer = TMessageBox::ResultNo;
         FEditor->ToolButton2->click();
         QCOMPARE(FBoxes.size(), 1);
         QCOMPARE(FBoxes[0].Text, QStringLiteral("Deseja excluir o registro?"));
         QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Question));
         QCOMPARE(FEditor->Values().size(), 3u);
 
-        FQuestionAnswer = TMessageBox::ResultYes;
+        FBoxes.QuestionAnswer = TMessageBox::ResultYes;
         FEditor->ToolButton2->click();
         QCOMPARE(FEditor->Values().size(), 2u);
         QCOMPARE(Column(*FEditor, 1), (QStringList{"Caneta", "Borracha"}));
