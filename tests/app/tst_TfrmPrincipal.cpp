@@ -28,15 +28,6 @@ const char *const kMenu = R"([
   {"descricao": "Pedidos", "resource": 42}
 ])";
 
-TScriptedAnswer A(int status, std::string body, int delayMs = 0)
-{
-    TScriptedAnswer answer;
-    answer.Status = status;
-    answer.Body = std::move(body);
-    answer.DelayMs = delayMs;
-    return answer;
-}
-
 QStringList LinkTexts(const TLXLinkList *links, bool shownOnly = false)
 {
     QStringList texts;
@@ -63,7 +54,7 @@ class TestPrincipal final : public QObject
 
     std::unique_ptr<TfrmPrincipal> OpenWindow(const std::string &menu = kMenu)
     {
-        FServer->Script("GET", "/acesso/menus", A(200, menu));
+        FServer->Script("GET", "/acesso/menus", ScriptedAnswer(200, menu));
         auto window = std::make_unique<TfrmPrincipal>();
         window->show();
         return window;
@@ -73,7 +64,7 @@ private slots:
     void initTestCase()
     {
         FServer = std::make_unique<TTestServer>();
-        FServer->ScriptDefault(A(200, "[]"));
+        FServer->ScriptDefault(ScriptedAnswer(200, "[]"));
     }
 
     void init()
@@ -124,7 +115,7 @@ private slots:
         QFETCH(QString, menu);
         QFETCH(QStringList, links);
         QFETCH(QString, message);
-        FServer->Script("GET", "/acesso/menus", A(status, menu.toStdString()));
+        FServer->Script("GET", "/acesso/menus", ScriptedAnswer(status, menu.toStdString()));
         TfrmPrincipal window;
         QCOMPARE(LinkTexts(window.SectionLinks(0)), links);
         QCOMPARE(FBoxes.size(), message.isEmpty() ? 0 : 1);
@@ -166,7 +157,8 @@ private slots:
     void sameEntryTwiceGivesIndependentScreens()
     {
         const auto window = OpenWindow();
-        FServer->Script("GET", "/clientes/campos", A(200, R"([{"nome": "nome", "label": "Nome", "tipo": "string"}])"));
+        FServer->Script(
+            "GET", "/clientes/campos", ScriptedAnswer(200, R"([{"nome": "nome", "label": "Nome", "tipo": "string"}])"));
         ClickLink(*window, 0);
         ClickLink(*window, 0);
         QCOMPARE(window->abas->count(), 2);
@@ -192,7 +184,7 @@ private slots:
         QCOMPARE(window->abas->count(), 1);
         QCOMPARE(window->CurrentScreen(), first);
         QVERIFY(first->isVisible());
-        FServer->Script("GET", "/clientes/3", A(200, R"({"id": 3, "nome": "Ana"})"));
+        FServer->Script("GET", "/clientes/3", ScriptedAnswer(200, R"({"id": 3, "nome": "Ana"})"));
         QSignalSpy answers(first, &TfrmCadastroPadrao::answerHandled);
         first->Load(3);
         QVERIFY(answers.wait(5000));
@@ -224,7 +216,7 @@ private slots:
     void closingTabWithRequestInFlight()
     {
         const auto window = OpenWindow();
-        FServer->Script("GET", "/produtos/campos", A(404, "", 300));
+        FServer->Script("GET", "/produtos/campos", ScriptedAnswer(404, "", 300));
         FServer->ClearRequests();
         ClickLink(*window, 1);
         QVERIFY(window->CurrentScreen()->Busy());

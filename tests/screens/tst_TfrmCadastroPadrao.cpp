@@ -75,15 +75,6 @@ QString ButtonState(const TfrmCadastroPadrao &screen)
     return state;
 }
 
-TScriptedAnswer A(int status, std::string body, int delayMs = 0)
-{
-    TScriptedAnswer answer;
-    answer.Status = status;
-    answer.Body = std::move(body);
-    answer.DelayMs = delayMs;
-    return answer;
-}
-
 } // namespace
 
 class TestCadastroPadrao final : public QObject
@@ -96,7 +87,7 @@ class TestCadastroPadrao final : public QObject
     // A shown screen for "pessoas" built from the given descriptors.
     std::unique_ptr<TfrmCadastroPadrao> OpenScreen(const std::string &campos = kPessoaCampos)
     {
-        FServer->Script("GET", "/pessoas/campos", A(200, campos));
+        FServer->Script("GET", "/pessoas/campos", ScriptedAnswer(200, campos));
         auto screen = std::make_unique<TfrmCadastroPadrao>();
         screen->resize(800, 500);
         screen->show();
@@ -121,7 +112,7 @@ class TestCadastroPadrao final : public QObject
     std::unique_ptr<TfrmCadastroPadrao> OpenRecord7()
     {
         auto screen = OpenScreen();
-        FServer->Script("GET", "/pessoas/7", A(200, kPessoa7));
+        FServer->Script("GET", "/pessoas/7", ScriptedAnswer(200, kPessoa7));
         QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
         screen->Load(7);
         if (!AwaitAnswer(*screen, answers))
@@ -307,13 +298,13 @@ private slots:
         std::unique_ptr<TfrmCadastroPadrao> screen;
         if (record) {
             screen = OpenScreen();
-            FServer->Script("GET", "/pessoas/99", A(404, ""));
+            FServer->Script("GET", "/pessoas/99", ScriptedAnswer(404, ""));
             QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
             screen->Load(99);
             QVERIFY(AwaitAnswer(*screen, answers));
             QVERIFY(!screen->Registro());
         } else {
-            FServer->Script("GET", "/pessoas/campos", A(404, ""));
+            FServer->Script("GET", "/pessoas/campos", ScriptedAnswer(404, ""));
             screen = std::make_unique<TfrmCadastroPadrao>();
             QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
             screen->SetPath(QStringLiteral("pessoas"));
@@ -387,8 +378,9 @@ private slots:
         (existing ? screen->btAlterar : screen->btNovo)->click();
         SetText(*screen, QStringLiteral("nome"), QStringLiteral("Ana"));
         SetText(*screen, QStringLiteral("rua"), QStringLiteral("Rua B"));
-        FServer->Script(method.toStdString(), target.toStdString(), A(status, R"({"id": 7})", 300));
-        FServer->Script("GET", "/pessoas/7", A(200, R"({"id": 7, "nome": "Ana", "endereco": {"rua": "Rua B"}})"));
+        FServer->Script(method.toStdString(), target.toStdString(), ScriptedAnswer(status, R"({"id": 7})", 300));
+        FServer->Script(
+            "GET", "/pessoas/7", ScriptedAnswer(200, R"({"id": 7, "nome": "Ana", "endereco": {"rua": "Rua B"}})"));
         FServer->ClearRequests();
         QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
 
@@ -424,7 +416,7 @@ private slots:
     void emptyScreenPostsEmptyObject()
     {
         const auto screen = OpenScreen("[]");
-        FServer->Script("POST", "/pessoas", A(500, ""));
+        FServer->Script("POST", "/pessoas", ScriptedAnswer(500, ""));
         FServer->ClearRequests();
         QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
         screen->btNovo->click();
@@ -461,7 +453,7 @@ private slots:
         QFETCH(QString, body);
         QFETCH(QString, message);
         const auto screen = OpenScreen();
-        FServer->Script("POST", "/pessoas", A(status, body.toStdString()));
+        FServer->Script("POST", "/pessoas", ScriptedAnswer(status, body.toStdString()));
         QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
         screen->btNovo->click();
         screen->btGravar->click();
@@ -511,7 +503,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, message);
         const auto screen = OpenRecord7();
-        FServer->Script("DELETE", "/pessoas/7", A(status, "", 200));
+        FServer->Script("DELETE", "/pessoas/7", ScriptedAnswer(status, "", 200));
         FServer->ClearRequests();
         QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
         screen->btExcluir->click();
@@ -573,7 +565,7 @@ private slots:
         QCOMPARE(screen->IDValue(), QStringLiteral("7"));
 
         // So "Alterar" then "Gravar" updates record 7 instead of posting a copy.
-        FServer->Script("PUT", "/pessoas/7", A(500, ""));
+        FServer->Script("PUT", "/pessoas/7", ScriptedAnswer(500, ""));
         FServer->ClearRequests();
         QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
         screen->btAlterar->click();
@@ -604,13 +596,13 @@ private slots:
     {
         QFETCH(bool, choose);
         const auto screen = OpenScreen();
-        FServer->Script("GET", "/pessoas/filtros", A(200, "[]"));
+        FServer->Script("GET", "/pessoas/filtros", ScriptedAnswer(200, "[]"));
         FServer->Script("GET", "/pessoas/campos/pesquisa",
-            A(200,
+            ScriptedAnswer(200,
                 R"([{"tipo": "long", "nome": "id", "label": "Código"}, {"tipo": "string", "nome": "nome", "label": "Nome"}])"));
         FServer->Script("GET", "/pessoas?size=10&page=0",
-            A(200, R"({"content": [{"id": 7, "nome": "Bia"}], "totalPages": 1, "number": 0})"));
-        FServer->Script("GET", "/pessoas/7", A(200, kPessoa7));
+            ScriptedAnswer(200, R"({"content": [{"id": 7, "nome": "Bia"}], "totalPages": 1, "number": 0})"));
+        FServer->Script("GET", "/pessoas/7", ScriptedAnswer(200, kPessoa7));
         bool driven = false;
         // Polls until the modal window is up, then drives it; the window never waits on the test.
         QTimer driver;
@@ -700,8 +692,8 @@ private slots:
     void answersAfterCloseDoNothing()
     {
         auto screen = OpenRecord7();
-        FServer->Script("GET", "/pessoas/8", A(404, "", 300));
-        FServer->Script("PUT", "/pessoas/7", A(500, "", 300));
+        FServer->Script("GET", "/pessoas/8", ScriptedAnswer(404, "", 300));
+        FServer->Script("PUT", "/pessoas/7", ScriptedAnswer(500, "", 300));
         FServer->ClearRequests();
         screen->Load(8);
         screen->btAlterar->click();

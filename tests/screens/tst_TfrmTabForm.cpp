@@ -116,15 +116,6 @@ std::shared_ptr<bool> WhenPopupOpens(TfrmTabForm &editor, std::function<void(QDi
     return opened;
 }
 
-
-TScriptedAnswer A(int status, std::string body)
-{
-    TScriptedAnswer answer;
-    answer.Status = status;
-    answer.Body = std::move(body);
-    return answer;
-}
-
 } // namespace
 
 class tst_TfrmTabForm final : public QObject
@@ -295,7 +286,7 @@ private slots:
 
     void editingKeepsBothChoicesOfADependentCombo()
     {
-        FServer->Script("GET", "/estados?size=50&page=0", A(200, R"([
+        FServer->Script("GET", "/estados?size=50&page=0", ScriptedAnswer(200, R"([
           {"id": 1, "nome": "SP", "cidades": [{"id": 10, "nome": "Santos"}, {"id": 11, "nome": "Campinas"}]},
           {"id": 2, "nome": "RJ", "cidades": [{"id": 20, "nome": "Niterói"}]}])"));
         TfrmTabForm editor;
@@ -466,7 +457,7 @@ private slots:
 
     void plugsIntoTheRecordScreen()
     {
-        FServer->Script("GET", "/pedidos/campos", A(200, R"([
+        FServer->Script("GET", "/pedidos/campos", ScriptedAnswer(200, R"([
           {"nome": "id", "label": "Código", "tipo": "long", "idField": true},
           {"nome": "cliente", "label": "Cliente", "tipo": "string"},
           {"nome": "enderecos", "label": "Endereços", "tipo": "list", "fields": [
@@ -483,10 +474,11 @@ private slots:
             {"nome": "obs", "label": "Observação", "tipo": "string"}
           ]}
         ])"));
-        FServer->Script("GET", "/pedidos/7", A(200, R"({"id": 7, "cliente": "Ana",
+        FServer->Script("GET", "/pedidos/7", ScriptedAnswer(200, R"({"id": 7, "cliente": "Ana",
           "enderecos": [{"id": 1, "rua": "Rua A"}, {"id": 2, "rua": "Rua B"}, {"id": 3, "rua": "Rua C"}],
           "entregas": [{"endereco": "2", "transportadora": "9", "obs": "manhã"}]})"));
-        FServer->Script("GET", "/transportadoras", A(200, R"([{"id": 8, "nome": "Lenta"}, {"id": 9, "nome": "Rápida"}])"));
+        FServer->Script("GET", "/transportadoras",
+            ScriptedAnswer(200, R"([{"id": 8, "nome": "Lenta"}, {"id": 9, "nome": "Rápida"}])"));
         TfrmCadastroPadrao screen;
         screen.resize(800, 500);
         screen.show();
@@ -539,7 +531,7 @@ private slots:
         screen.Tabs->setCurrentIndex(screen.Tabs->indexOf(entregas->parentWidget()));
         SaveToGallery(screen, QStringLiteral("TfrmTabForm_grid"));
 
-        FServer->Script("PUT", "/pedidos/7", A(200, R"({"id": 7})"));
+        FServer->Script("PUT", "/pedidos/7", ScriptedAnswer(200, R"({"id": 7})"));
         FServer->ClearRequests();
         screen.btGravar->click();
         QVERIFY(FServer->WaitForRequests(1, 5000));

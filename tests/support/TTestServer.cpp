@@ -126,3 +126,12 @@ void TTestServer::Handle(const httplib::Request &request, httplib::Response &res
     if (!answer.Body.empty() || answer.Status != 204)
         response.set_content(answer.Body, answer.ContentType);
 }
+
+TScriptedAnswer ScriptedAnswer(int status, std::string body, int delayMs)
+{
+    TScriptedAnswer answer;
+    answer.Status = status;
+    answer.Body = std::move(body);
+    answer.DelayMs = delayMs;
+    return answer;
+}

@@ -23,6 +23,9 @@ struct TScriptedAnswer
     bool Drop = false; // send the headers, then close the connection without the body
 };
 
+// A scripted answer of the default content type, delayed by delayMs.
+TScriptedAnswer ScriptedAnswer(int status, std::string body, int delayMs = 0);
+
 // One request as it arrived.
 struct TRecordedRequest
 {
