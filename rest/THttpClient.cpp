@@ -82,7 +82,7 @@ QString THttpResponse::DeclaredText() const
     return QString::fromUtf8(Body);
 }
 
-THttpClient::THttpClient() : FHandle(std::make_unique<TCurlHandle>()) {}
+THttpClient::THttpClient() = default;
 
 THttpClient::~THttpClient() = default;
 
@@ -118,6 +118,10 @@ THttpResponse THttpClient::PostForm(const QString &url, const TFormFields &field
 THttpResponse THttpClient::Perform(const char *method, const QString &url, const QByteArray *body)
 {
     THttpResponse response;
+    // The handle (and with it the library) comes with the first request, not with the client: the
+    // formatting client exists from start-up on and must not wait for the library to load.
+    if (!FHandle)
+        FHandle = std::make_unique<TCurlHandle>();
     const TCurlLibrary &library = FHandle->library;
     CURL *curl = FHandle->curl;
     if (!curl) {

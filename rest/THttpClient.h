@@ -29,9 +29,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// One libcurl easy handle. Fresh per request for the verbs; the formatting client keeps one for
-// its cookies. Redirects are not followed and no time-out applies unless asked for. Answers larger
-// than MaxBodyBytes are dropped and count as no answer.
+// One libcurl easy handle, made at the first request. Fresh per request for the verbs; the
+// formatting client keeps one for its cookies. Redirects are not followed and no time-out applies
+// unless asked for. Answers larger than MaxBodyBytes are dropped and count as no answer.
 class THttpClient final
 {
 public:
