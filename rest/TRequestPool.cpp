@@ -7,9 +7,11 @@
 namespace {
 
 std::atomic<bool> shuttingDown{false};
+std::atomic<bool> shutdownWaited{false};
 
 // Owns the pool; at static destruction it stops transfers and deletes the pool only when its
-// workers finished, so a server that never answers cannot hang the exit.
+// workers finished, so a server that never answers cannot hang the exit. After Shutdown it does not
+// wait again: the exit stays within the bound Shutdown was given.
 struct TPoolHolder
 {
     QThreadPool *pool = new QThreadPool;
@@ -21,7 +23,7 @@ struct TPoolHolder
     ~TPoolHolder()
     {
         shuttingDown = true;
-        if (pool->waitForDone(2000))
+        if (pool->waitForDone(shutdownWaited ? 0 : 2000))
             delete pool;
     }
 };
@@ -42,7 +44,9 @@ void TRequestPool::Start(std::function<void()> task)
 bool TRequestPool::Shutdown(int timeoutMs)
 {
     shuttingDown = true;
-    return Pool().waitForDone(timeoutMs);
+    const bool finished = Pool().waitForDone(timeoutMs);
+    shutdownWaited = true;
+    return finished;
 }
 
 bool TRequestPool::ShuttingDown()
