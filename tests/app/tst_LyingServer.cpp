@@ -699,6 +699,23 @@ private slots:
 
     // ---- faults the lying server found, each pinned with the answer that showed it
 
+    // Seed 14 (300 steps), step 177 ("Pesquisar"): the filters and the columns of the search
+    // window both answered 404, and opening it showed the same notice twice.
+    void searchWindowShowsOneNoticeWhenFiltersAndColumnsAreMissing()
+    {
+        TTestServer server;
+        server.InstallAsSystemConfig();
+        server.Script("GET", "/clientes/filtros", {404, ""});
+        server.Script("GET", "/clientes/campos/pesquisa", {404, ""});
+        BeginAction(QStringLiteral("abrir a pesquisa"));
+        TfrmPesquisaPadrao window;
+        window.SetPath(QStringLiteral("clientes"));
+        window.show();
+        QVERIFY(server.WaitForRequests(2, 5000));
+        Settle();
+        QCOMPARE(FBoxTexts, QStringList{QStringLiteral("Não foi possível contar o registro especificado.")});
+    }
+
     // Seed 1, step 44 ("Gravar" with the debug pane shown): a save answered 201 with 5 MB in one
     // line froze the GUI in the pane's text layout, which grows with the square of the line's
     // length (256 KB: 19 s, 1 MB: 3 min). A record holding a picture as Base64 is such an answer.
