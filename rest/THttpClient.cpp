@@ -1,13 +1,22 @@
 #include "rest/THttpClient.h"
 
-#include "rest/TCurlLibrary.h"
 #include "rest/TRequestPool.h"
 
 #include <QByteArrayList>
 #include <QStringDecoder>
 #include <QUrl>
 
+#include <curl/curl.h>
+
+#include <mutex>
+
 namespace {
+
+void InitCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
 
 // The answer arrives in pieces that are joined once at the end: a growing buffer would double
 // its capacity (and copy) on the way, so an answer cut at the cap would cost about twice the cap.
@@ -62,13 +71,9 @@ QByteArray CharsetOf(const QByteArray &contentType)
 
 struct THttpClient::TCurlHandle
 {
-    const TCurlLibrary &library = TCurlLibrary::Instance();
-    CURL *curl = library.Loaded() ? library.easy_init() : nullptr;
-    ~TCurlHandle()
-    {
-        if (curl)
-            library.easy_cleanup(curl);
-    }
+    CURL *curl = nullptr;
+    TCurlHandle() : curl(curl_easy_init()) {}
+    ~TCurlHandle() { curl_easy_cleanup(curl); }
 };
 
 QString THttpResponse::DeclaredText() const
@@ -118,73 +123,73 @@ THttpResponse THttpClient::PostForm(const QString &url, const TFormFields &field
 THttpResponse THttpClient::Perform(const char *method, const QString &url, const QByteArray *body)
 {
     THttpResponse response;
-    // The handle (and with it the library) comes with the first request, not with the client: the
-    // formatting client exists from start-up on and must not wait for the library to load.
-    if (!FHandle)
+    // The handle comes with the first request, not with the client: the formatting client exists
+    // from start-up on, and most runs never use it.
+    if (!FHandle) {
+        InitCurlOnce();
         FHandle = std::make_unique<TCurlHandle>();
-    const TCurlLibrary &library = FHandle->library;
+    }
     CURL *curl = FHandle->curl;
     if (!curl) {
-        response.Error = library.Loaded() ? QStringLiteral("Could not create an HTTP client") : library.Error();
+        response.Error = QStringLiteral("Could not create an HTTP client");
         return response;
     }
-    const auto setopt = library.easy_setopt;
-    library.easy_reset(curl);
+    curl_easy_reset(curl);
     const QByteArray urlBytes = url.toUtf8();
-    setopt(curl, CURLOPT_URL, urlBytes.constData());
-    setopt(curl, CURLOPT_CUSTOMREQUEST, method);
+    curl_easy_setopt(curl, CURLOPT_URL, urlBytes.constData());
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method);
     if (qstrcmp(method, "GET") == 0)
-        setopt(curl, CURLOPT_HTTPGET, 1L);
+        curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     if (body) {
-        setopt(curl, CURLOPT_POSTFIELDS, body->constData());
-        setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body->size()));
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body->constData());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body->size()));
     }
 
     curl_slist *headers = nullptr;
     const QByteArray typeHeader = "Content-Type: " + ContentType;
     const QByteArray acceptHeader = "Accept: " + Accept;
-    headers = library.slist_append(headers, typeHeader.constData());
+    headers = curl_slist_append(headers, typeHeader.constData());
     if (!Accept.isEmpty())
-        headers = library.slist_append(headers, acceptHeader.constData());
-    headers = library.slist_append(headers, "Expect:");
-    setopt(curl, CURLOPT_HTTPHEADER, headers);
-    setopt(curl, CURLOPT_USERAGENT, "QuorelApi/0.1");
-    setopt(curl, CURLOPT_FOLLOWLOCATION, FollowRedirects ? 1L : 0L);
-    setopt(curl, CURLOPT_MAXREDIRS, 10L);
-    setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+        headers = curl_slist_append(headers, acceptHeader.constData());
+    headers = curl_slist_append(headers, "Expect:");
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, "QuorelApi/0.1");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, FollowRedirects ? 1L : 0L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     // A request that started over HTTPS is never redirected into the clear.
     const bool secure = url.startsWith(QLatin1String("https:"), Qt::CaseInsensitive);
-    setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
-    setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(ConnectTimeoutMs));
-    setopt(curl, CURLOPT_TIMEOUT_MS, long(ResponseTimeoutMs > 0 ? ConnectTimeoutMs + ResponseTimeoutMs : 0));
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(ConnectTimeoutMs));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(ResponseTimeoutMs > 0 ? ConnectTimeoutMs + ResponseTimeoutMs : 0));
     if (KeepCookies)
-        setopt(curl, CURLOPT_COOKIEFILE, "");
+        curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
     const QByteArray caFile = CaCertificateFile.toLocal8Bit();
     if (!caFile.isEmpty())
-        setopt(curl, CURLOPT_CAINFO, caFile.constData());
-    setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(MaxBodyBytes));
+        curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(MaxBodyBytes));
 
     TTransfer transfer;
-    setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
-    setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckAbort);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckAbort);
 
     char errorText[CURL_ERROR_SIZE] = {};
-    setopt(curl, CURLOPT_ERRORBUFFER, errorText);
-    const CURLcode code = library.easy_perform(curl);
-    library.slist_free_all(headers);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
+    const CURLcode code = curl_easy_perform(curl);
+    curl_slist_free_all(headers);
 
     if (code != CURLE_OK || transfer.tooLarge) {
         response.Error = transfer.tooLarge ? QStringLiteral("The answer is larger than %1 bytes").arg(MaxBodyBytes)
-                       : QString::fromUtf8(errorText[0] ? errorText : library.easy_strerror(code));
+                       : QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code));
         return response;
     }
     long status = 0;
-    library.easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     char *type = nullptr;
-    library.easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
     response.Status = status > 0 ? int(status) : -1;
     response.Body = transfer.Body();
     response.ContentType = type ? QByteArray(type) : QByteArray();
