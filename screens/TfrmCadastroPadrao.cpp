@@ -12,7 +12,7 @@
 #include "rest/THttpClient.h"
 #include "rest/THttpVerbs.h"
 #include "rest/TMessageBox.h"
-#include "screens/TJsonHighlighter.h"
+#include "screens/TJsonView.h"
 #include "screens/TfrmPesquisaPadrao.h"
 #include "screens/TfrmTabForm.h"
 #include "widgets/TLXColumnPanel.h"
@@ -231,16 +231,14 @@ QWidget *TfrmCadastroPadrao::BuildDadosPage()
     return page;
 }
 
-QPlainTextEdit *TfrmCadastroPadrao::NewJsonView(const QString &name)
+TJsonView *TfrmCadastroPadrao::NewJsonView(const QString &name)
 {
-    auto *view = new QPlainTextEdit;
+    auto *view = new TJsonView;
     view->setObjectName(name);
-    view->setReadOnly(true);
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::Monospace);
     font.setPixelSize(13);
     view->setFont(font);
-    new TJsonHighlighter(view->document());
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view, &QPlainTextEdit::customContextMenuRequested, this, [this, view](const QPoint &pos) {
         FPopupView = view;
@@ -268,7 +266,7 @@ QWidget *TfrmCadastroPadrao::BuildDebugPane()
     views->setObjectName(QStringLiteral("SplitterDebug"));
     views->setHandleWidth(3);
     views->setChildrenCollapsible(false);
-    const auto addSection = [this, views](QLabel *&label, QPlainTextEdit *&view, const QString &caption) {
+    const auto addSection = [this, views](QLabel *&label, TJsonView *&view, const QString &caption) {
         auto *section = new QWidget(views);
         auto *sectionLayout = new QVBoxLayout(section);
         sectionLayout->setContentsMargins(0, 0, 0, 0);
@@ -589,7 +587,7 @@ void TfrmCadastroPadrao::btGravarClick()
         return;
     }
     const QString body = JsonToText(getRecord());
-    edtRequest->setPlainText(body);
+    edtRequest->SetJson(body);
     const auto answer = [this](int status, const QString &text) { SaveResponse(status, text); };
     if (!FIDValue.isEmpty()) {
         const QString path = RecordPath();
@@ -603,7 +601,7 @@ void TfrmCadastroPadrao::btGravarClick()
 
 void TfrmCadastroPadrao::SaveResponse(int status, const QString &text)
 {
-    edtResponse->setPlainText(text);
+    edtResponse->SetJson(text);
     if (status == 200 || status == 201) {
         const std::optional<TJson> saved = ParseJson(text);
         SetEstado(ceBloqueado);
@@ -643,7 +641,7 @@ void TfrmCadastroPadrao::btExcluirClick()
         return;
     const QString path = RecordPath();
     lblRequest->setText(QStringLiteral("Request: DELETE ") + path);
-    edtRequest->clear();
+    edtRequest->SetJson(QString());
     THttpVerbs::Delete(path, Answer(TRequestKind::Write, [this, id = FIDValue](int status, const QString &text) {
         DeleteResponse(id, status, text);
     }));
@@ -651,7 +649,7 @@ void TfrmCadastroPadrao::btExcluirClick()
 
 void TfrmCadastroPadrao::DeleteResponse(const QString &deletedId, int status, const QString &text)
 {
-    edtResponse->setPlainText(text);
+    edtResponse->SetJson(text);
     if (status != 204) {
         ShowMessageBox(kDeleteFailedCode.arg(status), TMessageBox::Error);
         return;
@@ -716,12 +714,12 @@ void TfrmCadastroPadrao::btDebugClick()
 
 void TfrmCadastroPadrao::FormatarJson1Click()
 {
-    QPlainTextEdit *view = FPopupView;
+    TJsonView *view = FPopupView;
     if (!view)
         return;
     try {
-        const QString text = view->toPlainText();
-        view->setPlainText(dmGlobal ? dmGlobal->FormatJson(text) : FormatJsonLocally(text));
+        const QString text = view->Json();
+        view->SetJson(dmGlobal ? dmGlobal->FormatJson(text) : FormatJsonLocally(text));
     } catch (const std::exception &error) {
         ShowMessageBox(QString::fromUtf8(error.what()), TMessageBox::Error);
     }

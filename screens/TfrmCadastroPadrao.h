@@ -3,6 +3,7 @@
 #include "fields/TFieldMap.h"
 #include "rest/JsonUtils.h"
 #include "screens/TCadastroEstado.h"
+#include "screens/TJsonView.h"
 #include "screens/TfrmPadrao.h"
 
 #include <QPointer>
@@ -16,7 +17,6 @@
 class QAction;
 class QLabel;
 class QMenu;
-class QPlainTextEdit;
 class QProgressBar;
 class QSplitter;
 class QTabWidget;
@@ -95,9 +95,9 @@ public:
     QSplitter *Splitter = nullptr;
     QWidget *panelDebug = nullptr;
     QLabel *lblRequest = nullptr;
-    QPlainTextEdit *edtRequest = nullptr;
+    TJsonView *edtRequest = nullptr;
     QLabel *lblResponse = nullptr;
-    QPlainTextEdit *edtResponse = nullptr;
+    TJsonView *edtResponse = nullptr;
     QMenu *popDebug = nullptr;
     QProgressBar *pbOcupado = nullptr;
     TRecordTable *cdsCadastro = nullptr;
@@ -123,7 +123,7 @@ private:
     void BuildToolBar();
     QWidget *BuildDadosPage();
     QWidget *BuildDebugPane();
-    QPlainTextEdit *NewJsonView(const QString &name);
+    TJsonView *NewJsonView(const QString &name);
     QAction *AddToolAction(const char *name, const QString &caption, int image, const QKeySequence &key,
         void (TfrmCadastroPadrao::*handler)());
 
@@ -157,7 +157,7 @@ private:
     QAction *actPesquisar = nullptr;
     QAction *actDebug = nullptr;
     QToolBar *ToolBar = nullptr;
-    QPointer<QPlainTextEdit> FPopupView;
+    QPointer<TJsonView> FPopupView;
 
     TCadastroEstado FEstado = ceBloqueado;
     std::optional<TJson> FRegistro;

@@ -230,6 +230,7 @@ QWidget *TfrmPesquisaPadrao::BuildButtonBar()
 void TfrmPesquisaPadrao::SetPath(const QString &value)
 {
     FPath = value;
+    FSetUpNotFoundShown = false;
     LoadFilters();
     LoadFields();
 }
@@ -266,7 +267,7 @@ void TfrmPesquisaPadrao::LoadFilters()
     const QPointer<TfrmPesquisaPadrao> self(this);
     THttpVerbs::Get(TApiPaths::Filters(FPath), [self](THttpClient &, int status, const std::string &text) {
         if (status == 404)
-            return OnWindow(self, [](TfrmPesquisaPadrao &window) { window.NotFound(); });
+            return OnWindow(self, [](TfrmPesquisaPadrao &window) { window.SetUpNotFound(); });
         if (const std::optional<TJson> filters = ExpectedAnswer(status, text, true))
             OnWindow(self, [&filters](TfrmPesquisaPadrao &window) { window.BuildFilters(*filters); });
     });
@@ -277,7 +278,7 @@ void TfrmPesquisaPadrao::LoadFields()
     const QPointer<TfrmPesquisaPadrao> self(this);
     THttpVerbs::Get(TApiPaths::SearchColumns(FPath), [self](THttpClient &, int status, const std::string &text) {
         if (status == 404)
-            return OnWindow(self, [](TfrmPesquisaPadrao &window) { window.NotFound(); });
+            return OnWindow(self, [](TfrmPesquisaPadrao &window) { window.SetUpNotFound(); });
         if (const std::optional<TJson> columns = ExpectedAnswer(status, text, true))
             OnWindow(self, [&columns](TfrmPesquisaPadrao &window) { window.BuildColumns(*columns); });
     });
@@ -300,6 +301,15 @@ void TfrmPesquisaPadrao::LoadPage(int page)
 void TfrmPesquisaPadrao::NotFound()
 {
     TMessageBox::Show(kNotFound, TMessageBox::Error, QString());
+}
+
+void TfrmPesquisaPadrao::SetUpNotFound()
+{
+    // Filters and columns missing together are one fault of the resource: one notice, not two.
+    if (FSetUpNotFoundShown)
+        return;
+    FSetUpNotFoundShown = true;
+    NotFound();
 }
 
 void TfrmPesquisaPadrao::BuildFilters(const TJson &descriptors)

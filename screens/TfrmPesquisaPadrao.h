@@ -74,6 +74,8 @@ private:
     void ShowPage(const TJson &page);
     void AfterBuild();
     void NotFound();
+    // NotFound for the window's set-up requests, shown at most once per window.
+    void SetUpNotFound();
     // The number in the page box; false (after reporting why) when it holds none.
     bool ReadTypedPage(int &number);
     // Loads target(n, FPagina, FPaginas) when allowed(n, FPaginas) holds for the typed number n.
@@ -108,5 +110,6 @@ private:
     QString FSelected;
     QStringList FKeyFields;
     int FPagina = 0;
+    bool FSetUpNotFoundShown = false;
     int FPaginas = 0;
 };

@@ -696,62 +696,6 @@ private slots:
         QVERIFY2(FFailures.isEmpty(), qPrintable(FFailures.join(QLatin1Char('\n'))));
         FStepIndex = 0;
     }
-
-    // ---- faults the lying server found, each pinned with the answer that showed it
-
-    // Seed 14 (300 steps), step 177 ("Pesquisar"): the filters and the columns of the search
-    // window both answered 404, and opening it showed the same notice twice.
-    void searchWindowShowsOneNoticeWhenFiltersAndColumnsAreMissing()
-    {
-        TTestServer server;
-        server.InstallAsSystemConfig();
-        server.Script("GET", "/clientes/filtros", {404, ""});
-        server.Script("GET", "/clientes/campos/pesquisa", {404, ""});
-        BeginAction(QStringLiteral("abrir a pesquisa"));
-        TfrmPesquisaPadrao window;
-        window.SetPath(QStringLiteral("clientes"));
-        window.show();
-        QVERIFY(server.WaitForRequests(2, 5000));
-        Settle();
-        QCOMPARE(FBoxTexts, QStringList{QStringLiteral("Não foi possível contar o registro especificado.")});
-    }
-
-    // Seed 1, step 44 ("Gravar" with the debug pane shown): a save answered 201 with 5 MB in one
-    // line froze the GUI in the pane's text layout, which grows with the square of the line's
-    // length (256 KB: 19 s, 1 MB: 3 min). A record holding a picture as Base64 is such an answer.
-    void largeSaveAnswerDoesNotFreezeTheDebugPane_data()
-    {
-        QTest::addColumn<bool>("debugShown");
-        QTest::newRow("debug pane hidden") << false;
-        QTest::newRow("debug pane shown") << true;
-    }
-
-    void largeSaveAnswerDoesNotFreezeTheDebugPane()
-    {
-        QFETCH(bool, debugShown);
-        TTestServer server;
-        server.InstallAsSystemConfig();
-        server.Script("GET", "/clientes/campos", {200, R"([{"nome": "nome", "label": "Nome", "tipo": "string"}])"});
-        server.Script("POST", "/clientes", {201, R"({"id": 1, "nome": ")" + std::string(256 * 1024, 'x') + R"("})"});
-        server.Script("GET", "/clientes/1", {200, R"({"id": 1, "nome": "Ana"})"});
-        TfrmCadastroPadrao screen;
-        screen.resize(1000, 600);
-        screen.show();
-        QSignalSpy built(&screen, &TfrmCadastroPadrao::fieldsLoaded);
-        screen.SetPath(QStringLiteral("clientes"));
-        QVERIFY(built.wait(5000));
-        if (debugShown)
-            screen.btDebug->click();
-        screen.btNovo->click();
-
-        QSignalSpy answers(&screen, &TfrmCadastroPadrao::answerHandled);
-        QElapsedTimer clock;
-        clock.start();
-        screen.btGravar->click();
-        QTRY_VERIFY_WITH_TIMEOUT(answers.size() == 2, kStepBoundMs); // the save, then the reload
-        QVERIFY2(clock.elapsed() < kStepBoundMs, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
-        QCOMPARE(screen.IDValue(), QStringLiteral("1"));
-    }
 };
 
 // Runs under the program's own application object, which shows an error that a user-interface

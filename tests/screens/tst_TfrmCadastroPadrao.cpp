@@ -469,6 +469,47 @@ private slots:
         QCOMPARE(screen->edtResponse->toPlainText(), body);
     }
 
+    // An answer of one long line (a record holding a picture as Base64) is shown unwrapped: wrapping
+    // it took seconds per save (256 KB) to minutes (1 MB). Above 1 Mi characters the pane shows the
+    // start and says how much it left out, while "Formatar Json" still formats the whole answer.
+    void largeAnswersInTheDebugPane_data()
+    {
+        QTest::addColumn<int>("kilobytes");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("256 KB, shown whole") << 256 << false;
+        QTest::newRow("2 MB, shown cut") << 2048 << true;
+    }
+
+    void largeAnswersInTheDebugPane()
+    {
+        QFETCH(int, kilobytes);
+        QFETCH(bool, cut);
+        const std::string answer = "[{\"foto\": \"" + std::string(std::size_t(kilobytes) * 1024, 'x') + "\"}]";
+        const auto screen = OpenScreen();
+        FServer->Script("POST", "/pessoas", ScriptedAnswer(400, answer));
+        screen->btDebug->click();
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->btNovo->click();
+        screen->btGravar->click();
+        QVERIFY(AwaitAnswer(*screen, answers));
+        TJsonView *view = screen->edtResponse;
+        QCOMPARE(view->Json(), QString::fromStdString(answer));
+        QCOMPARE(view->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QCOMPARE(view->toPlainText().size() < view->Json().size(), cut);
+        QCOMPARE(view->toPlainText().endsWith(QStringLiteral(" caracteres não exibidos)")), cut);
+
+        emit view->customContextMenuRequested(QPoint(5, 5));
+        screen->popDebug->actions().at(0)->trigger();
+        screen->popDebug->close();
+        QVERIFY(view->Json().startsWith(QStringLiteral("[\n  {\n    \"foto\": \"xxx")));
+        QVERIFY(view->Json().endsWith(QStringLiteral("xxx\"\n  }\n]")));
+
+        // The next short answer is wrapped again, without laying out the long one wrapped first.
+        view->SetJson(QStringLiteral("{}"));
+        QCOMPARE(view->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        QCOMPARE(view->toPlainText(), QStringLiteral("{}"));
+    }
+
     void unreachableServer()
     {
         const auto screen = OpenRecord7();
@@ -664,7 +705,7 @@ private slots:
         QCOMPARE(screen.panelDebug->width(), paneWidth);
         QCOMPARE(screen.edtRequest->height(), requestHeight);
 
-        screen.edtResponse->setPlainText(QStringLiteral("{}"));
+        screen.edtResponse->SetJson(QStringLiteral("{}"));
         screen.btDebugClick();
         QVERIFY(!screen.Debug());
         QVERIFY(!screen.panelDebug->isVisible());
@@ -676,8 +717,8 @@ private slots:
         TfrmCadastroPadrao screen;
         screen.show();
         const QString request = QStringLiteral(R"({"a":1})");
-        screen.edtRequest->setPlainText(request);
-        screen.edtResponse->setPlainText(QStringLiteral(R"({"id":7,"nome":"Ana"})"));
+        screen.edtRequest->SetJson(request);
+        screen.edtResponse->SetJson(QStringLiteral(R"({"id":7,"nome":"Ana"})"));
         emit screen.edtResponse->customContextMenuRequested(QPoint(5, 5));
         QVERIFY(screen.popDebug->isVisible());
         QCOMPARE(screen.popDebug->actions().size(), 1);

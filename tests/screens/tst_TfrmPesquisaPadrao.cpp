@@ -379,13 +379,21 @@ private slots:
         QVERIFY(FBoxes.isEmpty());
     }
 
+    // Filters and columns both missing are one notice (one fault, one action); a search that finds
+    // no page is another.
     void notFoundNoticesHaveAnEmptyTitle()
     {
         FServer.Script("GET", "/sumiu/filtros", {404, R"({"mensagem":"não há"})"});
         FServer.Script("GET", "/sumiu/campos/pesquisa", {404, ""});
+        FServer.Script("GET", "/sumiu", {404, ""});
         TfrmPesquisaPadrao window;
         window.show();
         window.SetPath(QStringLiteral("sumiu"));
+        QVERIFY(FServer.WaitForRequests(2, 5000));
+        QTRY_COMPARE(FBoxes.size(), 1);
+        QTest::qWait(50);
+        QCOMPARE(FBoxes.size(), 1);
+        window.LoadPage(0);
         QTRY_COMPARE(FBoxes.size(), 2);
         for (const TMessageBoxCall &box : std::as_const(FBoxes)) {
             QCOMPARE(box.Text, NotFound);
