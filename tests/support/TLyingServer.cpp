@@ -1,6 +1,6 @@
 #include "tests/support/TLyingServer.h"
 
-#include "app/TSystemConfig.h"
+#include "tests/support/TLoopbackHttpServer.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
@@ -297,18 +297,11 @@ std::uint32_t Hash32(const std::string &text)
 
 } // namespace
 
-TLyingServer::TLyingServer(std::uint32_t seed) : FSeed(seed), FServer(std::make_unique<httplib::Server>())
+TLyingServer::TLyingServer(std::uint32_t seed)
+    : FSeed(seed),
+      FHttp(std::make_unique<TLoopbackHttpServer>(
+          [this](const httplib::Request &request, httplib::Response &response) { Handle(request, response); }))
 {
-    FServer->new_task_queue = [] { return new httplib::ThreadPool(48); };
-    auto handler = [this](const httplib::Request &request, httplib::Response &response) { Handle(request, response); };
-    FServer->Get(".*", handler);
-    FServer->Post(".*", handler);
-    FServer->Put(".*", handler);
-    FServer->Delete(".*", handler);
-    FPort = FServer->bind_to_any_port("127.0.0.1");
-    FThread = std::thread([this] { FServer->listen_after_bind(); });
-    while (!FServer->is_running())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 TLyingServer::~TLyingServer()
@@ -318,18 +311,12 @@ TLyingServer::~TLyingServer()
         FStopped = true;
     }
     FStopping.notify_all();
-    FServer->stop();
-    if (FThread.joinable())
-        FThread.join();
+    FHttp->Stop();
 }
 
-void TLyingServer::InstallAsSystemConfig() const
-{
-    if (!SystemConfig)
-        SystemConfig = new TSystemConfig;
-    SystemConfig->Server = QStringLiteral("http://127.0.0.1");
-    SystemConfig->Port = FPort;
-}
+int TLyingServer::Port() const { return FHttp->Port(); }
+
+void TLyingServer::InstallAsSystemConfig() const { FHttp->InstallAsSystemConfig(); }
 
 void TLyingServer::SetSanePercent(int percent)
 {

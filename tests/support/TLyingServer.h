@@ -8,9 +8,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
-namespace httplib { class Server; struct Request; struct Response; }
+namespace httplib { struct Request; struct Response; }
+class TLoopbackHttpServer;
 
 // A real HTTP server on 127.0.0.1 and an ephemeral port that answers every path of the back-end
 // with a seeded random mix of sane and broken answers: a status (200, 201, 204, 302, 400, 404, 500
@@ -31,7 +31,7 @@ public:
     TLyingServer &operator=(const TLyingServer &) = delete;
 
     std::uint32_t Seed() const { return FSeed; }
-    int Port() const { return FPort; }
+    int Port() const;
     // Points the process-wide server configuration at this server.
     void InstallAsSystemConfig() const;
 
@@ -59,13 +59,11 @@ private:
 
     std::uint32_t FSeed;
     int FSanePercent = 40;
-    std::unique_ptr<httplib::Server> FServer;
-    std::thread FThread;
-    int FPort = 0;
     mutable std::mutex FMutex;
     std::condition_variable FStopping;
     bool FStopped = false;
     std::map<std::string, std::uint64_t> FSeen; // request line -> times seen
     std::map<std::string, int> FTally; // "status" and "body kind" -> answers sent
     std::size_t FRequests = 0;
+    std::unique_ptr<TLoopbackHttpServer> FHttp; // last: made when everything its handler reads exists
 };

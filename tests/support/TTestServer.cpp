@@ -1,11 +1,12 @@
 #include "tests/support/TTestServer.h"
 
-#include "app/TSystemConfig.h"
+#include "tests/support/TLoopbackHttpServer.h"
 
 #include <httplib.h>
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 std::string TRecordedRequest::Header(const std::string &name) const
 {
@@ -13,32 +14,20 @@ std::string TRecordedRequest::Header(const std::string &name) const
     return it == Headers.end() ? std::string() : it->second;
 }
 
-TTestServer::TTestServer() : FServer(std::make_unique<httplib::Server>())
+TTestServer::TTestServer()
+    : FHttp(std::make_unique<TLoopbackHttpServer>(
+          [this](const httplib::Request &request, httplib::Response &response) { Handle(request, response); }))
 {
-    FServer->new_task_queue = [] { return new httplib::ThreadPool(48); };
-    auto handler = [this](const httplib::Request &request, httplib::Response &response) { Handle(request, response); };
-    FServer->Get(".*", handler);
-    FServer->Post(".*", handler);
-    FServer->Put(".*", handler);
-    FServer->Delete(".*", handler);
-    FServer->Patch(".*", handler);
-    FServer->Options(".*", handler);
-    FPort = FServer->bind_to_any_port("127.0.0.1");
-    FThread = std::thread([this] { FServer->listen_after_bind(); });
-    while (!FServer->is_running())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-TTestServer::~TTestServer()
-{
-    FServer->stop();
-    if (FThread.joinable())
-        FThread.join();
-}
+// The workers stop before the scripts and records they read go.
+TTestServer::~TTestServer() { FHttp->Stop(); }
+
+int TTestServer::Port() const { return FHttp->Port(); }
 
 QString TTestServer::BaseUrl() const
 {
-    return QStringLiteral("http://127.0.0.1:%1").arg(FPort);
+    return QStringLiteral("http://127.0.0.1:%1").arg(Port());
 }
 
 void TTestServer::Script(const std::string &method, const std::string &target, TScriptedAnswer answer)
@@ -77,13 +66,7 @@ bool TTestServer::WaitForRequests(std::size_t count, int timeoutMs) const
     return FArrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return FRequests.size() >= count; });
 }
 
-void TTestServer::InstallAsSystemConfig() const
-{
-    if (!SystemConfig)
-        SystemConfig = new TSystemConfig;
-    SystemConfig->Server = QStringLiteral("http://127.0.0.1");
-    SystemConfig->Port = FPort;
-}
+void TTestServer::InstallAsSystemConfig() const { FHttp->InstallAsSystemConfig(); }
 
 TScriptedAnswer TTestServer::AnswerFor(const std::string &method, const std::string &target, const std::string &path) const
 {

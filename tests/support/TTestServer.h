@@ -8,10 +8,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-namespace httplib { class Server; struct Request; struct Response; }
+namespace httplib { struct Request; struct Response; }
+class TLoopbackHttpServer;
 
 // What the server answers to one scripted request.
 struct TScriptedAnswer
@@ -47,7 +47,7 @@ public:
     TTestServer(const TTestServer &) = delete;
     TTestServer &operator=(const TTestServer &) = delete;
 
-    int Port() const { return FPort; }
+    int Port() const;
     QString BaseUrl() const;
 
     // Scripts "METHOD target": the target matches the request's path with its query exactly, or
@@ -68,12 +68,10 @@ private:
     void Handle(const httplib::Request &request, httplib::Response &response);
     TScriptedAnswer AnswerFor(const std::string &method, const std::string &target, const std::string &path) const;
 
-    std::unique_ptr<httplib::Server> FServer;
-    std::thread FThread;
-    int FPort = 0;
     mutable std::mutex FMutex;
     mutable std::condition_variable FArrived;
     std::map<std::string, TScriptedAnswer> FScripts;
     std::unique_ptr<TScriptedAnswer> FDefault;
     std::vector<TRecordedRequest> FRequests;
+    std::unique_ptr<TLoopbackHttpServer> FHttp; // last: made when everything its handler reads exists
 };
