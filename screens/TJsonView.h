@@ -13,7 +13,7 @@ class TJsonView final : public QPlainTextEdit
     Q_DISABLE_COPY_MOVE(TJsonView)
 
 public:
-    static constexpr qsizetype MaxShownChars = 1024 * 1024;
+    static constexpr qsizetype MaxShownChars = 256 * 1024;
     static constexpr qsizetype MaxWrappedLineChars = 16 * 1024;
 
     explicit TJsonView(QWidget *parent = nullptr);

@@ -470,13 +470,13 @@ private slots:
     }
 
     // An answer of one long line (a record holding a picture as Base64) is shown unwrapped: wrapping
-    // it took seconds per save (256 KB) to minutes (1 MB). Above 1 Mi characters the pane shows the
-    // start and says how much it left out, while "Formatar Json" still formats the whole answer.
+    // it took seconds per save (256 KB) to minutes (1 MB). Above 256 Ki characters the pane shows
+    // the start and says how much it left out, while "Formatar Json" still formats the whole answer.
     void largeAnswersInTheDebugPane_data()
     {
         QTest::addColumn<int>("kilobytes");
         QTest::addColumn<bool>("cut");
-        QTest::newRow("256 KB, shown whole") << 256 << false;
+        QTest::newRow("200 KB, shown whole") << 200 << false;
         QTest::newRow("2 MB, shown cut") << 2048 << true;
     }
 
