@@ -5,6 +5,7 @@
 #include "app/TdmGlobal.h"
 #include "rest/TApiPaths.h"
 #include "rest/THttpVerbs.h"
+#include "tests/support/TLoopbackHttpServer.h"
 #include "tests/support/TTestServer.h"
 
 #include <QtTest>
@@ -42,34 +43,18 @@ struct TOneAnswer
 class TRecordingServer final
 {
 public:
-    using THandler = std::function<void(const httplib::Request &, httplib::Response &)>;
+    using THandler = TLoopbackHttpServer::THandler;
 
     TRecordingServer(std::unique_ptr<httplib::Server> server, THandler handler)
-        : FServer(std::move(server)), FHandler(std::move(handler))
+        : FHandler(std::move(handler)),
+          FHttp([this](const httplib::Request &request, httplib::Response &response) { Record(request, response); },
+                std::move(server))
     {
-        auto record = [this](const httplib::Request &request, httplib::Response &response) {
-            {
-                std::lock_guard lock(FMutex);
-                FParams.push_back(request.params);
-            }
-            FHandler(request, response);
-        };
-        FServer->Get(".*", record);
-        FServer->Post(".*", record);
-        FPort = FServer->bind_to_any_port("127.0.0.1");
-        FThread = std::thread([this] { FServer->listen_after_bind(); });
-        while (!FServer->is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~TRecordingServer()
-    {
-        FServer->stop();
-        FThread.join();
     }
     TRecordingServer(const TRecordingServer &) = delete;
     TRecordingServer &operator=(const TRecordingServer &) = delete;
 
-    int Port() const { return FPort; }
+    int Port() const { return FHttp.Port(); }
     std::vector<httplib::Params> Params() const
     {
         std::lock_guard lock(FMutex);
@@ -77,12 +62,19 @@ public:
     }
 
 private:
-    std::unique_ptr<httplib::Server> FServer;
+    void Record(const httplib::Request &request, httplib::Response &response)
+    {
+        {
+            std::lock_guard lock(FMutex);
+            FParams.push_back(request.params);
+        }
+        FHandler(request, response);
+    }
+
     THandler FHandler;
-    std::thread FThread;
-    int FPort = 0;
     mutable std::mutex FMutex;
     std::vector<httplib::Params> FParams;
+    TLoopbackHttpServer FHttp; // last: stopped before what its handler uses goes
 };
 
 // A self-signed certificate for the name "localhost" only (no address), made with the openssl

@@ -6,7 +6,8 @@
 
 #include <chrono>
 
-TLoopbackHttpServer::TLoopbackHttpServer(THandler handler) : FServer(std::make_unique<httplib::Server>())
+TLoopbackHttpServer::TLoopbackHttpServer(THandler handler, std::unique_ptr<httplib::Server> server)
+    : FServer(server ? std::move(server) : std::make_unique<httplib::Server>())
 {
     FServer->new_task_queue = [] { return new httplib::ThreadPool(48); };
     const auto all = [handler = std::move(handler)](const httplib::Request &request, httplib::Response &response) {
