@@ -4,8 +4,6 @@
 
 #include <QIcon>
 
-#include <exception>
-
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("QuorelApi"));
@@ -17,10 +15,8 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
 {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception &error) {
-        ShowMessageBox(QString::fromUtf8(error.what()), TMessageBox::Error);
     } catch (...) {
-        ShowMessageBox(QStringLiteral("Erro desconhecido"), TMessageBox::Error);
+        ShowCurrentError();
     }
     return false;
 }

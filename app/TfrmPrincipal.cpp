@@ -273,7 +273,7 @@ void TfrmPrincipal::FillMenu(TLXLinkList *links, const QString &text)
             TLXLinkListItem *link = links->Items()->Add();
             link->setText(caption);
             link->setResource(resource);
-            link->setOnClick([this](TLXLinkListLabel *sender) { MenuItemClick(sender); });
+            link->setOnClick([this](TLXLinkListLabel *sender) { ShowErrorsOf([&] { MenuItemClick(sender); }); });
         }
     } catch (const std::exception &error) {
         // An entry without its members stops the filling; the links before it stay.

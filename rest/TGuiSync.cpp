@@ -1,5 +1,6 @@
 #include "rest/TGuiSync.h"
 
+#include "rest/TMessageBox.h"
 #include "rest/TRequestPool.h"
 
 #include <QCoreApplication>
@@ -76,7 +77,8 @@ bool TGuiSync::RunWhile(std::function<bool()> alive, std::function<void()> work)
                     return;
                 state->ran = true;
             }
-            work();
+            // An error is shown here: unwinding through Qt's event dispatch would leak what it holds.
+            ShowErrorsOf(work);
         },
         Qt::QueuedConnection);
     finisher.reset();

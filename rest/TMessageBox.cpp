@@ -58,3 +58,14 @@ int ShowMessageBox(const QString &text, int flags)
     });
     return TMessageBox::Show(text, flags, title);
 }
+
+void ShowCurrentError()
+{
+    try {
+        throw;
+    } catch (const std::exception &error) {
+        ShowMessageBox(QString::fromUtf8(error.what()), TMessageBox::Error);
+    } catch (...) {
+        ShowMessageBox(QStringLiteral("Erro desconhecido"), TMessageBox::Error);
+    }
+}

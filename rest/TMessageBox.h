@@ -33,3 +33,20 @@ private:
 
 // A box titled with the caption of the active window (empty when there is none).
 int ShowMessageBox(const QString &text, int flags);
+
+// Shows the exception being handled in an error box: its text, or "Erro desconhecido". Call it
+// only inside a catch block.
+void ShowCurrentError();
+
+// Runs work and shows what it raises in an error box. Handlers connected to Qt signals run through
+// it so an error never unwinds through Qt's own frames, which are not built for exceptions (what
+// they hold would leak).
+template <typename TWork>
+void ShowErrorsOf(TWork &&work)
+{
+    try {
+        work();
+    } catch (...) {
+        ShowCurrentError();
+    }
+}

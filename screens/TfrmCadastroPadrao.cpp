@@ -130,7 +130,7 @@ QAction *TfrmCadastroPadrao::AddToolAction(
     action->setShortcut(key);
     action->setToolTip(
         key.isEmpty() ? caption : QStringLiteral("%1 (%2)").arg(caption, key.toString(QKeySequence::NativeText)));
-    connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    connect(action, &QAction::triggered, this, [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
     ToolBar->addAction(action);
     auto *button = qobject_cast<QToolButton *>(ToolBar->widgetForAction(action));
     button->setObjectName(QString::fromLatin1(name));
