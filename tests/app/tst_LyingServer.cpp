@@ -8,7 +8,6 @@
 #include "screens/TfrmPesquisaPadrao.h"
 #include "screens/TfrmTabForm.h"
 #include "tests/support/TLyingServer.h"
-#include "tests/support/TTestServer.h"
 #include "widgets/TLXLinkList.h"
 #include "widgets/TLXLinkListCollection.h"
 #include "widgets/TLXLinkListItem.h"
