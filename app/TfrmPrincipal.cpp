@@ -1,5 +1,7 @@
 #include "app/TfrmPrincipal.h"
 
+#include "app/TScreenTabBar.h"
+
 #include "rest/JsonUtils.h"
 #include "rest/TApiPaths.h"
 #include "rest/THttpClient.h"
@@ -69,16 +71,6 @@ QIcon CloseBoxIcon()
     QIcon icon(CloseBoxPixmap(kCloseBox, kCloseCross));
     icon.addPixmap(CloseBoxPixmap(QColor(0x80, 0x80, 0x00), QColor(0x00, 0x80, 0x00)), QIcon::Disabled);
     return icon;
-}
-
-QString TabBarStyle()
-{
-    return QStringLiteral(
-        "QTabBar { background: #282E3E; border: 1px solid #282E3E; }"
-        "QTabBar::tab { background: #282E3E; color: white; font: 10pt 'Tahoma'; border: none;"
-        "  border-right: 1px solid white; padding: 3px 6px 3px 10px; height: 18px; }"
-        "QTabBar::tab:selected { background: white; color: palette(window-text); font: 8pt 'Tahoma'; }"
-        "QTabBar::tab:disabled { color: gray; font: 8pt 'Tahoma'; }");
 }
 
 } // namespace
@@ -176,13 +168,8 @@ QWidget *TfrmPrincipal::BuildContent()
     strip->setFixedHeight(25);
     auto *stripLayout = new QHBoxLayout(strip);
     stripLayout->setContentsMargins(0, 0, 0, 0);
-    abas = new QTabBar(strip);
+    abas = new TScreenTabBar(strip);
     abas->setObjectName(QStringLiteral("abas"));
-    abas->setDrawBase(false);
-    abas->setExpanding(false);
-    abas->setUsesScrollButtons(true);
-    abas->setElideMode(Qt::ElideRight);
-    abas->setStyleSheet(TabBarStyle());
     abas->setFixedHeight(25);
     stripLayout->addWidget(abas);
     stripLayout->addStretch(1);
@@ -239,7 +226,8 @@ void TfrmPrincipal::LoadMenus()
     }
     Menus->Items()->Clear();
     TLXLinkList *links = AddMenuSection(QStringLiteral("Cadastros"));
-    FillMenu(links, response.DeclaredText());
+    // Like every GET of the program, the menu is read as UTF-8 whatever the answer declares.
+    FillMenu(links, QString::fromUtf8(response.Body));
 }
 
 TLXLinkList *TfrmPrincipal::AddMenuSection(const QString &title)

@@ -1,3 +1,4 @@
+#include "app/TScreenTabBar.h"
 #include "app/TSystemConfig.h"
 #include "app/TfrmPrincipal.h"
 #include "rest/TMessageBox.h"
@@ -224,6 +225,41 @@ private slots:
         window->abasTabClosed(0);
         QTest::qWait(600);
         QVERIFY(FBoxes.isEmpty()); // the 404 notice of the gone screen is not shown
+    }
+
+    // The selected caption is drawn smaller than the others: no tab may take its width from the
+    // other state, so every caption fits whichever tab is selected.
+    void tabCaptionsShowWhole()
+    {
+        const auto window = OpenWindow(R"([{"descricao": "Clientes", "resource": "clientes"},
+            {"descricao": "Veículos de entrega", "resource": "veiculos"}])");
+        window->resize(1280, 800);
+        ClickLink(*window, 0);
+        ClickLink(*window, 1);
+        const QFontMetrics large(TScreenTabBar::CaptionFont());
+        const int padding = 10 + 6, closeBox = 16;
+        QList<int> widths;
+        for (const int selected : {1, 0, 1}) {
+            window->abas->setCurrentIndex(selected);
+            QApplication::processEvents();
+            for (int i = 0; i < window->abas->count(); ++i) {
+                const int caption = large.horizontalAdvance(window->abas->tabText(i));
+                QVERIFY2(window->abas->tabRect(i).width() >= caption + padding + closeBox,
+                    qPrintable(QStringLiteral("tab %1 with tab %2 selected").arg(i).arg(selected)));
+                widths << window->abas->tabRect(i).width();
+            }
+        }
+        QCOMPARE(widths.mid(2), widths.mid(0, 2) + widths.mid(0, 2)); // no tab changes width
+    }
+
+    // Like every GET, the menu is UTF-8 whatever charset the answer declares.
+    void menuIsReadAsUtf8()
+    {
+        TScriptedAnswer menu = ScriptedAnswer(200, R"([{"descricao": "Veículos", "resource": "veiculos"}])");
+        menu.ContentType = "application/json; charset=iso-8859-1";
+        FServer->Script("GET", "/acesso/menus", menu);
+        const auto window = std::make_unique<TfrmPrincipal>();
+        QCOMPARE(LinkTexts(window->SectionLinks(0)), QStringList({QStringLiteral("Veículos")}));
     }
 
     void keyboardShortcuts()

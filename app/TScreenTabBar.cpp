@@ -1,0 +1,72 @@
+#include "app/TScreenTabBar.h"
+
+#include <QFontMetrics>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kCaptionPoints = 10;
+constexpr int kSelectedCaptionPoints = 8;
+
+QString StyleSheet()
+{
+    return QStringLiteral(
+        "QTabBar { background: #282E3E; border: 1px solid #282E3E; }"
+        "QTabBar::tab { background: #282E3E; color: white; font: %1pt 'Tahoma'; border: none;"
+        "  border-right: 1px solid white; padding: 3px 6px 3px 10px; height: 18px; }"
+        "QTabBar::tab:selected { background: white; color: palette(window-text); font: %2pt 'Tahoma'; }"
+        "QTabBar::tab:disabled { color: gray; font: %2pt 'Tahoma'; }")
+        .arg(kCaptionPoints)
+        .arg(kSelectedCaptionPoints);
+}
+
+QFont Tahoma(int points)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(points);
+    return font;
+}
+
+} // namespace
+
+TScreenTabBar::TScreenTabBar(QWidget *parent) : QTabBar(parent)
+{
+    setDrawBase(false);
+    setExpanding(false);
+    setUsesScrollButtons(true);
+    setElideMode(Qt::ElideRight);
+    setStyleSheet(StyleSheet());
+    // Elision measures with the widget's font: the larger caption font, so a caption is only cut
+    // when it does not fit in that font either.
+    setFont(CaptionFont());
+}
+
+QFont TScreenTabBar::CaptionFont()
+{
+    return Tahoma(kCaptionPoints);
+}
+
+QFont TScreenTabBar::SelectedCaptionFont()
+{
+    return Tahoma(kSelectedCaptionPoints);
+}
+
+QSize TScreenTabBar::tabSizeHint(int index) const
+{
+    // The style measures a tab in the font of its present state; widen it to the wider of the two.
+    QSize hint = QTabBar::tabSizeHint(index);
+    const QString caption = tabText(index);
+    const bool small = index == currentIndex() || !isTabEnabled(index);
+    const int measured = QFontMetrics(small ? SelectedCaptionFont() : CaptionFont()).horizontalAdvance(caption);
+    const int widest = std::max(QFontMetrics(CaptionFont()).horizontalAdvance(caption),
+        QFontMetrics(SelectedCaptionFont()).horizontalAdvance(caption));
+    hint.rwidth() += widest - measured;
+    return hint;
+}
+
+QSize TScreenTabBar::minimumTabSizeHint(int index) const
+{
+    // Tabs are never squeezed below their caption: a full bar scrolls instead.
+    return tabSizeHint(index);
+}

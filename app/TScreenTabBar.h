@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QFont>
+#include <QTabBar>
+
+// The main window's tab bar of open screens, in the side bar's colours. Unlike a plain QTabBar
+// whose style draws the selected caption in a smaller font than the others, every tab is as wide
+// as its caption in the larger font, whichever tab is selected: captions show whole and tabs do
+// not change width when the selection moves. When the tabs do not fit, the bar scrolls.
+class TScreenTabBar final : public QTabBar
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TScreenTabBar)
+
+public:
+    explicit TScreenTabBar(QWidget *parent = nullptr);
+
+    // The caption fonts: unselected tabs, and the selected or disabled one.
+    static QFont CaptionFont();
+    static QFont SelectedCaptionFont();
+
+protected:
+    QSize tabSizeHint(int index) const override;
+    QSize minimumTabSizeHint(int index) const override;
+};
