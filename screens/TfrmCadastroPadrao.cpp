@@ -16,6 +16,7 @@
 #include "screens/TfrmPesquisaPadrao.h"
 #include "screens/TfrmTabForm.h"
 #include "widgets/TLXColumnPanel.h"
+#include "widgets/TPopupKeyGuard.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -81,6 +82,7 @@ TfrmCadastroPadrao::TfrmCadastroPadrao(QWidget *parent) : TfrmPadrao(parent)
     setObjectName(QStringLiteral("frmCadastroPadrao"));
     setWindowTitle(QStringLiteral("CadastroPadrao"));
     setWindowFlags(Qt::Widget | Qt::FramelessWindowHint);
+    TPopupKeyGuard::Install();
     SetWhiteBackground(this);
     resize(603, 361);
 
@@ -127,7 +129,11 @@ QAction *TfrmCadastroPadrao::AddToolAction(
     const char *name, const QString &caption, int image, const QKeySequence &key, void (TfrmCadastroPadrao::*handler)())
 {
     auto *action = new QAction(ImageAt(image), caption, this);
+    // The keys act only while the focus is inside this screen, and never on a key an open pop-up
+    // takes (TPopupKeyGuard).
     action->setShortcut(key);
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(action);
     action->setToolTip(
         key.isEmpty() ? caption : QStringLiteral("%1 (%2)").arg(caption, key.toString(QKeySequence::NativeText)));
     connect(action, &QAction::triggered, this, [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
@@ -654,12 +660,15 @@ void TfrmCadastroPadrao::DeleteResponse(const QString &deletedId, int status, co
         ShowMessageBox(kDeleteFailedCode.arg(status), TMessageBox::Error);
         return;
     }
-    // The record is gone: drop it, unless the screen moved on to another record meanwhile.
-    if (FIDValue != deletedId)
+    // The record is gone: nothing may bring it back ("Desistir" writes the stored record back).
+    const bool shown = FIDValue == deletedId;
+    if (shown || (FRegistro && Has(*FRegistro, "id") && Text(*FRegistro, "id") == deletedId))
+        SetRegistro(std::nullopt);
+    // The controls are emptied unless the screen moved on meanwhile (another record, or "Novo").
+    if (!shown)
         return;
     ClearControls();
     FIDValue.clear();
-    FRegistro.reset();
     SetEstado(ceBloqueado);
 }
 

@@ -11,6 +11,8 @@
 #include "app/TSystemConfig.h"
 
 #include <QAction>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -22,6 +24,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <memory>
@@ -573,6 +576,26 @@ private slots:
         }
     }
 
+    // "Novo" pressed while the delete is on its way: once the server confirms, nothing brings the
+    // deleted record or its id back.
+    void deletedRecordStaysGoneAfterNovo()
+    {
+        const auto screen = OpenRecord7();
+        FServer->Script("DELETE", "/pessoas/7", ScriptedAnswer(204, "", 200));
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->btExcluir->click();
+        screen->btNovo->click();
+        SetText(*screen, QStringLiteral("nome"), QStringLiteral("Nova"));
+        QVERIFY(AwaitAnswer(*screen, answers));
+        QVERIFY(!screen->Registro());
+        QCOMPARE(screen->Estado(), ceEdicao); // the new record being typed stays as it is
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Nova"));
+        screen->btDesistir->click();
+        QCOMPARE(screen->IDValue(), QString());
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Nova"));
+        QCOMPARE(ButtonState(*screen), QStringLiteral("gdNaePB"));
+    }
+
     void deleteNeedsRecordAndYes()
     {
         const auto fresh = OpenScreen();
@@ -768,6 +791,69 @@ private slots:
         screen.reset();
         QTest::qWait(600);
         QVERIFY(FBoxes.isEmpty());
+    }
+
+    // Esc (and the other tool-bar keys) belong to the screen: a key that closes an open pop-up, or
+    // that is pressed outside the screen, leaves the edit alone.
+    void shortcutsLeavePopupsAndOtherWidgetsAlone_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<int>("key");
+        QTest::newRow("Esc in an open combo list") << "combo" << int(Qt::Key_Escape);
+        QTest::newRow("Enter in an open combo list") << "combo" << int(Qt::Key_Return);
+        QTest::newRow("Esc in the debug pop-up menu") << "menu" << int(Qt::Key_Escape);
+        QTest::newRow("Esc in a box outside the screen") << "outside" << int(Qt::Key_Escape);
+        QTest::newRow("Ctrl+S outside the screen") << "outside" << int(Qt::Key_S | Qt::ControlModifier);
+    }
+
+    void shortcutsLeavePopupsAndOtherWidgetsAlone()
+    {
+        QFETCH(QString, where);
+        QFETCH(int, key);
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *outside = new QLineEdit(&window);
+        layout->addWidget(outside);
+        FServer->Script("GET", "/pessoas/campos", ScriptedAnswer(200, R"([
+            {"nome": "nome", "label": "Nome", "tipo": "string"},
+            {"nome": "sexo", "label": "Sexo", "tipo": "enum",
+             "values": [{"id": "F", "descricao": "Feminino"}, {"id": "M", "descricao": "Masculino"}]}])"));
+        auto *screen = new TfrmCadastroPadrao(&window);
+        layout->addWidget(screen);
+        window.resize(800, 500);
+        window.show();
+        QSignalSpy built(screen, &TfrmCadastroPadrao::fieldsLoaded);
+        screen->SetPath(QStringLiteral("pessoas"));
+        QVERIFY(built.wait(5000));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        screen->btNovo->click();
+        SetText(*screen, QStringLiteral("nome"), QStringLiteral("Digitado"));
+        FServer->ClearRequests();
+
+        QWidget *target = nullptr;
+        if (where == QLatin1String("combo")) {
+            auto *combo = screen->findChild<QComboBox *>(QStringLiteral("sexo"));
+            combo->setFocus();
+            combo->showPopup();
+            QTRY_VERIFY(combo->view()->isVisible());
+            target = combo->view();
+        } else if (where == QLatin1String("menu")) {
+            screen->popDebug->popup(screen->mapToGlobal(QPoint(10, 10)));
+            QTRY_VERIFY(screen->popDebug->isVisible());
+            target = screen->popDebug;
+        } else {
+            outside->setFocus();
+            target = outside;
+        }
+        const auto keyCode = Qt::Key(key & ~Qt::KeyboardModifierMask);
+        QTest::keyClick(target, keyCode, Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
+        if (keyCode == Qt::Key_Escape)
+            QTRY_VERIFY(!QApplication::activePopupWidget()); // the pop-up took the key and closed
+        QTest::qWait(50);
+        QCOMPARE(screen->Estado(), ceEdicao);
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Digitado"));
+        QCOMPARE(FServer->RequestCount(), 0u);
     }
 
     void shortcutsFollowTheButtons()
