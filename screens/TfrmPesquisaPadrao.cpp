@@ -13,6 +13,7 @@
 #include "screens/CollectFilterParams.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
+#include "widgets/TLXDataGrid.h"
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 
@@ -52,11 +53,12 @@ struct TFilterKind
     bool NumbersOnly;
 };
 
-TFilterKind FilterKindOf(const QString &tipo)
+TFilterKind FilterKindOf(const QString &tipo, bool lookup)
 {
     static constexpr TFilterKind Text{24, 12, 8, 6, false};
     static constexpr TFilterKind Number{24, 6, 6, 4, true};
-    return tipo == QLatin1String("String") ? Text : Number;
+    // A lookup shows the chosen record's description, so it gets a text filter's width.
+    return tipo == QLatin1String("String") || lookup ? Text : Number;
 }
 
 // The field type of a result column; unknown kinds are shown as text.
@@ -74,7 +76,10 @@ QPushButton *MakeButton(const QString &caption, const char *name, int width, QWi
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
-    button->setFixedSize(width, kButtonHeight);
+    // At least the design width, wider when the caption and its image need it.
+    button->setMinimumWidth(width);
+    button->setFixedHeight(kButtonHeight);
+    button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     // Enter in the page box must not press a button of the window.
     button->setAutoDefault(false);
     return button;
@@ -149,15 +154,11 @@ void TfrmPesquisaPadrao::BuildLayout()
     connect(panelFiltros, &TLXColumnPanel::OnDoLayout, this, [this] { FormResize(); });
 
     dsResultados = new TRecordTableModel(FcdsPesquisa, this);
-    gridPesquisa = new QTableView(this);
+    gridPesquisa = new TLXDataGrid(this);
     gridPesquisa->setObjectName(QStringLiteral("gridPesquisa"));
     gridPesquisa->setModel(dsResultados);
-    gridPesquisa->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    gridPesquisa->setSelectionBehavior(QAbstractItemView::SelectRows);
-    gridPesquisa->setSelectionMode(QAbstractItemView::SingleSelection);
-    gridPesquisa->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     new TRecordTableCursorBinder(gridPesquisa->selectionModel(), FcdsPesquisa, this);
-    connect(gridPesquisa, &QTableView::doubleClicked, this, [this] { gridPesquisaDblClick(); });
+    connect(gridPesquisa, &TLXDataGrid::gridDoubleClicked, this, [this] { gridPesquisaDblClick(); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -180,6 +181,8 @@ QWidget *TfrmPesquisaPadrao::BuildPagingBar()
     SetNumbersOnly(edtPagina);
     Button4 = MakeButton(QStringLiteral(">"), "Button4", kPageButtonWidth, bar);
     Button3 = MakeButton(QStringLiteral(">>"), "Button3", kPageButtonWidth, bar);
+    for (QPushButton *button : {Button2, Button1, Button4, Button3})
+        button->setFixedWidth(kPageButtonWidth); // the arrows fit; the style's minimum would widen them
     lblPagina = new QLabel(QStringLiteral("Página 1/1"), bar);
     lblPagina->setObjectName(QStringLiteral("lblPagina"));
 
@@ -337,7 +340,7 @@ void TfrmPesquisaPadrao::AddFilter(const TJson &descriptor)
         displayField = GetValueText(descriptor, QStringLiteral("displayField"));
     }
 
-    const TFilterKind kind = FilterKindOf(tipo);
+    const TFilterKind kind = FilterKindOf(tipo, lookup);
     auto *cell = new TLXColumnPanel(panelFiltros);
     cell->Config()->SetSmall(kind.Small);
     cell->Config()->SetMedium(kind.Medium);

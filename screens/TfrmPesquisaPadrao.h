@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rest/JsonUtils.h"
+#include "widgets/TLXDataGrid.h"
 
 #include <QDialog>
 #include <QString>
@@ -9,7 +10,6 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTableView;
 class QWidget;
 class TLXColumnPanel;
 class TLXSearchEdit;
@@ -93,7 +93,7 @@ private:
 
     QWidget *panelFiltersOwner = nullptr;
     TLXColumnPanel *panelFiltros = nullptr;
-    QTableView *gridPesquisa = nullptr;
+    TLXDataGrid *gridPesquisa = nullptr;
     TRecordTableModel *dsResultados = nullptr;
     TRecordTable *FcdsPesquisa = nullptr;
     QPushButton *Button1 = nullptr;

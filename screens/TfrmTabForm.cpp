@@ -15,6 +15,7 @@
 #include "screens/TfrmCadastroPadrao.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
+#include "widgets/TLXDataGrid.h"
 #include "widgets/TLXDesignPanel.h"
 #include "widgets/TLXPanelForm.h"
 
@@ -162,17 +163,13 @@ void TfrmTabForm::BuildGrid()
     cdsRegistros->setObjectName(QStringLiteral("cdsRegistros"));
     dsRegistros = new TRecordTableModel(cdsRegistros, this);
     dsRegistros->setObjectName(QStringLiteral("dsRegistros"));
-    DBGrid1 = new QTableView(this);
+    DBGrid1 = new TLXDataGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setModel(dsRegistros);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setShowGrid(true);
-    DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     DBGrid1->verticalHeader()->setVisible(true);
     new TRecordTableCursorBinder(DBGrid1->selectionModel(), cdsRegistros, this);
-    connect(DBGrid1, &QTableView::doubleClicked, this, [this] { Guarded([this] { DBGrid1DblClick(); }); });
+    connect(DBGrid1, &TLXDataGrid::gridDoubleClicked, this, [this] { Guarded([this] { DBGrid1DblClick(); }); });
 }
 
 void TfrmTabForm::BuildPopup()

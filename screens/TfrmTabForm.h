@@ -3,6 +3,7 @@
 #include "fields/IDetailListEditor.h"
 #include "fields/TFieldMap.h"
 #include "rest/JsonUtils.h"
+#include "widgets/TLXDataGrid.h"
 
 #include <QPointer>
 #include <QString>
@@ -12,7 +13,6 @@
 
 class QPushButton;
 class QScrollArea;
-class QTableView;
 class QToolBar;
 class QToolButton;
 class TLXColumnPanel;
@@ -71,7 +71,7 @@ public:
     QToolBar *ToolBar2 = nullptr;
     QToolButton *ToolButton1 = nullptr;
     QToolButton *ToolButton2 = nullptr;
-    QTableView *DBGrid1 = nullptr;
+    TLXDataGrid *DBGrid1 = nullptr;
     TRecordTable *cdsRegistros = nullptr;
     TRecordTableModel *dsRegistros = nullptr;
     TLXDesignPanel *panelEdit_Panel = nullptr;

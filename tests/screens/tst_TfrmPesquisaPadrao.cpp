@@ -57,13 +57,18 @@ void Click(const QWidget &window, const char *button)
     QTest::mouseClick(Child<QPushButton>(window, button), Qt::LeftButton);
 }
 
-void ClickRow(const QWidget &window, int row, bool doubleClick = false)
+// Clicks a row; then, as asked, double-clicks it or the empty area below the last row.
+enum class TDoubleClick { None, OnRow, BelowRows };
+void ClickRow(const QWidget &window, int row, TDoubleClick doubleClick = TDoubleClick::None)
 {
     auto *grid = Child<QTableView>(window, "gridPesquisa");
     const QPoint at = grid->visualRect(grid->model()->index(row, 0)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-    if (doubleClick)
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    const int lastRow = grid->model()->rowCount() - 1;
+    const QPoint below(at.x(), grid->visualRect(grid->model()->index(lastRow, 0)).bottom() + 10);
+    QVERIFY(below.y() < grid->viewport()->height());
+    if (doubleClick != TDoubleClick::None)
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, doubleClick == TDoubleClick::OnRow ? at : below);
 }
 
 
@@ -81,6 +86,8 @@ bool SearchIn(TfrmPesquisaPadrao &window, int rows)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(TDoubleClick)
 
 class TestPesquisaPadrao final : public QObject
 {
@@ -199,19 +206,24 @@ private slots:
     void filterSpansFollowTheExactTipo_data()
     {
         QTest::addColumn<QString>("tipo");
+        QTest::addColumn<QString>("lookup");
         QTest::addColumn<QList<int>>("spans");
         QTest::addColumn<bool>("digitsOnly");
-        QTest::newRow("String") << "String" << QList<int>{24, 12, 8, 6} << false;
-        QTest::newRow("string") << "string" << QList<int>{24, 6, 6, 4} << true;
-        QTest::newRow("Long") << "Long" << QList<int>{24, 6, 6, 4} << true;
+        QTest::newRow("String") << "String" << "" << QList<int>{24, 12, 8, 6} << false;
+        QTest::newRow("string") << "string" << "" << QList<int>{24, 6, 6, 4} << true;
+        QTest::newRow("Long") << "Long" << "" << QList<int>{24, 6, 6, 4} << true;
+        // A lookup shows a description, not a number: it is as wide as a text filter.
+        QTest::newRow("Long lookup") << "Long" << R"(,"resource":"cidades","id":"id","displayField":"nome")"
+                                     << QList<int>{24, 12, 8, 6} << false;
     }
 
     void filterSpansFollowTheExactTipo()
     {
         QFETCH(QString, tipo);
+        QFETCH(QString, lookup);
         QFETCH(QList<int>, spans);
         QFETCH(bool, digitsOnly);
-        const QString filters = QStringLiteral(R"([{"tipo":"%1","label":"F","nome":"f"}])").arg(tipo);
+        const QString filters = QStringLiteral(R"([{"tipo":"%1","label":"F","nome":"f"%2}])").arg(tipo, lookup);
         FServer.Script("GET", "/tipos/filtros", {200, filters.toStdString()});
         TfrmPesquisaPadrao window;
         window.SetPath(QStringLiteral("tipos"));
@@ -441,32 +453,65 @@ private slots:
     void selectingReturnsTheKeyOfTheChosenRow_data()
     {
         QTest::addColumn<QString>("keyFields");
-        QTest::addColumn<bool>("doubleClick");
+        QTest::addColumn<TDoubleClick>("doubleClick");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("default id") << "" << false << "3";
-        QTest::newRow("double-click") << "" << true << "3";
-        QTest::newRow("lookup key field") << "nome" << false << "Cliente 3";
-        QTest::newRow("field order wins") << "codigo\nnome\nid" << false << "3";
+        QTest::newRow("default id") << "" << TDoubleClick::None << "3";
+        QTest::newRow("double-click") << "" << TDoubleClick::OnRow << "3";
+        QTest::newRow("double-click below the rows") << "" << TDoubleClick::BelowRows << "3";
+        QTest::newRow("lookup key field") << "nome" << TDoubleClick::None << "Cliente 3";
+        QTest::newRow("field order wins") << "codigo\nnome\nid" << TDoubleClick::None << "3";
     }
 
     void selectingReturnsTheKeyOfTheChosenRow()
     {
         QFETCH(QString, keyFields);
-        QFETCH(bool, doubleClick);
+        QFETCH(TDoubleClick, doubleClick);
         QFETCH(QString, selected);
         ScriptPages();
         auto window = OpenWindow(keyFields);
         QSignalSpy finished(window.get(), &QDialog::finished);
         Click(*window, "btPesquisar");
         QTRY_COMPARE(window->cdsPesquisa()->RecordCount(), 10);
+        window->resize(830, 468);
         ClickRow(*window, 2, doubleClick);
-        if (!doubleClick)
+        if (doubleClick == TDoubleClick::None)
             Click(*window, "btSelecionar");
         QCOMPARE(finished.size(), 1);
         QCOMPARE(finished[0][0].toInt(), int(TfrmPesquisaPadrao::mrOk));
         QCOMPARE(window->Selected(), selected);
         QCOMPARE(window->cdsPesquisa()->RecNo(), 3);
         QVERIFY(FBoxes.isEmpty());
+    }
+
+    // One line per row, whole values and titles, buttons as wide as their captions; a column the
+    // user widened keeps its width on the next page.
+    void resultGridFitsWhatItShows()
+    {
+        const QString longName = QStringLiteral("Feijão carioca 1 kg"); // 20 characters: shown whole
+        FServer.Script("GET", "/clientes?size=10&page=0",
+            {200, QStringLiteral(R"({"content":[{"id":1,"nome":"%1"},{"id":123456,"nome":"Ana"}],)"
+                                 R"("totalPages":2,"number":0})").arg(longName).toStdString()});
+        FServer.Script("GET", "/clientes?size=10&page=1", {200, Page(11, 1, 1, 2)});
+        auto window = OpenWindow();
+        window->resize(830, 468);
+        Click(*window, "btPesquisar");
+        QTRY_COMPARE(window->cdsPesquisa()->RecordCount(), 2);
+        auto *grid = Child<QTableView>(*window, "gridPesquisa");
+        const QFontMetrics metrics(grid->font());
+        QVERIFY(grid->columnWidth(1) > metrics.horizontalAdvance(longName));
+        QVERIFY(grid->columnWidth(0) > metrics.horizontalAdvance(QStringLiteral("123456")));
+        QVERIFY(grid->columnWidth(0) < grid->columnWidth(1)); // from the content, not one default
+        QVERIFY(grid->rowHeight(0) < 2 * metrics.lineSpacing());
+        QVERIFY(!grid->wordWrap());
+        for (const char *name : {"btPesquisar", "btSelecionar", "btCancelar"}) {
+            const auto *button = Child<QPushButton>(*window, name);
+            QVERIFY2(button->width() >= button->sizeHint().width(), name);
+        }
+
+        grid->setColumnWidth(1, 300);
+        Click(*window, "Button4");
+        QTRY_COMPARE(window->Pagina(), 1);
+        QCOMPARE(grid->columnWidth(1), 300);
     }
 
     void selectingWithoutKeyColumnKeepsTheWindowOpen()

@@ -138,11 +138,16 @@ class tst_TfrmTabForm final : public QObject
         FParent->show();
     }
 
-    void EditRow(int row, std::function<void(QDialog &)> action)
+    // Selects a row and double-clicks it (or, with below, the empty area under the last row).
+    void EditRow(int row, std::function<void(QDialog &)> action, bool below = false)
     {
-        FEditor->DBGrid1->selectRow(row);
+        QTableView *grid = FEditor->DBGrid1;
+        grid->selectRow(row);
         WhenPopupOpens(*FEditor, std::move(action));
-        FEditor->DBGrid1DblClick();
+        const QRect last = grid->visualRect(grid->model()->index(grid->model()->rowCount() - 1, 0));
+        const QPoint at = below ? QPoint(last.center().x(), last.bottom() + 10)
+                                : grid->visualRect(grid->model()->index(row, 0)).center();
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
     }
 
 private slots:
@@ -284,6 +289,17 @@ private slots:
         QCOMPARE(FEditor->cdsRegistros->RecNo(), 2);
     }
 
+    void doubleClickBelowTheRowsEditsTheCurrentRow()
+    {
+        bool edited = false;
+        EditRow(2, [&](QDialog &) {
+            edited = true;
+            QCOMPARE(FEditor->ID(), 2);
+            QCOMPARE(Control<QLineEdit>(*FEditor, "descricao")->text(), QStringLiteral("Borracha"));
+        }, true);
+        QVERIFY(edited);
+    }
+
     void editingKeepsBothChoicesOfADependentCombo()
     {
         FServer->Script("GET", "/estados?size=50&page=0", ScriptedAnswer(200, R"([
@@ -382,7 +398,7 @@ private slots:
         QCOMPARE(FEditor->dsRegistros->rowCount(), 0);
         FEditor->ToolButton2Click();
         const auto opened = WhenPopupOpens(*FEditor, [](QDialog &) {});
-        FEditor->DBGrid1DblClick();
+        QTest::mouseDClick(FEditor->DBGrid1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         QVERIFY(!*opened);
         QVERIFY(FBoxes.isEmpty());
         QCOMPARE(FEditor->ID(), -1);

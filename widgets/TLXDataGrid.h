@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QTableView>
+
+// A read-only grid of whole rows, one line of text per row. Unlike a plain QTableView it sizes its
+// columns from what it shows (titles and rows, up to MaxColumnWidth; a column the user widened
+// stays as wide), and reports a double-click anywhere in the cells area, below the last row too.
+// The model is not owned.
+class TLXDataGrid final : public QTableView
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TLXDataGrid)
+
+public:
+    static constexpr int MaxColumnWidth = 320;
+
+    explicit TLXDataGrid(QWidget *parent = nullptr);
+
+    void setModel(QAbstractItemModel *model) override;
+    // Fits every column to its title and the rows shown: exactly when the columns changed,
+    // otherwise only wider.
+    void FitColumnsToContents();
+
+signals:
+    // A double-click with the left button on a row or on the empty area below the rows.
+    void gridDoubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    QStringList ColumnTitles() const;
+
+    QStringList FFittedTitles; // the columns the widths were last fitted exactly to
+};
