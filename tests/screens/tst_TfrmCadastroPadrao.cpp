@@ -80,6 +80,27 @@ QString ButtonState(const TfrmCadastroPadrao &screen)
 
 } // namespace
 
+// A screen of one resource whose hooks answer as a test sets them.
+class THookedScreen final : public TfrmCadastroPadrao
+{
+public:
+    QStringList Messages;  // what ValidarRegistro returns
+    QString SaveVeto;      // AntesGravar cancels with this message when not empty
+    QString DeleteVeto;    // AntesExcluir cancels with this message when not empty
+
+protected:
+    QStringList ValidarRegistro() override { return Messages; }
+    void AntesGravar(bool &Cancel, QString &Message) override { Veto(SaveVeto, Cancel, Message); }
+    void AntesExcluir(bool &Cancel, QString &Message) override { Veto(DeleteVeto, Cancel, Message); }
+
+private:
+    static void Veto(const QString &veto, bool &cancel, QString &message)
+    {
+        cancel = !veto.isEmpty();
+        message = veto;
+    }
+};
+
 class TestCadastroPadrao final : public QObject
 {
     Q_OBJECT
@@ -470,6 +491,120 @@ private slots:
         QCOMPARE(screen->Estado(), ceEdicao);
         QVERIFY(screen->btGravar->isEnabled());
         QCOMPARE(screen->edtResponse->toPlainText(), body);
+    }
+
+    // The hooks of a screen of one resource: each stops its action before any request.
+    void hooksStopTheirAction_data()
+    {
+        QTest::addColumn<QString>("hook");
+        QTest::addColumn<bool>("record");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("flags");
+        QTest::newRow("ValidarRegistro: silent") << "validar" << true << "" << 0;
+        QTest::newRow("AntesGravar veto") << "gravar" << true << "Sem permissão para gravar" << 16;
+        QTest::newRow("AntesExcluir veto") << "excluir" << true << "Registro em uso" << 64;
+        QTest::newRow("AntesExcluir without id: the id is checked first")
+            << "excluir" << false << "Nenhum reigistro para ser excluído" << 16;
+    }
+
+    void hooksStopTheirAction()
+    {
+        QFETCH(QString, hook);
+        QFETCH(bool, record);
+        QFETCH(QString, message);
+        QFETCH(int, flags);
+        FServer->Script("GET", "/pessoas/campos", ScriptedAnswer(200, kPessoaCampos));
+        FServer->Script("GET", "/pessoas/7", ScriptedAnswer(200, kPessoa7));
+        THookedScreen screen;
+        screen.show();
+        QSignalSpy answers(&screen, &TfrmCadastroPadrao::answerHandled);
+        screen.SetPath(QStringLiteral("pessoas"));
+        QVERIFY(AwaitAnswer(screen, answers));
+        if (record) {
+            screen.Load(7);
+            QVERIFY(AwaitAnswer(screen, answers, 2));
+        }
+        screen.Messages = hook == QLatin1String("validar") ? QStringList{QStringLiteral("Nome inválido")} : QStringList();
+        screen.SaveVeto = hook == QLatin1String("gravar") ? message : QString();
+        screen.DeleteVeto = hook == QLatin1String("excluir") ? QStringLiteral("Registro em uso") : QString();
+        FServer->ClearRequests();
+        if (hook == QLatin1String("excluir")) {
+            screen.btExcluirClick();
+        } else {
+            screen.btAlterarClick();
+            screen.btGravarClick();
+        }
+        QTest::qWait(50);
+        QCOMPARE(FServer->RequestCount(), 0u);
+        QCOMPARE(FBoxes.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(FBoxes[0].Text, message);
+            QCOMPARE(FBoxes[0].Flags, flags);
+        }
+        QCOMPARE(screen.IDValue(), record ? QStringLiteral("7") : QString());
+    }
+
+    // A save the server accepts but answers without a record to reload: the screen locks and
+    // asks for nothing more.
+    void acceptedSaveWithoutRecord_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("200 array") << 200 << "[]";
+        QTest::newRow("201 without id") << 201 << R"({"nome": "Bia"})";
+        QTest::newRow("200 id not a number") << 200 << R"({"id": "sete"})";
+        QTest::newRow("200 not json") << 200 << "gravado";
+        QTest::newRow("201 empty") << 201 << "";
+    }
+
+    void acceptedSaveWithoutRecord()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, body);
+        const auto screen = OpenScreen();
+        FServer->Script("POST", "/pessoas", ScriptedAnswer(status, body.toStdString()));
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->btNovo->click();
+        FServer->ClearRequests();
+        screen->btGravar->click();
+        QVERIFY(AwaitAnswer(*screen, answers));
+        QTest::qWait(50);
+        QCOMPARE(FServer->RequestCount(), 1u); // the POST, no reload
+        QCOMPARE(screen->Estado(), ceBloqueado);
+        QVERIFY(FBoxes.isEmpty());
+        QCOMPARE(screen->edtResponse->toPlainText(), body);
+    }
+
+    // Descriptors that do not come, or are not a list: nothing is built and nothing is said.
+    void descriptorFailuresBuildNothing_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<bool>("drop");
+        QTest::newRow("500") << 500 << R"([{"nome": "nome", "label": "Nome", "tipo": "string"}])" << false;
+        QTest::newRow("no answer (-1)") << 200 << "[]" << true;
+        QTest::newRow("an object") << 200 << R"({"nome": "nome", "label": "Nome", "tipo": "string"})" << false;
+        QTest::newRow("not json") << 200 << "campos" << false;
+    }
+
+    void descriptorFailuresBuildNothing()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, body);
+        QFETCH(bool, drop);
+        TScriptedAnswer answer = ScriptedAnswer(status, body.toStdString());
+        answer.Drop = drop;
+        FServer->Script("GET", "/pessoas/campos", answer);
+        TfrmCadastroPadrao screen;
+        QSignalSpy answers(&screen, &TfrmCadastroPadrao::answerHandled);
+        QSignalSpy built(&screen, &TfrmCadastroPadrao::fieldsLoaded);
+        screen.SetPath(QStringLiteral("pessoas"));
+        QVERIFY(AwaitAnswer(screen, answers));
+        QCOMPARE(answers[0][0].toInt(), drop ? -1 : status);
+        QCOMPARE(built.size(), 0);
+        QVERIFY(screen.FieldMap().isEmpty());
+        QVERIFY(!screen.findChild<QLineEdit *>(QStringLiteral("nome")));
+        QVERIFY(FBoxes.isEmpty());
     }
 
     // An answer of one long line (a record holding a picture as Base64) is shown unwrapped: wrapping
