@@ -3,12 +3,29 @@
 #include "rest/TMessageBox.h"
 
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLoggingCategory>
+#include <QTranslator>
+
+Q_LOGGING_CATEGORY(lcApp, "quorel.app")
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("QuorelApi"));
     setApplicationDisplayName(QStringLiteral("QuorelApi"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
+    InstallQtTexts();
+}
+
+void TApplication::InstallQtTexts()
+{
+    // The program speaks Portuguese: so do Qt's own texts (standard buttons, edit menus, the calendar).
+    auto *texts = new QTranslator(this);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (texts->load(QStringLiteral("qtbase_pt_BR"), folder))
+        installTranslator(texts);
+    else
+        qCWarning(lcApp) << "Qt's Portuguese texts (qtbase_pt_BR.qm) were not found in" << folder;
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)
