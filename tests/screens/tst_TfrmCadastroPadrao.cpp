@@ -1002,7 +1002,9 @@ private slots:
         QCOMPARE(screen->Estado(), ceEdicao);
         QTest::keyClick(screen.get(), Qt::Key_N, Qt::ControlModifier); // "Novo" is off while editing
         QCOMPARE(screen->IDValue(), QStringLiteral("7"));
-        QTest::keyClick(screen.get(), Qt::Key_Escape);
+        auto *nome = screen->findChild<QLineEdit *>(QStringLiteral("nome"));
+        nome->setFocus();
+        QTest::keyClick(nome, Qt::Key_Escape); // from a field of the screen
         QCOMPARE(screen->Estado(), ceBloqueado);
         QTest::keyClick(screen.get(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(screen->IDValue(), QString());
