@@ -70,3 +70,14 @@ QSize TScreenTabBar::minimumTabSizeHint(int index) const
     // Tabs are never squeezed below their caption: a full bar scrolls instead.
     return tabSizeHint(index);
 }
+void TScreenTabBar::tabLayoutChange()
+{
+    // A close box set on a tab, or a new selection, changes the tabs' size without telling the
+    // layout that places the bar: without this the bar keeps its old width and the last caption is
+    // cut or scrolled away.
+    const QSize hint = sizeHint();
+    if (hint == FReportedHint)
+        return;
+    FReportedHint = hint;
+    updateGeometry();
+}

@@ -22,4 +22,8 @@ public:
 protected:
     QSize tabSizeHint(int index) const override;
     QSize minimumTabSizeHint(int index) const override;
+    void tabLayoutChange() override;
+
+private:
+    QSize FReportedHint; // the size hint the enclosing layout last heard of
 };

@@ -12,6 +12,7 @@
 #include "widgets/TLXLinkListCollection.h"
 #include "widgets/TLXLinkListItem.h"
 
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -233,9 +234,9 @@ private slots:
     {
         const auto window = OpenWindow(R"([{"descricao": "Clientes", "resource": "clientes"},
             {"descricao": "Veículos de entrega", "resource": "veiculos"}])");
-        window->resize(1280, 800);
         ClickLink(*window, 0);
         ClickLink(*window, 1);
+        QApplication::processEvents();
         const QFontMetrics large(TScreenTabBar::CaptionFont());
         const int padding = 10 + 6, closeBox = 16;
         QList<int> widths;
@@ -248,6 +249,8 @@ private slots:
                     qPrintable(QStringLiteral("tab %1 with tab %2 selected").arg(i).arg(selected)));
                 widths << window->abas->tabRect(i).width();
             }
+            // The bar is as wide as its tabs: nothing scrolled away, no caption elided.
+            QVERIFY(window->abas->width() >= window->abas->sizeHint().width());
         }
         QCOMPARE(widths.mid(2), widths.mid(0, 2) + widths.mid(0, 2)); // no tab changes width
     }
