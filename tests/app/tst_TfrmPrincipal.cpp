@@ -12,7 +12,6 @@
 #include "widgets/TLXLinkListCollection.h"
 #include "widgets/TLXLinkListItem.h"
 
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QStackedWidget>
