@@ -148,13 +148,8 @@ QWidget *NewLookupEdit(TLXColumnPanel *row, const TJson &item)
     edit->Config()->SetKeyField(Text(item, "id"));
     edit->Config()->SetDisplayField(Text(item, "displayField"));
     edit->Config()->SetResource(Text(item, "resource"));
-    QObject::connect(edit, &TLXSearchEdit::OnRightButtonClick, edit, [edit] {
-        try {
-            TFieldEngine::SearchEditButtonClick(edit);
-        } catch (const std::exception &error) { // not allowed to cross the signal
-            ShowMessageBox(QString::fromStdString(error.what()), TMessageBox::Error);
-        }
-    });
+    QObject::connect(edit, &TLXSearchEdit::OnRightButtonClick, edit,
+                     [edit] { ShowErrorsOf([edit] { TFieldEngine::SearchEditButtonClick(edit); }); });
     return edit;
 }
 
@@ -348,9 +343,12 @@ void TFieldEngine::SearchEditButtonClick(TLXSearchEdit *Sender)
     search->SetKeyFields(Sender->Config()->KeyField());
     if (search->ShowModal() != TfrmPesquisaPadrao::mrOk || !edit)
         return;
-    const QString display = search->cdsPesquisa()->FieldByName(edit->Config()->DisplayField())->AsString();
+    // The key is taken first: a display field missing from the result raises after it, and the
+    // description stays as it was.
     edit->SetKeyValue(search->Selected());
-    edit->SetDisplayValue(display);
+    if (!edit) // a key-change handler may have closed the screen
+        return;
+    edit->SetDisplayValue(search->cdsPesquisa()->FieldByName(edit->Config()->DisplayField())->AsString());
 }
 
 void TFieldEngine::AppendToFieldMap(TFieldMap &FieldMap, QWidget *Control)
