@@ -104,7 +104,6 @@ QWidget *NewEnumCombo(TLXColumnPanel *row, const TJson &item)
     auto *combo = AddToRow(row, new TResourceComboBox(row));
     for (const TJson &value : GetValueArray(item, QStringLiteral("values")))
         combo->AddOption(TComboValue(Text(value, "id"), Text(value, "descricao")));
-    combo->ClearSelection();
     return combo;
 }
 
