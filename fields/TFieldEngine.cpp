@@ -9,16 +9,15 @@
 #include "screens/TfrmPesquisaPadrao.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
+#include "widgets/TLXDateEdit.h"
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 
-#include <exception>
 #include <functional>
 #include <memory>
 
@@ -91,12 +90,7 @@ QWidget *NewCheckBox(TLXColumnPanel *row, const TJson &)
 
 QWidget *NewDateEdit(TLXColumnPanel *row, const TJson &)
 {
-    auto *edit = AddToRow(row, new QDateEdit(row));
-    edit->setCalendarPopup(true);
-    edit->setMinimumDate(TControlKind::ZeroDate());
-    edit->setSpecialValueText(QStringLiteral(" "));
-    edit->setDate(TControlKind::ZeroDate());
-    return edit;
+    return AddToRow(row, new TLXDateEdit(row));
 }
 
 QWidget *NewEnumCombo(TLXColumnPanel *row, const TJson &item)
