@@ -4,12 +4,12 @@
 #include "fields/TResourceComboBox.h"
 #include "rest/TApiPaths.h"
 #include "rest/THttpVerbs.h"
+#include "widgets/TLXDateEdit.h"
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLineEdit>
 
 namespace {
@@ -78,15 +78,15 @@ bool LookupEditEmpty(const QWidget *c) { return As<TLXSearchEdit>(c)->KeyValue()
 
 // ---- date edit: "yyyy-MM-dd", or null when empty
 
-bool IsDateEdit(const QWidget *c) { return As<QDateEdit>(c); }
-void ClearDateEdit(QWidget *c) { As<QDateEdit>(c)->setDate(As<QDateEdit>(c)->minimumDate()); }
-bool DateEditEmpty(const QWidget *c) { return As<QDateEdit>(c)->date() <= As<QDateEdit>(c)->minimumDate(); }
+bool IsDateEdit(const QWidget *c) { return As<TLXDateEdit>(c); }
+void ClearDateEdit(QWidget *c) { As<TLXDateEdit>(c)->clear(); }
+bool DateEditEmpty(const QWidget *c) { return As<TLXDateEdit>(c)->IsEmpty(); }
 
 TJson ReadDateEdit(const QWidget *c)
 {
     if (DateEditEmpty(c))
         return nullptr;
-    return As<QDateEdit>(c)->date().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+    return As<TLXDateEdit>(c)->date().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
 }
 
 // The record's text is read in its own fixed form, never through the user's date settings;
@@ -101,7 +101,7 @@ void WriteDateEdit(QWidget *c, const TJson &m)
     const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
     if (!date.isValid())
         throw EJsonException(QStringLiteral("'%1' is not a valid date").arg(text));
-    As<QDateEdit>(c)->setDate(date);
+    As<TLXDateEdit>(c)->setDate(date);
 }
 
 // ---- combo box: the selected option's key ("" when none)
@@ -176,6 +176,11 @@ const TControlKind *TControlKind::Of(const QWidget *control)
         if (kind.FMatch(control))
             return &kind;
     return nullptr;
+}
+
+QDate TControlKind::ZeroDate()
+{
+    return TLXDateEdit::EmptyDate();
 }
 
 QString TControlKind::MemberName(const QWidget *control) const

@@ -20,7 +20,7 @@ public:
     static const TControlKind *Of(const QWidget *control);
 
     // The date an empty date edit holds (the edit's minimum, shown blank).
-    static QDate ZeroDate() { return QDate(1899, 12, 30); }
+    static QDate ZeroDate();
 
     TKind Kind() const { return FKind; }
     // The record member the control's value belongs to: its object name, or the detail-list

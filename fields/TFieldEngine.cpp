@@ -9,16 +9,15 @@
 #include "screens/TfrmPesquisaPadrao.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
+#include "widgets/TLXDateEdit.h"
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 
-#include <exception>
 #include <functional>
 #include <memory>
 
@@ -91,12 +90,7 @@ QWidget *NewCheckBox(TLXColumnPanel *row, const TJson &)
 
 QWidget *NewDateEdit(TLXColumnPanel *row, const TJson &)
 {
-    auto *edit = AddToRow(row, new QDateEdit(row));
-    edit->setCalendarPopup(true);
-    edit->setMinimumDate(TControlKind::ZeroDate());
-    edit->setSpecialValueText(QStringLiteral(" "));
-    edit->setDate(TControlKind::ZeroDate());
-    return edit;
+    return AddToRow(row, new TLXDateEdit(row));
 }
 
 QWidget *NewEnumCombo(TLXColumnPanel *row, const TJson &item)
@@ -104,7 +98,6 @@ QWidget *NewEnumCombo(TLXColumnPanel *row, const TJson &item)
     auto *combo = AddToRow(row, new TResourceComboBox(row));
     for (const TJson &value : GetValueArray(item, QStringLiteral("values")))
         combo->AddOption(TComboValue(Text(value, "id"), Text(value, "descricao")));
-    combo->ClearSelection();
     return combo;
 }
 
@@ -148,13 +141,8 @@ QWidget *NewLookupEdit(TLXColumnPanel *row, const TJson &item)
     edit->Config()->SetKeyField(Text(item, "id"));
     edit->Config()->SetDisplayField(Text(item, "displayField"));
     edit->Config()->SetResource(Text(item, "resource"));
-    QObject::connect(edit, &TLXSearchEdit::OnRightButtonClick, edit, [edit] {
-        try {
-            TFieldEngine::SearchEditButtonClick(edit);
-        } catch (const std::exception &error) { // not allowed to cross the signal
-            ShowMessageBox(QString::fromStdString(error.what()), TMessageBox::Error);
-        }
-    });
+    QObject::connect(edit, &TLXSearchEdit::OnRightButtonClick, edit,
+                     [edit] { ShowErrorsOf([edit] { TFieldEngine::SearchEditButtonClick(edit); }); });
     return edit;
 }
 
@@ -348,9 +336,12 @@ void TFieldEngine::SearchEditButtonClick(TLXSearchEdit *Sender)
     search->SetKeyFields(Sender->Config()->KeyField());
     if (search->ShowModal() != TfrmPesquisaPadrao::mrOk || !edit)
         return;
-    const QString display = search->cdsPesquisa()->FieldByName(edit->Config()->DisplayField())->AsString();
+    // The key is taken first: a display field missing from the result raises after it, and the
+    // description stays as it was.
     edit->SetKeyValue(search->Selected());
-    edit->SetDisplayValue(display);
+    if (!edit) // a key-change handler may have closed the screen
+        return;
+    edit->SetDisplayValue(search->cdsPesquisa()->FieldByName(edit->Config()->DisplayField())->AsString());
 }
 
 void TFieldEngine::AppendToFieldMap(TFieldMap &FieldMap, QWidget *Control)

@@ -28,7 +28,8 @@ public:
     // Adds what FillFields returned to a field map: the control, and the dependent combo box of a
     // field with "subObject" right after it, so that both choices are saved and loaded.
     static void AppendToFieldMap(TFieldMap &FieldMap, QWidget *Control);
-    // Opens the search screen for a lookup edit and takes the chosen record's key and description.
+    // Opens the search screen for a lookup edit and takes the chosen record's key, then its
+    // description; raises EDatabaseError, key already taken, when the result lacks the display column.
     static void SearchEditButtonClick(TLXSearchEdit *Sender);
 
     // Rows of descriptors with "idField" are kept out of the container (hidden, still owned by it):

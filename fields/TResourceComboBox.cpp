@@ -1,5 +1,6 @@
 #include "fields/TResourceComboBox.h"
 
+#include "fields/FieldsLog.h"
 #include "rest/TApiPaths.h"
 #include "rest/TGuiSync.h"
 #include "rest/THttpVerbs.h"
@@ -43,7 +44,8 @@ TResourceComboBox::TResourceComboBox(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
     setInsertPolicy(QComboBox::NoInsert);
-    connect(this, &QComboBox::currentIndexChanged, this, &TResourceComboBox::Change);
+    // A dependent fill stopped by a bad element is shown here, not unwound through Qt's frames.
+    connect(this, &QComboBox::currentIndexChanged, this, [this] { ShowErrorsOf([this] { Change(); }); });
 }
 
 TResourceComboBox::~TResourceComboBox() = default;
@@ -65,6 +67,7 @@ void TResourceComboBox::ClearOptions()
 void TResourceComboBox::AddOption(const TComboValue &value)
 {
     const QSignalBlocker blocker(this);
+    const bool noneSelected = currentIndex() < 0;
     int low = 0;
     int high = count();
     while (low < high) { // first item whose text sorts after the new one: equal texts keep their order
@@ -76,6 +79,10 @@ void TResourceComboBox::AddOption(const TComboValue &value)
     }
     FOptions.push_back(std::make_unique<TComboValue>(value));
     insertItem(low, value.DisplayValue(), QVariant::fromValue(int(FOptions.size() - 1)));
+    // Qt selects the first option put into an empty list. Taken back at once, so a fill never
+    // selects, even one an element stops halfway, and choosing that option later is a change.
+    if (noneSelected)
+        setCurrentIndex(-1);
 }
 
 const TComboValue *TResourceComboBox::ValueAt(int index) const
@@ -147,8 +154,8 @@ void TResourceComboBox::Load()
             }
             try {
                 self->Load(*options);
-            } catch (const EJsonException &) {
-                // options made before the faulty element stay
+            } catch (const EJsonException &error) { // the options made before the bad element stay
+                qCWarning(lcFields) << "options of" << self->FResource << "stopped:" << error.what();
             }
             if (self)
                 emit self->OptionsArrived();
@@ -162,14 +169,12 @@ void TResourceComboBox::Load(const TJson &Values)
     ClearOptions();
     FValues = values;
     FOptionsLoaded = true;
-    const QString pending = FPendingKey;
     if (FValues->is_array()) {
+        // An element without its members stops here: the key remembered from the record stays.
         for (const TJson &element : *FValues)
             AddOption(TComboValue(GetValueText(element, FKeyField), GetValueText(element, FDisplayField), &element));
     }
-    if (pending.isEmpty())
-        setCurrentIndex(-1);
-    else
+    if (const QString pending = FPendingKey; !pending.isEmpty())
         SelectKey(pending);
 }
 

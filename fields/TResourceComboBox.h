@@ -44,11 +44,13 @@ public:
 
     // Requests the options of a remote combo box: "<Resource>?size=50&page=0&<name>=<value>...".
     void Load();
-    // Replaces the options by those made from a JSON array (raises EJsonException on an element
-    // without the key or display member; options made before it stay).
+    // Replaces the options by those made from a JSON array and selects none, or the remembered
+    // key's. Raises EJsonException on an element without the key or display member; the options
+    // made before it stay, none selected, the key still remembered.
     void Load(const TJson &Values);
 
-    // Adds one option at its sorted place (the owner's copy of value.ObjctValue must outlive it).
+    // Adds one option at its sorted place, leaving the selection as it was (none stays none). The
+    // owner's copy of value.ObjctValue must outlive it.
     void AddOption(const TComboValue &value);
     const TComboValue *SelectedValue() const;
     const TComboValue *ValueAt(int index) const;

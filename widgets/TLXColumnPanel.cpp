@@ -1,7 +1,6 @@
 #include "widgets/TLXColumnPanel.h"
 
 #include "widgets/TLXColumnConfig.h"
-#include "widgets/TLXSearchEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,11 +30,10 @@ int TruncatedProduct(double a, double b)
                                        double(std::numeric_limits<int>::max())));
 }
 
+// The field controls, the lookup edit among them: its search button draws only a picture, so the
+// font changes the text beside it and nothing of the button.
 bool TakesLayoutFont(QWidget *control)
 {
-    // The lookup edit is left alone although it is a QLineEdit here.
-    if (qobject_cast<TLXSearchEdit *>(control))
-        return false;
     return qobject_cast<QLabel *>(control) || qobject_cast<QLineEdit *>(control)
         || qobject_cast<QCheckBox *>(control) || qobject_cast<QComboBox *>(control)
         || qobject_cast<QDateTimeEdit *>(control);

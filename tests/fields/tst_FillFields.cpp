@@ -109,7 +109,7 @@ void tst_FillFields::controlPerDescriptor_data()
     QTest::newRow("double tamanho 12") << QByteArray(R"({"nome":"codigo","label":"Código","tipo":"double","tamanho":{"max":12}})") << "QLineEdit" << 12;
     QTest::newRow("boolean") << QByteArray(R"({"nome":"codigo","label":"Código","tipo":"boolean"})") << "QCheckBox" << 0;
     QTest::newRow("BOOLEAN") << QByteArray(R"({"nome":"codigo","label":"Código","tipo":"BOOLEAN"})") << "QCheckBox" << 0;
-    QTest::newRow("localdate") << QByteArray(R"({"nome":"codigo","label":"Código","tipo":"LocalDate"})") << "QDateEdit" << 0;
+    QTest::newRow("localdate") << QByteArray(R"({"nome":"codigo","label":"Código","tipo":"LocalDate"})") << "TLXDateEdit" << 0;
     QTest::newRow("enum") << QByteArray(R"({"nome":"codigo","label":"Código","tipo":"ENUM","values":[]})") << "TResourceComboBox" << 0;
     QTest::newRow("local resource") << QByteArray(R"({"nome":"codigo","label":"Código","tipo":"long","resource":"root.itens","type":"LOCAL","id":"id","displayField":"nome"})") << "TResourceComboBox" << 0;
     QTest::newRow("type remote in small letters is local") << QByteArray(R"({"nome":"codigo","label":"Código","tipo":"long","resource":"root.itens","type":"remote","id":"id","displayField":"nome"})") << "TResourceComboBox" << 0;

@@ -74,6 +74,7 @@ private slots:
     void datesIgnoreTheUserLocale();
     void emptyDateMemberEmptiesTheEdit_data();
     void emptyDateMemberEmptiesTheEdit();
+    void typedDateIsSavedAndEmptiedAgain();
     void comboRemembersKeyUntilOptionsArrive();
     void comboKeyWithoutOptionClearsSelection();
     void loadErrorsStopAtTheControl_data();
@@ -278,6 +279,31 @@ void tst_RecordBinding::emptyDateMemberEmptiesTheEdit()
     QCOMPARE(Control<QDateEdit>("nascimento")->date(), QDate(1899, 12, 30));
     QCOMPARE(Control<QDateEdit>("nascimento")->text().trimmed(), QString());
     QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"nascimento":null})"));
+}
+
+// A date typed in the regional short format into the empty edit is what the record saves; emptied
+// again it saves null and counts as empty for a required field.
+void tst_RecordBinding::typedDateIsSavedAndEmptiedAgain()
+{
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    auto *date = qobject_cast<QDateEdit *>(TFieldEngine::FillFields(
+        FContainer.get(), Json(R"({"nome":"admissao","label":"Admissão","tipo":"localdate"})")));
+    QVERIFY(date);
+    const TFieldMap fields{date};
+    FContainer->show();
+    FContainer->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(FContainer.get()));
+    date->setFocus();
+    QTest::keyClicks(date, QStringLiteral("05/03/2024"));
+    Control<QLineEdit>("nome")->setFocus();
+    QTRY_VERIFY(!date->hasFocus());
+    QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"admissao":"2024-03-05"})"));
+    QVERIFY(!TFieldEngine::ValidarRequeridos({{date, true}}));
+
+    TFieldEngine::LimparCampos(fields);
+    QCOMPARE(date->text().trimmed(), QString());
+    QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"admissao":null})"));
+    QCOMPARE(TFieldEngine::ValidarRequeridos({{date, true}}), date);
 }
 
 // A record loaded before the remote options arrive is saved with its key and shows it once they arrive.

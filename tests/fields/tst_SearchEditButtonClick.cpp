@@ -69,6 +69,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
+    void chosenRowFillsKeyAndDescription_data();
     void chosenRowFillsKeyAndDescription();
     void cancelLeavesTheEditAlone();
 
@@ -108,10 +109,28 @@ void tst_SearchEditButtonClick::cleanup()
     QVERIFY2(FBoxes.isEmpty(), FBoxes.isEmpty() ? "" : qPrintable(FBoxes.first().Text));
 }
 
+void tst_SearchEditButtonClick::chosenRowFillsKeyAndDescription_data()
+{
+    QTest::addColumn<QString>("displayField");
+    QTest::addColumn<QString>("description"); // shown after the choice
+    QTest::addColumn<QString>("error");       // the box raised, empty for none
+
+    QTest::newRow("a result column") << "razao" << "Beta SA" << QString();
+    QTest::newRow("not a result column") << "fantasia" << "Antigo" << "Field 'fantasia' not found";
+}
+
 // The search button opens the search window on the edit's resource with its key field; the chosen
-// row's key and display column end up in the edit.
+// row's key is taken first, then its display column: a display field the result lacks is reported
+// and leaves the description as it was, with the key already taken.
 void tst_SearchEditButtonClick::chosenRowFillsKeyAndDescription()
 {
+    QFETCH(QString, displayField);
+    QFETCH(QString, description);
+    QFETCH(QString, error);
+
+    FEdit->Config()->SetDisplayField(displayField);
+    FEdit->SetKeyValue(QStringLiteral("5"));
+    FEdit->SetDisplayValue(QStringLiteral("Antigo"));
     bool searched = false;
     QString path;
     QStringList keyFields;
@@ -135,7 +154,10 @@ void tst_SearchEditButtonClick::chosenRowFillsKeyAndDescription()
     QCOMPARE(path, QStringLiteral("fornecedores"));
     QCOMPARE(keyFields, QStringList{"codigo"});
     QCOMPARE(FEdit->KeyValue(), QStringLiteral("32"));
-    QCOMPARE(FEdit->DisplayValue(), QStringLiteral("Beta SA"));
+    QCOMPARE(FEdit->DisplayValue(), description);
+    QCOMPARE(FBoxes.size(), error.isEmpty() ? 0 : 1);
+    QCOMPARE(FBoxes.isEmpty() ? QString() : FBoxes.first().Text, error);
+    FBoxes.clear();
     QVERIFY(!QApplication::activeModalWidget());
     for (QWidget *window : QApplication::topLevelWidgets())
         QVERIFY(!qobject_cast<TfrmPesquisaPadrao *>(window)); // released after use

@@ -1,7 +1,9 @@
+#include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
 #include "rest/TMessageBox.h"
 #include "tests/support/TTestServer.h"
 #include "tests/support/TMessageBoxRecorder.h"
+#include "widgets/TLXColumnPanel.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -11,6 +13,9 @@ namespace {
 const char *const StatesArray = R"([{"id":3,"nome":"Paraná","cidades":[{"id":31,"nome":"Curitiba"}]},)"
                                 R"({"id":1,"nome":"acre","cidades":[{"id":11,"nome":"Rio Branco"},{"id":12,"nome":"Xapuri"}]},)"
                                 R"({"id":2,"nome":"Bahia"}])";
+
+// Two good options, then one without its key: the fill stops there.
+const char *const BadArray = R"([{"id":5,"nome":"Mato Grosso"},{"id":6,"nome":"Goiás"},{"nome":"sem id"},{"id":7,"nome":"Acre"}])";
 
 QStringList Texts(const QComboBox &combo)
 {
@@ -206,13 +211,101 @@ private slots:
         QCOMPARE(combo.SelectedKey(), QString());
     }
 
-    void elementWithoutKeyStopsTheFill()
+    void fillStoppedByABadElementSelectsNothing_data()
     {
-        TResourceComboBox combo;
-        combo.SetKeyField(QStringLiteral("id"));
-        combo.SetDisplayField(QStringLiteral("nome"));
-        QVERIFY_THROWS_EXCEPTION(EJsonException, combo.Load(TJson::parse(R"([{"id":1,"nome":"a"},{"nome":"b"},{"id":3,"nome":"c"}])")));
-        QCOMPARE(Texts(combo), QStringList{"a"});
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("recordKey"); // asked for before the options came, "" for none
+
+        for (const char *path : {"array", "remote answer", "dependent of a choice"}) {
+            QTest::addRow("%s", path) << path << QString();
+            QTest::addRow("%s, record key remembered", path) << path << "9";
+        }
+        QTest::newRow("enum values") << "enum" << QString();
+    }
+
+    // Qt selects the first option put into an empty list; every fill takes that back, also when an
+    // element stops it, so the options before the bad element stay, none is selected, and a key
+    // remembered from the record is still the one saved.
+    void fillStoppedByABadElementSelectsNothing()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, recordKey);
+
+        TLXColumnPanel container;
+        std::unique_ptr<TResourceComboBox> combo = RemoteCombo(QStringLiteral("maus"));
+        TResourceComboBox main;
+        if (path == "array") {
+            combo->SetResourceType(rtLocal);
+            combo->SelectKey(recordKey);
+            QVERIFY_THROWS_EXCEPTION(EJsonException, combo->Load(TJson::parse(BadArray)));
+        } else if (path == "remote answer") {
+            FServer.Script("GET", "/maus", {200, BadArray});
+            QSignalSpy arrived(combo.get(), &TResourceComboBox::OptionsArrived);
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Value 'id' not found"));
+            combo->Load();
+            combo->SelectKey(recordKey);
+            QVERIFY(arrived.wait(5000));
+        } else if (path == "dependent of a choice") {
+            combo->SetResourceType(rtLocal);
+            combo->SetResource(QStringLiteral("cidades"));
+            main.SetKeyField(QStringLiteral("id"));
+            main.SetDisplayField(QStringLiteral("nome"));
+            main.SetSubObject(combo.get());
+            main.Load(TJson::parse(std::string(R"([{"id":1,"nome":"Centro-Oeste","cidades":)") + BadArray + "}]"));
+            combo->SelectKey(recordKey);
+            main.setCurrentIndex(0);
+            QCOMPARE(FBoxes.size(), 1); // shown where the choice was made
+            QCOMPARE(FBoxes[0].Text, QStringLiteral("Value 'id' not found"));
+            FBoxes.clear();
+        } else {
+            QVERIFY_THROWS_EXCEPTION(EJsonException,
+                TFieldEngine::FillFields(&container, TJson::parse(R"({"nome":"regiao","label":"Região","tipo":"enum","values":[)"
+                    R"({"id":"5","descricao":"Mato Grosso"},{"id":"6","descricao":"Goiás"},{"descricao":"sem id"}]})")));
+            combo.reset(container.findChild<TResourceComboBox *>());
+            QVERIFY(combo);
+            combo->setParent(nullptr);
+        }
+        QCOMPARE(Texts(*combo), (QStringList{"Goiás", "Mato Grosso"}));
+        QCOMPARE(combo->currentIndex(), -1);
+        QCOMPARE(combo->SelectedKey(), recordKey);
+        QVERIFY(FBoxes.isEmpty());
+    }
+
+    void recordKeyOfTheFirstOptionFillsTheDependent_data()
+    {
+        QTest::addColumn<QString>("stateKey");
+        QTest::addColumn<QString>("cityKey");
+        QTest::addColumn<QStringList>("cities");
+
+        QTest::newRow("first element of the array") << "3" << "31" << QStringList{"Curitiba"};
+        QTest::newRow("a later element") << "1" << "12" << QStringList{"Rio Branco", "Xapuri"};
+    }
+
+    // A record loaded before the options: whichever option the remembered key names, choosing it
+    // fills the dependent combo box, which then shows the record's own choice.
+    void recordKeyOfTheFirstOptionFillsTheDependent()
+    {
+        QFETCH(QString, stateKey);
+        QFETCH(QString, cityKey);
+        QFETCH(QStringList, cities);
+
+        TResourceComboBox main;
+        TResourceComboBox dependent;
+        for (TResourceComboBox *combo : {&main, &dependent}) {
+            combo->SetKeyField(QStringLiteral("id"));
+            combo->SetDisplayField(QStringLiteral("nome"));
+            combo->SetResourceType(rtLocal);
+        }
+        dependent.SetResource(QStringLiteral("cidades"));
+        main.SetSubObject(&dependent);
+        main.SelectKey(stateKey);
+        dependent.SelectKey(cityKey);
+        main.Load(TJson::parse(StatesArray));
+
+        QCOMPARE(main.SelectedKey(), stateKey);
+        QCOMPARE(Texts(dependent), cities);
+        QCOMPARE(dependent.currentIndex(), cities.indexOf(dependent.currentText()));
+        QCOMPARE(dependent.SelectedValue() ? dependent.SelectedValue()->KeyValue() : QString(), cityKey);
     }
 
     void comboReleasedBeforeTheAnswerIsLeftAlone()

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 
@@ -83,7 +84,7 @@ private slots:
     void resizeReclassifies();
     void unloadedPanelLeavesEverythingAlone();
     void zeroColumnsStillDoesFontsLabelsAndEvent();
-    void fontsFollowClassButSkipLookupEdit();
+    void fontsFollowClass();
     void labelsShareWidestPlusThree();
     void scaleSpansOnColumnChange();
     void reentryIsIgnored();
@@ -270,29 +271,37 @@ void tst_TLXColumnPanel::zeroColumnsStillDoesFontsLabelsAndEvent()
     QCOMPARE(passes.first().first().value<QObject *>(), top.get());
 }
 
-void tst_TLXColumnPanel::fontsFollowClassButSkipLookupEdit()
+// Every field control takes the class's font, the lookup edit included (its text is what the user
+// reads next to the other fields); the lookup's search button keeps its place and picture size.
+void tst_TLXColumnPanel::fontsFollowClass()
 {
     auto top = makeTop(1200);
     auto *row = makeCell(top.get());
-    const QList<QWidget *> adjusted = {new QLabel("a", row), new QLineEdit(row), new QCheckBox(row),
-                                       new QComboBox(row), new QDateEdit(row)};
     auto *lookup = new TLXSearchEdit(row);
+    lookup->setGeometry(0, 0, 300, 30);
+    const QList<QWidget *> adjusted = {new QLabel("a", row), new QLineEdit(row), new QCheckBox(row),
+                                       new QComboBox(row), new QDateEdit(row), lookup};
     auto *button = new QWidget(row);
     auto *other = new QWidget(top.get());
     auto *hiddenInOther = new QLineEdit(other); // containers other than column panels are not entered
-    const int lookupSize = lookup->font().pointSize();
+    top->show();
+    QVERIFY(QTest::qWaitForWindowExposed(top.get()));
+    const QToolButton *searchButton = lookup->findChild<QToolButton *>();
+    QVERIFY(searchButton);
+    const QRect buttonPlace = searchButton->geometry();
+    const QSize pictureSize = searchButton->iconSize();
     top->Loaded();
     for (QWidget *control : adjusted) {
         QCOMPARE(control->font().pointSize(), 12);
         QCOMPARE(control->font().family(), QString("Segoe UI"));
     }
-    QCOMPARE(lookup->font().pointSize(), lookupSize);
+    QCOMPARE(searchButton->geometry(), buttonPlace);
+    QCOMPARE(searchButton->iconSize(), pictureSize);
     QVERIFY(!button->font().resolveMask());
     QVERIFY(!hiddenInOther->font().resolveMask());
-    top->show();
-    QVERIFY(QTest::qWaitForWindowExposed(top.get()));
     top->resize(800, 400);
     QCOMPARE(adjusted.first()->font().pointSize(), 10);
+    QCOMPARE(lookup->font().pointSize(), 10);
 }
 
 void tst_TLXColumnPanel::labelsShareWidestPlusThree()

@@ -1,0 +1,3 @@
+#include "fields/FieldsLog.h"
+
+Q_LOGGING_CATEGORY(lcFields, "quorel.fields")
