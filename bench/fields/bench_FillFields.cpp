@@ -5,17 +5,16 @@
 
 #include "bench/support/BenchSupport.h"
 #include "bench/support/MixedDescriptors.h"
-#include "fields/TControlKind.h"
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
+#include "widgets/TLXDateEdit.h"
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,14 +113,8 @@ QWidget *DirectRow(TLXColumnPanel *panel, int index)
     }
     case bench::mkBoolean:
         return Put(row, new QCheckBox(row), name);
-    case bench::mkDate: {
-        auto *edit = Put(row, new QDateEdit(row), name);
-        edit->setCalendarPopup(true);
-        edit->setMinimumDate(TControlKind::ZeroDate());
-        edit->setSpecialValueText(QStringLiteral(" "));
-        edit->setDate(TControlKind::ZeroDate());
-        return edit;
-    }
+    case bench::mkDate:
+        return Put(row, new TLXDateEdit(row), name);
     case bench::mkEnum: {
         auto *combo = Put(row, new TResourceComboBox(row), name);
         combo->AddOption(TComboValue(QStringLiteral("A"), QStringLiteral("Ativo")));
