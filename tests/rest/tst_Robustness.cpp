@@ -421,10 +421,11 @@ private slots:
         }
         const qint64 ms = elapsed.elapsed();
         // curl's words: "Operation timed out", "Failed to connect ...: Timeout was reached".
-        static const QRegularExpression timeOut(QStringLiteral("timed? ?out"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression timeOut(
+            QStringLiteral("timed? ?out"), QRegularExpression::CaseInsensitiveOption);
         QVERIFY2(error.contains(timeOut), qPrintable(error));
         QVERIFY2(ms >= endsAfterMs * 9 / 10 && ms < endsAfterMs * 19 / 10,
-                 qPrintable(QStringLiteral("ended after %1 ms").arg(ms)));
+            qPrintable(QStringLiteral("ended after %1 ms").arg(ms)));
     }
 };
 
