@@ -19,7 +19,9 @@ public:
     bool isEmpty() const override { return false; }
     QString translate(const char *context, const char *sourceText, const char *, int) const override
     {
-        return qstrcmp(context, "QPlatformTheme") == 0 ? QStringLiteral("<%1>").arg(QLatin1String(sourceText)) : QString();
+        if (qstrcmp(context, "QPlatformTheme") != 0)
+            return QString();
+        return QStringLiteral("<%1>").arg(QLatin1String(sourceText));
     }
 };
 
