@@ -156,7 +156,7 @@ TField::TField(TRecordTable *table, int index, const TFieldDef &def)
     : FTable(table),
       FIndex(index),
       FFieldName(def.Name),
-      FDataType(def.DataType),
+      FDataType(def.DataType()),
       FSize(def.Size),
       FDisplayLabel(def.DisplayLabel),
       FReadOnly(def.ReadOnly),

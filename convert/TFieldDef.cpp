@@ -3,17 +3,17 @@
 #include "convert/TFieldDefs.h"
 
 TFieldDef::TFieldDef(const QString &name, TFieldType dataType, int size)
-    : Name(name), DataType(dataType), Size(size < 0 ? DefaultSize(dataType) : size)
+    : Name(name), Size(size < 0 ? DefaultSize(dataType) : size), FDataType(dataType)
 { }
 
 TFieldDef::TFieldDef(const TFieldDef &other)
     : Name(other.Name),
-      DataType(other.DataType),
       Size(other.Size),
       DisplayLabel(other.DisplayLabel),
       ReadOnly(other.ReadOnly),
       ProviderFlags(other.ProviderFlags),
       Origin(other.Origin),
+      FDataType(other.FDataType),
       FChildDefs(other.FChildDefs ? std::make_unique<TFieldDefs>(*other.FChildDefs) : nullptr)
 { }
 
@@ -37,9 +37,18 @@ int TFieldDef::DefaultSize(TFieldType dataType)
     case ftWideString:
     case ftFixedChar:
         return DefaultStringSize;
+    case ftBCD:
+    case ftFMTBcd:
+        return DefaultBcdSize;
     default:
         return 0;
     }
+}
+
+void TFieldDef::SetDataType(TFieldType dataType)
+{
+    FDataType = dataType;
+    Size = DefaultSize(dataType);
 }
 
 TFieldDefs &TFieldDef::ChildDefs()

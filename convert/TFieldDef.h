@@ -23,10 +23,16 @@ public:
 
     // Width given to a text field when the definition names none.
     static constexpr int DefaultStringSize = 20;
+    // Size a decimal (BCD) definition starts with.
+    static constexpr int DefaultBcdSize = 4;
+    // The size a definition of the type starts with: 20 for text, 4 for BCD, otherwise 0.
     static int DefaultSize(TFieldType dataType);
 
+    TFieldType DataType() const { return FDataType; }
+    // Changes the type and resets Size to the type's default, as every change of type does.
+    void SetDataType(TFieldType dataType);
+
     QString Name;
-    TFieldType DataType;
     int Size;
     QString DisplayLabel;
     bool ReadOnly = false;
@@ -37,5 +43,6 @@ public:
     const TFieldDefs *ChildDefsOrNull() const { return FChildDefs.get(); }
 
 private:
+    TFieldType FDataType;
     std::unique_ptr<TFieldDefs> FChildDefs;
 };

@@ -8,7 +8,9 @@
 #include "convert/TFormatSettings.h"
 #include "convert/TOriginMarker.h"
 #include "convert/TRecordTable.h"
+#include "rest/TJsonNumber.h"
 
+#include <algorithm>
 #include <limits>
 
 using json = nlohmann::ordered_json;
@@ -25,19 +27,32 @@ QString FromUtf8(const std::string &text)
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-// The text of a JSON value: strings as such, numbers in the user's format, true/false/null
-// as words, objects and arrays empty.
+// The text of a number: integral values as plain digits, others in the user's format. A literal
+// of 12 or more characters that is a whole number is written exactly, even beyond 64 bits.
+QString NumberText(const json &value)
+{
+    if (value.is_number_unsigned())
+        return QString::number(value.get<quint64>());
+    if (value.is_number_integer())
+        return QString::number(value.get<qint64>());
+    const std::string literal = TJsonNumber::Text(value);
+    const auto digits = literal.begin() + (literal.starts_with('-') ? 1 : 0);
+    const bool whole
+        = digits != literal.end() && std::all_of(digits, literal.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (literal.size() >= 12 && whole)
+        return QString::fromLatin1(literal.data(), qsizetype(literal.size()));
+    return TFormatSettings::FloatToText(TJsonNumber::Value(value));
+}
+
+// The text of a JSON value: strings as such, numbers as NumberText, true/false/null as words,
+// objects and arrays empty.
 QString JsonText(const json &value)
 {
+    if (TJsonNumber::IsNumber(value))
+        return NumberText(value);
     switch (value.type()) {
     case json::value_t::string:
         return FromUtf8(value.get_ref<const std::string &>());
-    case json::value_t::number_integer:
-        return QString::number(value.get<qint64>());
-    case json::value_t::number_unsigned:
-        return QString::number(value.get<quint64>());
-    case json::value_t::number_float:
-        return TFormatSettings::FloatToText(value.get<double>());
     case json::value_t::boolean:
         return value.get<bool>() ? QStringLiteral("true") : QStringLiteral("false");
     case json::value_t::null:
@@ -67,9 +82,9 @@ qint64 JsonInteger(const json &value, qint64 low, qint64 high)
 
 double JsonNumber(const json &value)
 {
-    if (!value.is_number())
+    if (!TJsonNumber::IsNumber(value))
         InvalidCast();
-    return value.get<double>();
+    return TJsonNumber::Value(value);
 }
 
 // Sets a boolean field from a boolean text or number; leaves it alone for anything else.
@@ -77,8 +92,8 @@ void WriteBoolean(TField &field, const json &value)
 {
     if (value.is_boolean()) {
         field.SetAsBoolean(value.get<bool>());
-    } else if (value.is_number()) {
-        field.SetAsBoolean(value.get<double>() != 0);
+    } else if (TJsonNumber::IsNumber(value)) {
+        field.SetAsBoolean(TJsonNumber::Value(value) != 0);
     } else if (value.is_string()) {
         const QString text = JsonText(value);
         double number = 0;

@@ -25,7 +25,7 @@ QString FormatJsonLocally(const QString &json)
     const std::optional<TJson> parsed = ParseJson(json);
     if (!parsed)
         return json;
-    return QString::fromStdString(parsed->dump(2, ' ', false, TJson::error_handler_t::replace));
+    return JsonToText(*parsed, 2);
 }
 
 QString FormatJson(const QString &json, THttpClient &client, const QString &serviceAddress)

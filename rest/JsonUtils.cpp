@@ -1,13 +1,15 @@
 #include "rest/JsonUtils.h"
 
+#include "rest/TJsonNumber.h"
+
 #include <QRegularExpression>
 
 #include <vector>
 
 namespace {
 
-// Builds the tree like nlohmann's own DOM parser, but keeps the first of duplicate members and
-// refuses nesting deeper than MaxJsonDepth.
+// Builds the tree like nlohmann's own DOM parser, but keeps the first of duplicate members,
+// refuses nesting deeper than MaxJsonDepth and keeps the literal of numbers (TJsonNumber).
 class TFirstWinsBuilder final : public nlohmann::json_sax<TJson>
 {
 public:
@@ -15,9 +17,17 @@ public:
 
     bool null() override { return Add(TJson(nullptr)); }
     bool boolean(bool value) override { return Add(TJson(value)); }
-    bool number_integer(number_integer_t value) override { return Add(TJson(value)); }
+    // The lexer reads an integer with a minus sign as signed and one without as unsigned, so a
+    // signed zero can only have been written "-0".
+    bool number_integer(number_integer_t value) override
+    {
+        return Add(value == 0 ? TJsonNumber::FromLiteral(-0.0, "-0") : TJson(value));
+    }
     bool number_unsigned(number_unsigned_t value) override { return Add(TJson(value)); }
-    bool number_float(number_float_t value, const string_t &) override { return Add(TJson(value)); }
+    bool number_float(number_float_t value, const string_t &literal) override
+    {
+        return Add(TJsonNumber::FromLiteral(value, literal));
+    }
     bool string(string_t &value) override { return Add(TJson(std::move(value))); }
     bool binary(binary_t &) override { return false; }
 
@@ -160,6 +170,40 @@ const TJson *Walk(const TJson &root, const QString &path)
     return current;
 }
 
+// Writes a value as nlohmann's dump does, compact (indent < 0) or one member or element a line,
+// but numbers as they were read.
+void WriteJson(const TJson &value, int indent, int level, std::string &out)
+{
+    if (TJsonNumber::KeepsLiteral(value)) {
+        out += TJsonNumber::Text(value);
+        return;
+    }
+    if (!value.is_structured() || value.empty()) {
+        out += value.dump(-1, ' ', false, TJson::error_handler_t::replace);
+        return;
+    }
+    const auto newLine = [&](int depth) {
+        if (indent >= 0) {
+            out += '\n';
+            out.append(std::size_t(depth) * std::size_t(indent), ' ');
+        }
+    };
+    const bool object = value.is_object();
+    out += object ? '{' : '[';
+    for (auto it = value.begin(); it != value.end(); ++it) {
+        if (it != value.begin())
+            out += ',';
+        newLine(level + 1);
+        if (object) {
+            out += TJson(it.key()).dump(-1, ' ', false, TJson::error_handler_t::replace);
+            out += indent >= 0 ? ": " : ":";
+        }
+        WriteJson(*it, indent, level + 1, out);
+    }
+    newLine(level);
+    out += object ? '}' : ']';
+}
+
 const TJson &Found(const TJson &value, const QString &path)
 {
     const TJson *found = Walk(value, path);
@@ -204,6 +248,8 @@ bool Contains(const TJson &object, const QString &name)
 
 QString JsonTypeName(const TJson &value)
 {
+    if (TJsonNumber::IsNumber(value))
+        return QStringLiteral("TJSONNumber");
     switch (value.type()) {
     case TJson::value_t::object: return QStringLiteral("TJSONObject");
     case TJson::value_t::array: return QStringLiteral("TJSONArray");
@@ -216,15 +262,14 @@ QString JsonTypeName(const TJson &value)
 
 QString JsonValueText(const TJson &value)
 {
+    if (TJsonNumber::IsNumber(value))
+        return QString::fromStdString(TJsonNumber::Text(value));
     switch (value.type()) {
     case TJson::value_t::string: return QString::fromStdString(value.get_ref<const std::string &>());
     case TJson::value_t::boolean: return value.get<bool>() ? QStringLiteral("true") : QStringLiteral("false");
     case TJson::value_t::null: return QString();
-    case TJson::value_t::object:
-    case TJson::value_t::array:
-    case TJson::value_t::binary:
-    case TJson::value_t::discarded: throw EJsonException(NotSupported(value, QStringLiteral("string")));
-    default: return QString::fromStdString(value.dump());
+    default:
+        throw EJsonException(NotSupported(value, QStringLiteral("string")));
     }
 }
 
@@ -238,7 +283,7 @@ int GetValueInt(const TJson &value, const QString &path)
     const TJson &found = Found(value, path);
     if (found.is_boolean())
         return found.get<bool>() ? 1 : 0;
-    if (!found.is_string() && !found.is_number())
+    if (!found.is_string() && !TJsonNumber::IsNumber(found))
         throw EJsonException(NotSupported(found, QStringLiteral("Integer")));
     const QString text = JsonValueText(found);
     bool ok = false;
@@ -253,7 +298,7 @@ bool GetValueBool(const TJson &value, const QString &path)
     const TJson &found = Found(value, path);
     if (found.is_boolean())
         return found.get<bool>();
-    if (!found.is_string() && !found.is_number())
+    if (!found.is_string() && !TJsonNumber::IsNumber(found))
         throw EJsonException(NotSupported(found, QStringLiteral("Boolean")));
     const QString text = JsonValueText(found);
     if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
@@ -321,7 +366,9 @@ const TJson *FindJsonValue(const TJson &value, const QString &path)
     return result;
 }
 
-QString JsonToText(const TJson &value)
+QString JsonToText(const TJson &value, int indent)
 {
-    return QString::fromStdString(value.dump(-1, ' ', false, TJson::error_handler_t::replace));
+    std::string text;
+    WriteJson(value, indent, 0, text);
+    return QString::fromStdString(text);
 }

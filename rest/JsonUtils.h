@@ -42,8 +42,8 @@ const TJson &GetValueJson(const TJson &value, const QString &path);
 const TJson &GetValueArray(const TJson &value, const QString &path);
 const TJson &GetValueObject(const TJson &value, const QString &path);
 
-// The text form of a value: a string its content, a number its JSON text, booleans "true" and
-// "false", null the empty text. Raises for objects and arrays.
+// The text form of a value: a string its content, a number its JSON text as read, booleans
+// "true" and "false", null the empty text. Raises for objects and arrays.
 QString JsonValueText(const TJson &value);
 // The type name used in conversion errors.
 QString JsonTypeName(const TJson &value);
@@ -52,5 +52,6 @@ QString JsonTypeName(const TJson &value);
 // "root[0].nome"). Nothing when the walk fails or ends on an index or a dot; never raises.
 const TJson *FindJsonValue(const TJson &value, const QString &path);
 
-// Compact UTF-8 text of a value, as sent to the server.
-QString JsonToText(const TJson &value);
+// UTF-8 text of a value: compact, as sent to the server, or with indent >= 0 one member or
+// element a line, indented that many blanks a level. Numbers are written as they were read.
+QString JsonToText(const TJson &value, int indent = -1);

@@ -161,8 +161,9 @@ THttpResponse THttpClient::Perform(const char *method, const QString &url, const
     const bool secure = url.startsWith(QLatin1String("https:"), Qt::CaseInsensitive);
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    // Two bounds, not their sum: connecting ends at the first, the whole request at the second.
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(ConnectTimeoutMs));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(ResponseTimeoutMs > 0 ? ConnectTimeoutMs + ResponseTimeoutMs : 0));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(ResponseTimeoutMs));
     if (KeepCookies)
         curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
     const QByteArray caFile = CaCertificateFile.toLocal8Bit();

@@ -45,8 +45,8 @@ public:
 
     QByteArray ContentType = "application/json;charset=utf-8";
     QByteArray Accept;           // empty: the client's default
-    int ConnectTimeoutMs = 0;    // 0: none
-    int ResponseTimeoutMs = 0;   // 0: none
+    int ConnectTimeoutMs = 0;    // bound of connecting; 0: curl's default
+    int ResponseTimeoutMs = 0;   // bound of the whole request, connecting included; 0: none
     bool FollowRedirects = false;
     bool KeepCookies = false;
     QString CaCertificateFile;   // empty: the system's trust store; otherwise these roots only

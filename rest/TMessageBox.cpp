@@ -2,6 +2,7 @@
 
 #include "rest/TGuiSync.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QWidget>
@@ -12,6 +13,19 @@ TMessageBox::THandler &Handler()
 {
     static TMessageBox::THandler handler;
     return handler;
+}
+
+// The buttons carry the program's own Portuguese captions, whatever translation of Qt is loaded.
+void CaptionButtons(QMessageBox &box)
+{
+    static const std::pair<QMessageBox::StandardButton, const char *> captions[] = {
+        {QMessageBox::Ok, "OK"},
+        {QMessageBox::Yes, "Sim"},
+        {QMessageBox::No, "Não"},
+    };
+    for (const auto &[which, caption] : captions)
+        if (QAbstractButton *button = box.button(which))
+            button->setText(QString::fromUtf8(caption));
 }
 
 } // namespace
@@ -35,6 +49,7 @@ int TMessageBox::ShowModal(const TMessageBoxCall &call)
         box.setIcon(call.Flags == Information ? QMessageBox::Information : QMessageBox::Critical);
         box.setStandardButtons(QMessageBox::Ok);
     }
+    CaptionButtons(box);
     const int pressed = box.exec();
     if (call.Flags == Question)
         return pressed == QMessageBox::Yes ? ResultYes : ResultNo;

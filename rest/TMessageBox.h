@@ -13,8 +13,8 @@ struct TMessageBoxCall
 };
 
 // The program's modal message boxes. Flags: 16 error + OK, 64 information + OK, 36 question with
-// Yes/No. Results: 1 OK, 6 Yes, 7 No. Every box passes through one handler, which tests replace so
-// no test ever waits on a real modal window.
+// Yes/No, captioned "OK", "Sim" and "Não". Results: 1 OK, 6 Yes, 7 No. Every box passes through
+// one handler, which tests replace so no test ever waits on a real modal window.
 class TMessageBox final
 {
 public:

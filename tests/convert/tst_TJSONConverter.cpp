@@ -3,6 +3,7 @@
 #include "convert/TConverter.h"
 #include "convert/TField.h"
 #include "convert/TRecordTable.h"
+#include "rest/JsonUtils.h"
 #include "tests/support/ErrorOf.h"
 
 #include <QLocale>
@@ -146,6 +147,42 @@ private slots:
         QTest::newRow("unknown type null") << ftGuid << "null"
                                            << ""
                                            << R"(Cannot find type for field "f")";
+        // Numbers whose literal the JSON library would write differently: their text follows the
+        // rules above, the typed fields take their value.
+        QTest::newRow("string of 2.50") << ftString << "2.50"
+                                        << "2.5" << none;
+        QTest::newRow("string of 1E3") << ftString << "1E3"
+                                       << "1000" << none;
+        QTest::newRow("string of -1.5e-7") << ftString << "-1.5e-7"
+                                           << "-1.5e-07" << none;
+        QTest::newRow("string of -0") << ftString << "-0"
+                                      << "0" << none;
+        QTest::newRow("memo of integer beyond 64 bits") << ftMemo << "123456789012345678901234567890"
+                                                        << "123456789012345678901234567890" << none;
+        QTest::newRow("integer 1E3") << ftInteger << "1E3"
+                                     << "1000" << none;
+        QTest::newRow("integer 2.50") << ftInteger << "2.50"
+                                      << "0" << none;
+        QTest::newRow("integer -0") << ftInteger << "-0"
+                                    << "0" << none;
+        QTest::newRow("largeint 1E3") << ftLargeint << "1E3"
+                                      << "1000" << none;
+        QTest::newRow("largeint beyond 64 bits, as a literal") << ftLargeint << "123456789012345678901234567890"
+                                                               << "0" << none;
+        QTest::newRow("boolean 1E3") << ftBoolean << "1E3"
+                                     << "True" << none;
+        QTest::newRow("boolean -0") << ftBoolean << "-0"
+                                    << "False" << none;
+        QTest::newRow("float 2.50") << ftFloat << "2.50"
+                                    << "2.5" << none;
+        QTest::newRow("float -1.5e-7") << ftFloat << "-1.5e-7"
+                                       << "-1.5e-07" << none;
+        QTest::newRow("bcd 1E3") << ftFMTBcd << "1E3"
+                                 << "1000" << none;
+        QTest::newRow("single 2.50") << ftSingle << "2.50"
+                                     << "2.5" << none;
+        QTest::newRow("currency 2.50") << ftCurrency << "2.50"
+                                       << "2.5" << none;
     }
 
     void valuesConvertIntoFields()
@@ -157,8 +194,9 @@ private slots:
         TRecordTable table;
         table.FieldDefs().Add("f", type);
         table.CreateDataSet();
-        const json array = json::parse(R"([{"f":)" + value.toStdString() + "}]");
-        QCOMPARE(ErrorOf([&] { LoadTableFromArray(&table, &array); }), error);
+        const std::optional<TJson> array = ParseJson(R"([{"f":)" + value + "}]");
+        QVERIFY(array);
+        QCOMPARE(ErrorOf([&] { LoadTableFromArray(&table, &*array); }), error);
         if (!error.isEmpty()) {
             QCOMPARE(table.RecordCount(), 0); // the failing row is not posted
             QCOMPARE(table.State(), dsBrowse);

@@ -48,6 +48,41 @@ private slots:
         QVERIFY(table.IsEmpty());
     }
 
+    // Each type's default width, given by AddFieldDef and again by every later change of type,
+    // whatever width was set in between.
+    void dataTypeResetsTheSize_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("size");
+        QTest::newRow("ftString") << int(ftString) << 20;
+        QTest::newRow("ftWideString") << int(ftWideString) << 20;
+        QTest::newRow("ftBCD") << int(ftBCD) << 4;
+        QTest::newRow("ftFMTBcd") << int(ftFMTBcd) << 4;
+        QTest::newRow("ftInteger") << int(ftInteger) << 0;
+        QTest::newRow("ftMemo") << int(ftMemo) << 0;
+        QTest::newRow("ftFloat") << int(ftFloat) << 0;
+        QTest::newRow("ftDataSet") << int(ftDataSet) << 0;
+    }
+
+    void dataTypeResetsTheSize()
+    {
+        QFETCH(int, type);
+        QFETCH(int, size);
+        const TFieldType dataType = TFieldType(type);
+        TRecordTable table;
+        TFieldDef &added = table.FieldDefs().Add("a", dataType);
+        QCOMPARE(added.Size, size);
+        TFieldDef &changed = table.FieldDefs().Add("b", ftDate);
+        changed.Size = 50;
+        changed.SetDataType(dataType);
+        QCOMPARE(changed.Size, size);
+        changed.Size = 7;
+        changed.SetDataType(dataType); // the same type again still resets
+        QCOMPARE(changed.Size, size);
+        table.CreateDataSet();
+        QCOMPARE(table.Fields(1)->Size(), size);
+    }
+
     void fieldsAreFoundByExactName()
     {
         TRecordTable table;

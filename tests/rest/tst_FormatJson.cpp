@@ -74,6 +74,8 @@ private slots:
         QTest::addColumn<QString>("json");
         QTest::addColumn<QString>("formatted");
         QTest::newRow("object keeps order") << "{\"z\":1,\"a\":[true,null]}" << "{\n  \"z\": 1,\n  \"a\": [\n    true,\n    null\n  ]\n}";
+        QTest::newRow("numbers as written") << "[2.50,{\"n\":1E3},-0,{},[]]"
+                                            << "[\n  2.50,\n  {\n    \"n\": 1E3\n  },\n  -0,\n  {},\n  []\n]";
         QTest::newRow("invalid unchanged") << "{nao é json" << "{nao é json";
     }
 

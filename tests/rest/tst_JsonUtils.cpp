@@ -154,6 +154,52 @@ private slots:
         QCOMPARE(got, result);
     }
 
+    // A number reads as the text it was written with, wherever it stands, and goes back to the
+    // server the same way; it is still a number to the typed readings.
+    void numbersKeepTheirLiteral_data()
+    {
+        QTest::addColumn<QByteArray>("literal");
+        QTest::addColumn<QString>("integer"); // GetValueInt, or its error
+        QTest::addColumn<bool>("boolean");
+        const auto notInteger = [](const char *text) {
+            return QStringLiteral("'%1' is not a valid integer value").arg(QLatin1String(text));
+        };
+        QTest::newRow("trailing zero") << QByteArray("2.50") << notInteger("2.50") << true;
+        QTest::newRow("exponent") << QByteArray("1E3") << notInteger("1E3") << true;
+        QTest::newRow("small, negative exponent") << QByteArray("-1.5e-7") << notInteger("-1.5e-7") << true;
+        QTest::newRow("integer beyond 64 bits")
+            << QByteArray("123456789012345678901234567890") << notInteger("123456789012345678901234567890") << true;
+        QTest::newRow("negative zero") << QByteArray("-0") << "0" << false;
+        QTest::newRow("fraction") << QByteArray("0.1") << notInteger("0.1") << true;
+        QTest::newRow("integer") << QByteArray("5") << "5" << true;
+    }
+
+    void numbersKeepTheirLiteral()
+    {
+        QFETCH(QByteArray, literal);
+        QFETCH(QString, integer);
+        QFETCH(bool, boolean);
+        const QString text = QString::fromLatin1(literal);
+        const QByteArray document
+            = R"({"n":)" + literal + R"(,"o":{"a":[1,)" + literal + R"(]},"l":[)" + literal + "]}";
+        const TJson value = Parsed(document.constData());
+        for (const QString path : {"n", "o.a[1]", "l[0]"}) {
+            QCOMPARE(GetValueText(value, path), text);
+            QCOMPARE(JsonTypeName(GetValueJson(value, path)), QStringLiteral("TJSONNumber"));
+            QString readAsInteger;
+            try {
+                readAsInteger = QString::number(GetValueInt(value, path));
+            } catch (const EJsonException &e) {
+                readAsInteger = QString::fromUtf8(e.what());
+            }
+            QCOMPARE(readAsInteger, integer);
+            QCOMPARE(GetValueBool(value, path), boolean);
+        }
+        QCOMPARE(GetValueText(Parsed(literal.constData()), QString()), text);
+        QCOMPARE(JsonToText(value), QString::fromLatin1(document)); // what a save sends
+        QCOMPARE(ParseJson(JsonToText(value)), std::optional<TJson>(value));
+    }
+
     void containsIsExact()
     {
         const TJson value = Parsed(R"({"nome":null})");

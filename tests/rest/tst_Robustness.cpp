@@ -193,6 +193,44 @@ private:
     std::vector<std::thread> FConnections;
 };
 
+// A loopback port whose only place in the accept queue is taken and never freed: a connection
+// to it is never established.
+class TFullListener final
+{
+public:
+    TFullListener()
+    {
+        FListen = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (bind(FListen, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || listen(FListen, 0) != 0)
+            qFatal("TFullListener: cannot listen on loopback");
+        socklen_t length = sizeof address;
+        getsockname(FListen, reinterpret_cast<sockaddr *>(&address), &length);
+        FPort = ntohs(address.sin_port);
+        FFiller = socket(AF_INET, SOCK_STREAM, 0);
+        if (::connect(FFiller, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+            qFatal("TFullListener: cannot fill the accept queue");
+    }
+
+    ~TFullListener()
+    {
+        close(FFiller);
+        close(FListen);
+    }
+
+    TFullListener(const TFullListener &) = delete;
+    TFullListener &operator=(const TFullListener &) = delete;
+
+    int Port() const { return FPort; }
+
+private:
+    int FListen = -1;
+    int FFiller = -1;
+    int FPort = 0;
+};
+
 // Outcomes of asynchronous requests, by the order they were issued.
 struct TOutcomes
 {
@@ -333,27 +371,40 @@ private slots:
 
     // The requests made synchronously on the GUI thread (a server GET, the formatting service)
     // end at their bound on a server that never answers and on one that sends a byte a second.
+    // Connecting and answering have a bound each, and the whole request ends at the answer's
+    // bound, not at the sum of both. The margins are wide: this checks a bound, not speed.
     void synchronousRequestsEndAtTheirBound_data()
     {
         QTest::addColumn<bool>("formatter");
-        QTest::addColumn<QString>("path");
-        QTest::newRow("GET, silent") << false << "silent";
-        QTest::newRow("GET, drip") << false << "drip";
-        QTest::newRow("formatter, silent") << true << "silent";
-        QTest::newRow("formatter, drip") << true << "drip";
+        QTest::addColumn<QString>("path"); // "unaccepted": a port that never completes the connection
+        QTest::addColumn<int>("connectMs");
+        QTest::addColumn<int>("responseMs");
+        QTest::addColumn<int>("endsAfterMs");
+        QTest::newRow("GET, silent") << false << "silent" << 1000 << 1000 << 1000;
+        QTest::newRow("GET, drip") << false << "drip" << 1000 << 1000 << 1000;
+        QTest::newRow("formatter, silent") << true << "silent" << 1000 << 1000 << 1000;
+        QTest::newRow("formatter, drip") << true << "drip" << 1000 << 1000 << 1000;
+        QTest::newRow("formatter, never connected") << true << "unaccepted" << 500 << 1500 << 500;
     }
 
     void synchronousRequestsEndAtTheirBound()
     {
         QFETCH(bool, formatter);
         QFETCH(QString, path);
+        QFETCH(int, connectMs);
+        QFETCH(int, responseMs);
+        QFETCH(int, endsAfterMs);
+        const TFullListener full;
         QString error;
+        QElapsedTimer elapsed;
+        elapsed.start();
         if (formatter) {
             // The service's address is its base; the program posts to "<base>/process".
             THttpClient client;
-            client.ConnectTimeoutMs = 300;
-            client.ResponseTimeoutMs = 300;
-            const QString base = QStringLiteral("http://127.0.0.1:%1/%2").arg(FServer->Port()).arg(path);
+            client.ConnectTimeoutMs = connectMs;
+            client.ResponseTimeoutMs = responseMs;
+            const int port = path == QLatin1String("unaccepted") ? full.Port() : FServer->Port();
+            const QString base = QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(path);
             try {
                 (void)FormatJson(QStringLiteral("{}"), client, base);
                 QFAIL("the formatting service did not answer, yet no error was raised");
@@ -361,13 +412,20 @@ private slots:
                 error = QString::fromStdString(failure.what());
             }
         } else {
-            THttpVerbs::SyncTimeoutInUseMs = 300;
+            QCOMPARE(connectMs, responseMs); // one setting bounds both
+            THttpVerbs::SyncTimeoutInUseMs = responseMs;
             const THttpResponse response = THttpVerbs::GetSync(path);
             QCOMPARE(response.Status, -1);
             QVERIFY(response.Body.isEmpty());
             error = response.Error;
         }
-        QVERIFY2(error.contains(QLatin1String("timed out"), Qt::CaseInsensitive), qPrintable(error));
+        const qint64 ms = elapsed.elapsed();
+        // curl's words: "Operation timed out", "Failed to connect ...: Timeout was reached".
+        static const QRegularExpression timeOut(
+            QStringLiteral("timed? ?out"), QRegularExpression::CaseInsensitiveOption);
+        QVERIFY2(error.contains(timeOut), qPrintable(error));
+        QVERIFY2(ms >= endsAfterMs * 9 / 10 && ms < endsAfterMs * 19 / 10,
+            qPrintable(QStringLiteral("ended after %1 ms").arg(ms)));
     }
 };
 
