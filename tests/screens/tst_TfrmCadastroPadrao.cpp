@@ -938,7 +938,7 @@ private slots:
         QTest::newRow("Enter in an open combo list") << "combo" << int(Qt::Key_Return);
         QTest::newRow("Esc in the debug pop-up menu") << "menu" << int(Qt::Key_Escape);
         QTest::newRow("Esc in a box outside the screen") << "outside" << int(Qt::Key_Escape);
-        QTest::newRow("Ctrl+S outside the screen") << "outside" << int(Qt::Key_S | Qt::ControlModifier);
+        QTest::newRow("Ctrl+S outside the screen") << "outside" << (Qt::Key_S | Qt::ControlModifier).toCombined();
     }
 
     void shortcutsLeavePopupsAndOtherWidgetsAlone()
