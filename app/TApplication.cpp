@@ -1,19 +1,19 @@
 #include "app/TApplication.h"
 
-#include "rest/TMessageBox.h"
+#include "app/AppLog.h"
+#include "gui/TIcons.h"
+#include "gui/TMessageBox.h"
 
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLoggingCategory>
 #include <QTranslator>
 
-Q_LOGGING_CATEGORY(lcApp, "quorel.app")
-
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("QuorelApi"));
     setApplicationDisplayName(QStringLiteral("QuorelApi"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
+    setWindowIcon(TIcons::Of(TIcon::App));
     InstallQtTexts();
 }
 

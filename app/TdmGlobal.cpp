@@ -1,7 +1,8 @@
 #include "app/TdmGlobal.h"
 
-#include "app/TIniFile.h"
-#include "app/TSystemConfig.h"
+#include "config/TIniFile.h"
+#include "config/TSystemConfig.h"
+#include "gui/TIcons.h"
 #include "rest/FormatJson.h"
 #include "rest/THttpClient.h"
 
@@ -10,20 +11,15 @@
 
 TdmGlobal *dmGlobal = nullptr;
 
-// Resources of a static library are registered by hand; the macro must stand outside namespaces.
-static void InitResources()
-{
-    Q_INIT_RESOURCE(resources);
-}
-
 namespace {
 
+// The shared icons in the order of TImageIndex.
 QList<QIcon> LoadImages()
 {
-    static const char *const names[] = {"save", "cancel", "new", "edit", "delete", "search", "select", "debug"};
     QList<QIcon> images;
-    for (const char *name : names)
-        images.append(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name))));
+    for (const TIcon icon : {TIcon::Save, TIcon::Cancel, TIcon::New, TIcon::Edit, TIcon::Delete, TIcon::Search,
+                             TIcon::Select, TIcon::Debug})
+        images.append(TIcons::Of(icon));
     return images;
 }
 
@@ -35,7 +31,6 @@ TdmGlobal::TdmGlobal(const QString &configFile, QObject *parent)
     : QObject(parent), FClient(std::make_unique<THttpClient>())
 {
     setObjectName(QStringLiteral("dmGlobal"));
-    InitResources();
     Images = LoadImages();
     FClient->ConnectTimeoutMs = 60000;
     FClient->ResponseTimeoutMs = 60000;

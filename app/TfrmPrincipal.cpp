@@ -1,12 +1,14 @@
 #include "app/TfrmPrincipal.h"
 
 #include "app/TScreenTabBar.h"
+#include "app/TdmGlobal.h"
+#include "gui/TIcons.h"
 
 #include "rest/JsonUtils.h"
 #include "rest/TApiPaths.h"
 #include "rest/THttpClient.h"
 #include "rest/THttpVerbs.h"
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 #include "screens/TfrmCadastroPadrao.h"
 #include "widgets/TLXAccordion.h"
 #include "widgets/TLXAccordionCollection.h"
@@ -127,7 +129,7 @@ QWidget *TfrmPrincipal::BuildSideBar()
     auto *Image10 = new QLabel(Panel13);
     Image10->setObjectName(QStringLiteral("Image10"));
     Image10->setGeometry(7, 59, 24, 24);
-    Image10->setPixmap(QIcon(QStringLiteral(":/icons/magnifier-light.svg")).pixmap(QSize(24, 24)));
+    Image10->setPixmap(TIcons::Of(TIcon::Magnifier).pixmap(QSize(24, 24)));
 
     edtPesquisaMenu = new QLineEdit(Panel13);
     edtPesquisaMenu->setObjectName(QStringLiteral("edtPesquisaMenu"));
@@ -142,8 +144,8 @@ QWidget *TfrmPrincipal::BuildSideBar()
 
     Imagens = new TLXImageList(16, 16, this);
     Imagens->setObjectName(QStringLiteral("Imagens"));
-    Imagens->Add(QIcon(QStringLiteral(":/icons/expanded.svg")));
-    Imagens->Add(QIcon(QStringLiteral(":/icons/collapsed.svg")));
+    Imagens->Add(TIcons::Of(TIcon::Expanded));
+    Imagens->Add(TIcons::Of(TIcon::Collapsed));
 
     Menus = new TLXAccordion(Panel12);
     Menus->setObjectName(QStringLiteral("Menus"));
@@ -304,6 +306,8 @@ void TfrmPrincipal::edtPesquisaMenuChange()
 void TfrmPrincipal::OpenScreen(const QString &caption, const QString &resource)
 {
     auto *screen = new TfrmCadastroPadrao(panelForm);
+    if (dmGlobal)
+        screen->SetJsonFormatter([](const QString &json) { return dmGlobal->FormatJson(json); });
     screen->SetPath(resource);
     screen->setWindowTitle(caption);
 

@@ -1,12 +1,11 @@
 #include "fields/TFieldEngine.h"
 
-#include "app/TdmGlobal.h"
+#include "gui/TIcons.h"
 #include "fields/TControlKind.h"
 #include "fields/TResourceComboBox.h"
 #include "convert/TField.h"
 #include "convert/TRecordTable.h"
-#include "rest/TMessageBox.h"
-#include "screens/TfrmPesquisaPadrao.h"
+#include "gui/TMessageBox.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXDateEdit.h"
@@ -25,8 +24,6 @@ namespace {
 
 const QString kDetachedRowsName = QStringLiteral("FieldEngineDetachedRows");
 
-QString Text(const TJson &item, const char *path) { return GetValueText(item, QString::fromLatin1(path)); }
-bool Has(const TJson &item, const char *name) { return Contains(item, std::string_view(name)); }
 
 // Places a control in a row: the caption keeps the left, the input control fills the rest.
 template <typename T>
@@ -75,7 +72,7 @@ QWidget *NewEditBox(TLXColumnPanel *row, const TJson &)
 QWidget *NewSizedEditBox(TLXColumnPanel *row, const TJson &item)
 {
     auto *edit = AddToRow(row, new QLineEdit(row));
-    if (Has(item, "tamanho")) {
+    if (Contains(item, "tamanho")) {
         const int max = GetValueInt(item, QStringLiteral("tamanho.max"));
         if (max > 0)
             edit->setMaxLength(max);
@@ -97,7 +94,7 @@ QWidget *NewEnumCombo(TLXColumnPanel *row, const TJson &item)
 {
     auto *combo = AddToRow(row, new TResourceComboBox(row));
     for (const TJson &value : GetValueArray(item, QStringLiteral("values")))
-        combo->AddOption(TComboValue(Text(value, "id"), Text(value, "descricao")));
+        combo->AddOption(TComboValue(GetValueText(value, "id"), GetValueText(value, "descricao")));
     return combo;
 }
 
@@ -121,7 +118,7 @@ QWidget *NewTipoControl(TLXColumnPanel *row, const QString &tipo, const TJson &i
     for (const TTipoControl &entry : kTipoControls) {
         if (entry.Tipos.contains(tipo)) {
             QWidget *control = entry.Make(row, item);
-            control->setObjectName(Text(item, "nome"));
+            control->setObjectName(GetValueText(item, "nome"));
             return control;
         }
     }
@@ -133,16 +130,13 @@ QWidget *NewTipoControl(TLXColumnPanel *row, const QString &tipo, const TJson &i
 QWidget *NewLookupEdit(TLXColumnPanel *row, const TJson &item)
 {
     auto *edit = AddToRow(row, new TLXSearchEdit(row));
-    edit->setObjectName(Text(item, "nome"));
-    if (dmGlobal && dmGlobal->Images.size() > TdmGlobal::imgSearch)
-        edit->SetButtonIcon(dmGlobal->Images.at(TdmGlobal::imgSearch));
+    edit->setObjectName(GetValueText(item, "nome"));
+    edit->SetButtonIcon(TIcons::Of(TIcon::Search));
     edit->SetKeyValue(QString());
     edit->SetDisplayValue(QString());
-    edit->Config()->SetKeyField(Text(item, "id"));
-    edit->Config()->SetDisplayField(Text(item, "displayField"));
-    edit->Config()->SetResource(Text(item, "resource"));
-    QObject::connect(edit, &TLXSearchEdit::OnRightButtonClick, edit,
-                     [edit] { ShowErrorsOf([edit] { TFieldEngine::SearchEditButtonClick(edit); }); });
+    edit->Config()->SetKeyField(GetValueText(item, "id"));
+    edit->Config()->SetDisplayField(GetValueText(item, "displayField"));
+    edit->Config()->SetResource(GetValueText(item, "resource"));
     return edit;
 }
 
@@ -151,11 +145,11 @@ std::vector<TResourceParam> ParamsOf(const TJson &item)
     std::vector<TResourceParam> params;
     for (const TJson &element : GetValueArray(item, QStringLiteral("params"))) {
         TResourceParam param;
-        param.Name = Text(element, "nome");
-        param.ParamType = Text(element, "tipo");
-        if (Has(element, "origem")) {
-            param.Source.Source = Text(element, "origem.source");
-            param.Source.Field = Text(element, "origem.field");
+        param.Name = GetValueText(element, "nome");
+        param.ParamType = GetValueText(element, "tipo");
+        if (Contains(element, "origem")) {
+            param.Source.Source = GetValueText(element, "origem.source");
+            param.Source.Field = GetValueText(element, "origem.field");
         }
         params.push_back(std::move(param));
     }
@@ -167,19 +161,19 @@ void AddSubObjectCombo(QWidget *container, TResourceComboBox *main, const TJson 
 {
     TLXColumnPanel *row = NewRow(container);
     AddCaption(row, QString());
-    main->SetSubObject(NewCombo(row, Text(item, "nome"), Text(item, "subObject.id"), Text(item, "subObject.displayField"),
-                                Text(item, "subObject.resource"), rtLocal));
+    main->SetSubObject(NewCombo(row, GetValueText(item, "nome"), GetValueText(item, "subObject.id"), GetValueText(item, "subObject.displayField"),
+                                GetValueText(item, "subObject.resource"), rtLocal));
 }
 
 QWidget *NewRemoteCombo(QWidget *container, TLXColumnPanel *row, const TJson &item)
 {
-    const bool hasSubObject = Has(item, "subObject");
-    QString resource = Text(item, "resource");
-    if (Has(item, "method"))
-        resource += Text(item, "method");
-    const QString name = Text(item, "nome") + (hasSubObject ? QStringLiteral("Root") : QString());
-    TResourceComboBox *combo = NewCombo(row, name, Text(item, "id"), Text(item, "displayField"), resource, rtRemote);
-    if (Has(item, "params"))
+    const bool hasSubObject = Contains(item, "subObject");
+    QString resource = GetValueText(item, "resource");
+    if (Contains(item, "method"))
+        resource += GetValueText(item, "method");
+    const QString name = GetValueText(item, "nome") + (hasSubObject ? QStringLiteral("Root") : QString());
+    TResourceComboBox *combo = NewCombo(row, name, GetValueText(item, "id"), GetValueText(item, "displayField"), resource, rtRemote);
+    if (Contains(item, "params"))
         combo->Params() = ParamsOf(item);
     else
         combo->Load();
@@ -190,10 +184,10 @@ QWidget *NewRemoteCombo(QWidget *container, TLXColumnPanel *row, const TJson &it
 
 QWidget *NewResourceControl(QWidget *container, TLXColumnPanel *row, const TJson &item)
 {
-    if (Text(item, "type") != QLatin1String("REMOTE"))
-        return NewCombo(row, Text(item, "nome"), Text(item, "id"), Text(item, "displayField"), Text(item, "resource"), rtLocal);
+    if (GetValueText(item, "type") != QLatin1String("REMOTE"))
+        return NewCombo(row, GetValueText(item, "nome"), GetValueText(item, "id"), GetValueText(item, "displayField"), GetValueText(item, "resource"), rtLocal);
     const bool lookup = GetValueInt(item, QStringLiteral("count")) > TFieldEngine::MaxComboRecords
-        && !Has(item, "params") && !Has(item, "subObject");
+        && !Contains(item, "params") && !Contains(item, "subObject");
     return lookup ? NewLookupEdit(row, item) : NewRemoteCombo(container, row, item);
 }
 
@@ -233,10 +227,10 @@ TLXColumnPanel *TFieldEngine::GetItemLayout(QWidget *Owner)
 QWidget *TFieldEngine::FillFields(QWidget *Container, const TJson &Item)
 {
     TLXColumnPanel *row = NewRow(Container);
-    AddCaption(row, Text(Item, "label") + QLatin1Char(':'));
-    const QString tipo = Text(Item, "tipo").toLower();
-    QWidget *control = Has(Item, "resource") ? NewResourceControl(Container, row, Item) : NewTipoControl(row, tipo, Item);
-    if (Has(Item, "idField"))
+    AddCaption(row, GetValueText(Item, "label") + QLatin1Char(':'));
+    const QString tipo = GetValueText(Item, "tipo").toLower();
+    QWidget *control = Contains(Item, "resource") ? NewResourceControl(Container, row, Item) : NewTipoControl(row, tipo, Item);
+    if (Contains(Item, "idField"))
         row->setParent(DetachedRows(Container));
     return control;
 }
@@ -324,24 +318,6 @@ QWidget *TFieldEngine::ValidarRequeridos(const TRequiredMap &Values)
             return control;
     }
     return nullptr;
-}
-
-void TFieldEngine::SearchEditButtonClick(TLXSearchEdit *Sender)
-{
-    if (!Sender)
-        return;
-    const QPointer<TLXSearchEdit> edit(Sender); // the modal loop may outlive the edit's screen
-    const auto search = std::make_unique<TfrmPesquisaPadrao>();
-    search->SetPath(Sender->Config()->Resource());
-    search->SetKeyFields(Sender->Config()->KeyField());
-    if (search->ShowModal() != TfrmPesquisaPadrao::mrOk || !edit)
-        return;
-    // The key is taken first: a display field missing from the result raises after it, and the
-    // description stays as it was.
-    edit->SetKeyValue(search->Selected());
-    if (!edit) // a key-change handler may have closed the screen
-        return;
-    edit->SetDisplayValue(search->cdsPesquisa()->FieldByName(edit->Config()->DisplayField())->AsString());
 }
 
 void TFieldEngine::AppendToFieldMap(TFieldMap &FieldMap, QWidget *Control)

@@ -22,15 +22,13 @@ public:
     // A full-width row (spans 24) owned by and placed in Owner.
     static TLXColumnPanel *GetItemLayout(QWidget *Owner);
     // Adds the row of one field descriptor to Container and returns its input control (the main
-    // combo box of a field with "subObject"), or null for a "tipo" without a control. Raises
+    // combo box of a field with "subObject"), or null for a "tipo" without a control. A lookup edit's
+    // button is left for the screen to connect. Raises
     // EJsonException for a missing or mistyped key; the rows made before stay.
     static QWidget *FillFields(QWidget *Container, const TJson &Item);
     // Adds what FillFields returned to a field map: the control, and the dependent combo box of a
     // field with "subObject" right after it, so that both choices are saved and loaded.
     static void AppendToFieldMap(TFieldMap &FieldMap, QWidget *Control);
-    // Opens the search screen for a lookup edit and takes the chosen record's key, then its
-    // description; raises EDatabaseError, key already taken, when the result lacks the display column.
-    static void SearchEditButtonClick(TLXSearchEdit *Sender);
 
     // Rows of descriptors with "idField" are kept out of the container (hidden, still owned by it):
     // the row of a control, whether it is kept out, and putting it back as the container's last cell.

@@ -4,7 +4,7 @@
 #include "rest/TApiPaths.h"
 #include "rest/TGuiSync.h"
 #include "rest/THttpVerbs.h"
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 
 #include <QCollator>
 
@@ -145,7 +145,7 @@ void TResourceComboBox::Load()
         std::optional<TJson> options = status == 200 ? OptionsOf(text) : std::nullopt;
         if (status == 200 && !options)
             return;
-        TGuiSync::Run(self, [self, serial, status, &options] {
+        TGuiSync::Run(self, [self, serial, status, &options] { ShowErrorsOf([&] {
             if (!self || self->FLoadSerial != serial)
                 return; // a newer load replaced this one
             if (status == 404) {
@@ -159,7 +159,7 @@ void TResourceComboBox::Load()
             }
             if (self)
                 emit self->OptionsArrived();
-        });
+        }); });
     });
 }
 

@@ -36,6 +36,7 @@ inline bool Contains(const TJson &object, const char *name) { return Contains(ob
 // member may also be written ["name"]; the empty path is the value itself. They raise
 // EJsonException with "Value '%s' not found" or "Conversion from %0:s to %1:s is not supported".
 QString GetValueText(const TJson &value, const QString &path);
+inline QString GetValueText(const TJson &value, const char *path) { return GetValueText(value, QString::fromLatin1(path)); }
 int GetValueInt(const TJson &value, const QString &path);
 bool GetValueBool(const TJson &value, const QString &path);
 const TJson &GetValueJson(const TJson &value, const QString &path);

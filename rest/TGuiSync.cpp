@@ -1,6 +1,6 @@
 #include "rest/TGuiSync.h"
 
-#include "rest/TMessageBox.h"
+#include "rest/RestLog.h"
 #include "rest/TRequestPool.h"
 
 #include <QCoreApplication>
@@ -77,8 +77,15 @@ bool TGuiSync::RunWhile(std::function<bool()> alive, std::function<void()> work)
                     return;
                 state->ran = true;
             }
-            // An error is shown here: unwinding through Qt's event dispatch would leak what it holds.
-            ShowErrorsOf(work);
+            // Unwinding through Qt's event dispatch would leak what it holds: an error stops here.
+            // Callers that must show their errors wrap their work in the program's error edge.
+            try {
+                work();
+            } catch (const std::exception &error) {
+                qCWarning(lcRest) << "work handed to the GUI thread failed:" << error.what();
+            } catch (...) {
+                qCWarning(lcRest) << "work handed to the GUI thread failed with an unknown error";
+            }
         },
         Qt::QueuedConnection);
     finisher.reset();

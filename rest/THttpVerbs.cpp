@@ -1,6 +1,6 @@
 #include "rest/THttpVerbs.h"
 
-#include "app/TSystemConfig.h"
+#include "config/TSystemConfig.h"
 #include "rest/TRequestPool.h"
 
 QString THttpVerbs::UrlOf(const QString &Path)

@@ -2,7 +2,6 @@
 
 #include "screens/AddObjectGroup.h"
 
-#include "app/TdmGlobal.h"
 #include "convert/TRecordTable.h"
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
@@ -11,8 +10,11 @@
 #include "rest/TGuiSync.h"
 #include "rest/THttpClient.h"
 #include "rest/THttpVerbs.h"
-#include "rest/TMessageBox.h"
+#include "gui/TIcons.h"
+#include "gui/TMessageBox.h"
+#include "gui/WhiteBackground.h"
 #include "screens/TJsonView.h"
+#include "screens/LookupSearch.h"
 #include "screens/TfrmPesquisaPadrao.h"
 #include "screens/TfrmTabForm.h"
 #include "widgets/TLXColumnPanel.h"
@@ -53,27 +55,6 @@ constexpr int kButtonWidth = 53;
 constexpr int kButtonHeight = 36;
 constexpr int kDebugPaneDesignWidth = 185;
 
-void SetWhiteBackground(QWidget *widget)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-QIcon ImageAt(int index)
-{
-    return dmGlobal && index < dmGlobal->Images.size() ? dmGlobal->Images.at(index) : QIcon();
-}
-
-QString Text(const TJson &item, const char *path)
-{
-    return GetValueText(item, QString::fromLatin1(path));
-}
-bool Has(const TJson &item, const char *name)
-{
-    return Contains(item, std::string_view(name));
-}
 
 } // namespace
 
@@ -126,9 +107,9 @@ TfrmCadastroPadrao::~TfrmCadastroPadrao() = default;
 // ---- layout
 
 QAction *TfrmCadastroPadrao::AddToolAction(
-    const char *name, const QString &caption, int image, const QKeySequence &key, void (TfrmCadastroPadrao::*handler)())
+    const char *name, const QString &caption, TIcon image, const QKeySequence &key, void (TfrmCadastroPadrao::*handler)())
 {
-    auto *action = new QAction(ImageAt(image), caption, this);
+    auto *action = new QAction(TIcons::Of(image), caption, this);
     // The keys act only while the focus is inside this screen, and never on a key an open pop-up
     // takes (TPopupKeyGuard).
     action->setShortcut(key);
@@ -154,29 +135,26 @@ void TfrmCadastroPadrao::BuildToolBar()
     ToolBar->setMovable(false);
     // White and tight through the palette and layout: a style sheet here costs every screen about
     // 130 KB of per-widget style data.
-    QPalette palette = ToolBar->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    ToolBar->setPalette(palette);
-    ToolBar->setAutoFillBackground(true);
+    SetWhiteBackground(ToolBar);
     ToolBar->layout()->setSpacing(0);
 
-    actGravar = AddToolAction("btGravar", QStringLiteral("Gravar"), TdmGlobal::imgSave,
+    actGravar = AddToolAction("btGravar", QStringLiteral("Gravar"), TIcon::Save,
         QKeySequence(Qt::CTRL | Qt::Key_S), &TfrmCadastroPadrao::btGravarClick);
-    actDesistir = AddToolAction("btDesistir", QStringLiteral("Desistir"), TdmGlobal::imgCancel,
+    actDesistir = AddToolAction("btDesistir", QStringLiteral("Desistir"), TIcon::Cancel,
         QKeySequence(Qt::Key_Escape), &TfrmCadastroPadrao::btDesistirClick);
-    actNovo = AddToolAction("btNovo", QStringLiteral("Novo"), TdmGlobal::imgNew, QKeySequence(Qt::CTRL | Qt::Key_N),
+    actNovo = AddToolAction("btNovo", QStringLiteral("Novo"), TIcon::New, QKeySequence(Qt::CTRL | Qt::Key_N),
         &TfrmCadastroPadrao::btNovoClick);
-    actAlterar = AddToolAction("btAlterar", QStringLiteral("Alterar"), TdmGlobal::imgEdit,
+    actAlterar = AddToolAction("btAlterar", QStringLiteral("Alterar"), TIcon::Edit,
         QKeySequence(Qt::CTRL | Qt::Key_E), &TfrmCadastroPadrao::btAlterarClick);
-    actExcluir = AddToolAction("btExcluir", QStringLiteral("Excluir"), TdmGlobal::imgDelete,
+    actExcluir = AddToolAction("btExcluir", QStringLiteral("Excluir"), TIcon::Delete,
         QKeySequence(Qt::CTRL | Qt::Key_Delete), &TfrmCadastroPadrao::btExcluirClick);
     ToolBar->addSeparator();
-    actPesquisar = AddToolAction("btPesquisar", QStringLiteral("Pesquisar"), TdmGlobal::imgSearch,
+    actPesquisar = AddToolAction("btPesquisar", QStringLiteral("Pesquisar"), TIcon::Search,
         QKeySequence(Qt::Key_F3), &TfrmCadastroPadrao::btPesquisarClick);
     ToolBar->addSeparator();
 
     // "Debug" is a toggle: its pressed state is the pane's visibility.
-    actDebug = new QAction(ImageAt(TdmGlobal::imgDebug), QStringLiteral("Debug"), this);
+    actDebug = new QAction(TIcons::Of(TIcon::Debug), QStringLiteral("Debug"), this);
     actDebug->setCheckable(true);
     connect(actDebug, &QAction::toggled, this, [this](bool pressed) { SetDebug(pressed); });
     ToolBar->addAction(actDebug);
@@ -413,7 +391,7 @@ TResultProc TfrmCadastroPadrao::Answer(TRequestKind kind, TAnswer handler)
     return [screen, kind, handler = std::move(handler)](THttpClient &, int status, const std::string &text) {
         const QString answer = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
         // A screen closed before its answer is gone: the hand-off then does nothing.
-        TGuiSync::Run(screen, [screen, kind, handler, status, answer] {
+        TGuiSync::Run(screen, [screen, kind, handler, status, answer] { ShowErrorsOf([&] {
             if (!screen)
                 return;
             screen->RequestFinished(kind);
@@ -424,7 +402,7 @@ TResultProc TfrmCadastroPadrao::Answer(TRequestKind kind, TAnswer handler)
             }
             if (screen)
                 emit screen->answerHandled(status);
-        });
+        }); });
     };
 }
 
@@ -490,10 +468,10 @@ void TfrmCadastroPadrao::BuildFields(const TJson &descriptors)
 
 void TfrmCadastroPadrao::AddDescriptor(const TJson &descriptor)
 {
-    const QString tipo = Text(descriptor, "tipo").toLower();
+    const QString tipo = GetValueText(descriptor, "tipo").toLower();
     if (tipo == QLatin1String("list"))
         AddListPage(descriptor);
-    else if (tipo == QLatin1String("object") && !Has(descriptor, "resource") && Has(descriptor, "fields"))
+    else if (tipo == QLatin1String("object") && !Contains(descriptor, "resource") && Contains(descriptor, "fields"))
         AddObjectGroup(descriptor);
     else
         AddSingleField(descriptor);
@@ -502,10 +480,10 @@ void TfrmCadastroPadrao::AddDescriptor(const TJson &descriptor)
 void TfrmCadastroPadrao::AddListPage(const TJson &descriptor)
 {
     auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("Tab_%1").arg(Text(descriptor, "nome")));
+    page->setObjectName(QStringLiteral("Tab_%1").arg(GetValueText(descriptor, "nome")));
     auto *pageLayout = new QVBoxLayout(page);
     pageLayout->setContentsMargins(0, 0, 0, 0);
-    Tabs->addTab(page, Text(descriptor, "label"));
+    Tabs->addTab(page, GetValueText(descriptor, "label"));
     QWidget *editor = CreateDetailListEditor(descriptor, page);
     if (!editor)
         return;
@@ -517,13 +495,13 @@ void TfrmCadastroPadrao::AddListPage(const TJson &descriptor)
 void TfrmCadastroPadrao::AddObjectGroup(const TJson &descriptor)
 {
     ::AddObjectGroup(panelCadastro, FObjects, descriptor, [this](const TJson &field, TFieldMap &controls) {
-        TFieldEngine::AppendToFieldMap(controls, TFieldEngine::FillFields(panelCadastro, field));
+        TFieldEngine::AppendToFieldMap(controls, ConnectLookupButton(TFieldEngine::FillFields(panelCadastro, field)));
     });
 }
 
 void TfrmCadastroPadrao::AddSingleField(const TJson &descriptor)
 {
-    QWidget *control = TFieldEngine::FillFields(panelCadastro, descriptor);
+    QWidget *control = ConnectLookupButton(TFieldEngine::FillFields(panelCadastro, descriptor));
     if (!control)
         return;
     // Every top-level field shows on this screen, the id field included.
@@ -551,7 +529,7 @@ void TfrmCadastroPadrao::ShowRecord(int status, const QString &text)
     if (!record || !record->is_object())
         return;
     WriteRecordToControls(*record);
-    const QString id = Text(*record, "id");
+    const QString id = GetValueText(*record, "id");
     SetRegistro(std::move(record));
     FIDValue = id;
     SetEstado(ceBloqueado);
@@ -618,8 +596,8 @@ void TfrmCadastroPadrao::SaveResponse(int status, const QString &text)
     if (status == 400) {
         const std::optional<TJson> errors = ParseJson(text);
         if (errors && errors->is_array() && !errors->empty() && errors->front().is_object()
-            && Has(errors->front(), "mensagemUsuario"))
-            ShowMessageBox(Text(errors->front(), "mensagemUsuario"), TMessageBox::Error);
+            && Contains(errors->front(), "mensagemUsuario"))
+            ShowMessageBox(GetValueText(errors->front(), "mensagemUsuario"), TMessageBox::Error);
         return;
     }
     ShowMessageBox(status == 500 ? kSaveFailed : kSaveFailedCode.arg(status), TMessageBox::Error);
@@ -662,7 +640,7 @@ void TfrmCadastroPadrao::DeleteResponse(const QString &deletedId, int status, co
     }
     // The record is gone: nothing may bring it back ("Desistir" writes the stored record back).
     const bool shown = FIDValue == deletedId;
-    if (shown || (FRegistro && Has(*FRegistro, "id") && Text(*FRegistro, "id") == deletedId))
+    if (shown || (FRegistro && Contains(*FRegistro, "id") && GetValueText(*FRegistro, "id") == deletedId))
         SetRegistro(std::nullopt);
     // The controls are emptied unless the screen moved on meanwhile (another record, or "Novo").
     if (!shown)
@@ -695,8 +673,8 @@ void TfrmCadastroPadrao::btDesistirClick()
         return;
     WriteRecordToControls(*FRegistro);
     // The id goes back with the values, so a later save updates the stored record.
-    if (Has(*FRegistro, "id"))
-        FIDValue = Text(*FRegistro, "id");
+    if (Contains(*FRegistro, "id"))
+        FIDValue = GetValueText(*FRegistro, "id");
 }
 
 void TfrmCadastroPadrao::btPesquisarClick()
@@ -728,7 +706,7 @@ void TfrmCadastroPadrao::FormatarJson1Click()
         return;
     try {
         const QString text = view->Json();
-        view->SetJson(dmGlobal ? dmGlobal->FormatJson(text) : FormatJsonLocally(text));
+        view->SetJson(FJsonFormatter ? FJsonFormatter(text) : FormatJsonLocally(text));
     } catch (const std::exception &error) {
         ShowMessageBox(QString::fromUtf8(error.what()), TMessageBox::Error);
     }

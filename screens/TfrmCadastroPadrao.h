@@ -25,6 +25,7 @@ class QToolBar;
 class QToolButton;
 class TLXColumnPanel;
 class TRecordTable;
+enum class TIcon;
 
 // The generic record-editing screen of one back-end resource. Writing Path fetches the resource's
 // field descriptors and builds the controls from them; records are loaded by id, edited, and sent
@@ -50,6 +51,9 @@ public:
     // Stores the path and starts building the screen from "<path>/campos".
     void SetPath(const QString &value);
     bool Debug() const { return FDebug; }
+    // How "Formatar JSON" of the debug pane formats; locally unless the program gives another way.
+    using TJsonFormatter = std::function<QString(const QString &json)>;
+    void SetJsonFormatter(TJsonFormatter formatter) { FJsonFormatter = std::move(formatter); }
     void SetDebug(bool value);
     QWidget *DefaultFocus() const { return FDefaultFocus; }
     void SetDefaultFocus(QWidget *value) { FDefaultFocus = value; }
@@ -124,7 +128,7 @@ private:
     QWidget *BuildDadosPage();
     QWidget *BuildDebugPane();
     TJsonView *NewJsonView(const QString &name);
-    QAction *AddToolAction(const char *name, const QString &caption, int image, const QKeySequence &key,
+    QAction *AddToolAction(const char *name, const QString &caption, TIcon image, const QKeySequence &key,
         void (TfrmCadastroPadrao::*handler)());
 
     // Request bookkeeping: every answer runs on the GUI thread while the screen still exists.
@@ -158,6 +162,7 @@ private:
     QAction *actDebug = nullptr;
     QToolBar *ToolBar = nullptr;
     QPointer<TJsonView> FPopupView;
+    TJsonFormatter FJsonFormatter;
 
     TCadastroEstado FEstado = ceBloqueado;
     std::optional<TJson> FRegistro;

@@ -1,6 +1,6 @@
 #include "screens/TfrmPesquisaPadrao.h"
 
-#include "app/TdmGlobal.h"
+#include "gui/TIcons.h"
 #include "convert/LoadTableFromArray.h"
 #include "convert/TField.h"
 #include "convert/TRecordTable.h"
@@ -9,8 +9,9 @@
 #include "rest/TApiPaths.h"
 #include "rest/TGuiSync.h"
 #include "rest/THttpVerbs.h"
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 #include "screens/CollectFilterParams.h"
+#include "screens/LookupSearch.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXDataGrid.h"
@@ -67,11 +68,6 @@ TFieldType ColumnFieldType(const QString &tipo)
     return tipo.toLower() == QLatin1String("long") ? ftInteger : ftString;
 }
 
-QIcon SharedImage(int index)
-{
-    return dmGlobal ? dmGlobal->Images.value(index) : QIcon();
-}
-
 QPushButton *MakeButton(const QString &caption, const char *name, int width, QWidget *parent)
 {
     auto *button = new QPushButton(caption, parent);
@@ -90,7 +86,7 @@ void OnWindow(const QPointer<TfrmPesquisaPadrao> &window, const std::function<vo
 {
     TGuiSync::Run(qApp, [&] {
         if (window)
-            work(*window);
+            ShowErrorsOf([&] { work(*window); });
     });
 }
 
@@ -209,11 +205,11 @@ QWidget *TfrmPesquisaPadrao::BuildButtonBar()
     auto *bar = new QWidget(this);
     bar->setFixedHeight(41);
     btPesquisar = MakeButton(QStringLiteral("Pesquisar"), "btPesquisar", kButtonWidth, bar);
-    btPesquisar->setIcon(SharedImage(TdmGlobal::imgSearch));
+    btPesquisar->setIcon(TIcons::Of(TIcon::Search));
     btSelecionar = MakeButton(QStringLiteral("Selecionar"), "btSelecionar", kButtonWidth, bar);
-    btSelecionar->setIcon(SharedImage(TdmGlobal::imgSelect));
+    btSelecionar->setIcon(TIcons::Of(TIcon::Select));
     btCancelar = MakeButton(QStringLiteral("Cancelar"), "btCancelar", kButtonWidth, bar);
-    btCancelar->setIcon(SharedImage(TdmGlobal::imgCancel));
+    btCancelar->setIcon(TIcons::Of(TIcon::Cancel));
 
     auto *layout = new QHBoxLayout(bar);
     layout->setContentsMargins(8, 6, 8, 6);
@@ -356,8 +352,8 @@ void TfrmPesquisaPadrao::AddFilter(const TJson &descriptor)
         edit->Config()->SetKeyField(keyField);
         edit->Config()->SetDisplayField(displayField);
         edit->Config()->SetResource(resource);
-        edit->SetButtonIcon(SharedImage(TdmGlobal::imgSearch));
-        connect(edit, &TLXSearchEdit::OnRightButtonClick, this, [this, edit] { FilterLookupClick(edit); });
+        edit->SetButtonIcon(TIcons::Of(TIcon::Search));
+        ConnectLookupButton(edit);
         input = edit;
     } else {
         input = new QLineEdit(cell);
@@ -495,22 +491,6 @@ void TfrmPesquisaPadrao::Button2Click() { MovePage(kFirst.Allowed, kFirst.Target
 void TfrmPesquisaPadrao::Button3Click() { MovePage(kLast.Allowed, kLast.Target); }
 void TfrmPesquisaPadrao::Button4Click() { MovePage(kNext.Allowed, kNext.Target); }
 void TfrmPesquisaPadrao::edtPaginaKeyDown() { MovePage(kTyped.Allowed, kTyped.Target); }
-
-void TfrmPesquisaPadrao::FilterLookupClick(TLXSearchEdit *edit)
-{
-    const QPointer<TLXSearchEdit> target(edit);
-    auto lookup = std::make_unique<TfrmPesquisaPadrao>();
-    lookup->SetPath(edit->Config()->Resource());
-    lookup->SetKeyFields(edit->Config()->KeyField());
-    if (lookup->ShowModal() != mrOk || !target)
-        return;
-    target->SetKeyValue(lookup->Selected());
-    try {
-        target->SetDisplayValue(lookup->cdsPesquisa()->FieldByName(target->Config()->DisplayField())->AsString());
-    } catch (const std::exception &error) {
-        ShowMessageBox(QString::fromUtf8(error.what()), TMessageBox::Error);
-    }
-}
 
 void TfrmPesquisaPadrao::resizeEvent(QResizeEvent *event)
 {

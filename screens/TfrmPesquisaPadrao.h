@@ -57,7 +57,6 @@ public:
     void AddFilter(const TJson &descriptor);
     void LoadPage(int page);
 
-    virtual void FilterLookupClick(TLXSearchEdit *edit);
     virtual QString FilterQuery() const;
     virtual void LoadFilters();
     virtual void LoadFields();

@@ -1,6 +1,8 @@
 #include "screens/TfrmTabForm.h"
 
-#include "app/TdmGlobal.h"
+#include "gui/TIcons.h"
+#include "gui/WhiteBackground.h"
+#include "screens/LookupSearch.h"
 #include "convert/EDataSetConverterException.h"
 #include "convert/EInvalidCast.h"
 #include "convert/LoadTableFromArray.h"
@@ -10,7 +12,7 @@
 #include "convert/TRecordTableModel.h"
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 #include "screens/AddObjectGroup.h"
 #include "screens/TfrmCadastroPadrao.h"
 #include "widgets/TLXColumnConfig.h"
@@ -42,17 +44,15 @@ const QString kConfirmDelete = QStringLiteral("Deseja excluir o registro?");
 const QString kGravarCaption = QStringLiteral("Gravar");
 constexpr int kPanelPadding = 5;
 
-QString Text(const TJson &item, const char *path) { return GetValueText(item, QString::fromLatin1(path)); }
-bool Has(const TJson &item, const char *name) { return Contains(item, std::string_view(name)); }
 
 bool IsRequired(const TJson &descriptor)
 {
-    return Has(descriptor, "requerido") && GetValueBool(descriptor, QStringLiteral("requerido"));
+    return Contains(descriptor, "requerido") && GetValueBool(descriptor, QStringLiteral("requerido"));
 }
 
 bool IsGroup(const TJson &descriptor, const QString &tipo)
 {
-    return tipo == QLatin1String("object") && !Has(descriptor, "resource") && Has(descriptor, "fields");
+    return tipo == QLatin1String("object") && !Contains(descriptor, "resource") && Contains(descriptor, "fields");
 }
 
 // The grid column of a sub-field by its "tipo" in lower case. Types without an entry show their
@@ -78,11 +78,6 @@ const TColumnType &ColumnTypeOf(const QString &tipo)
         if (tipo == entry.Tipo)
             return entry;
     return kTextColumn;
-}
-
-QIcon Image(int index)
-{
-    return dmGlobal && index < dmGlobal->Images.size() ? dmGlobal->Images.at(index) : QIcon();
 }
 
 // The caption of a control's row without its colons, in lower case: how a message names a field.
@@ -143,18 +138,18 @@ void TfrmTabForm::BuildToolBar()
     ToolBar2->setFixedHeight(26);
     ToolBar2->setIconSize(QSize(16, 16));
     ToolBar2->setMovable(false);
-    const auto addButton = [this](const char *name, int image, void (TfrmTabForm::*handler)()) {
+    const auto addButton = [this](const char *name, TIcon image, void (TfrmTabForm::*handler)()) {
         auto *button = new QToolButton(ToolBar2);
         button->setObjectName(QString::fromLatin1(name));
-        button->setIcon(Image(image));
+        button->setIcon(TIcons::Of(image));
         button->setFixedSize(24, 24);
         button->setAutoRaise(true);
         ToolBar2->addWidget(button);
         connect(button, &QToolButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
         return button;
     };
-    ToolButton1 = addButton("ToolButton1", TdmGlobal::imgNew, &TfrmTabForm::ToolButton1Click);
-    ToolButton2 = addButton("ToolButton2", TdmGlobal::imgDelete, &TfrmTabForm::ToolButton2Click);
+    ToolButton1 = addButton("ToolButton1", TIcon::New, &TfrmTabForm::ToolButton1Click);
+    ToolButton2 = addButton("ToolButton2", TIcon::Delete, &TfrmTabForm::ToolButton2Click);
 }
 
 void TfrmTabForm::BuildGrid()
@@ -176,10 +171,7 @@ void TfrmTabForm::BuildPopup()
 {
     panelEdit_Panel = new TLXDesignPanel(this);
     panelEdit_Panel->resize(457, 274);
-    panelEdit_Panel->setAutoFillBackground(true);
-    QPalette white = panelEdit_Panel->palette();
-    white.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xFF));
-    panelEdit_Panel->setPalette(white);
+    SetWhiteBackground(panelEdit_Panel);
     auto *panelLayout = new QVBoxLayout(panelEdit_Panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->setSpacing(0);
@@ -258,7 +250,7 @@ TfrmTabForm *TfrmTabForm::CreateFor(const TJson &descriptor, QWidget *page, Tfrm
 {
     auto editor = std::make_unique<TfrmTabForm>(page);
     editor->SetFields(GetValueArray(descriptor, QStringLiteral("fields")));
-    const QString name = Text(descriptor, "nome");
+    const QString name = GetValueText(descriptor, "nome");
     editor->SetFieldName(name);
     editor->setObjectName(name);
     editor->SetRoot(screen);
@@ -280,10 +272,10 @@ void TfrmTabForm::SetFields(const TJson &Value)
     cdsRegistros->Close();
     cdsRegistros->FieldDefs().Clear();
     for (const TJson &descriptor : descriptors) {
-        const QString tipo = Text(descriptor, "tipo").toLower();
+        const QString tipo = GetValueText(descriptor, "tipo").toLower();
         const TColumnType &column = ColumnTypeOf(tipo);
-        TFieldDef &def = cdsRegistros->FieldDefs().Add(Text(descriptor, "nome"), column.Type, column.Size);
-        def.DisplayLabel = Text(descriptor, "label");
+        TFieldDef &def = cdsRegistros->FieldDefs().Add(GetValueText(descriptor, "nome"), column.Type, column.Size);
+        def.DisplayLabel = GetValueText(descriptor, "label");
         if (IsGroup(descriptor, tipo))
             AddGroup(descriptor);
         else
@@ -303,7 +295,7 @@ void TfrmTabForm::AddGroup(const TJson &descriptor)
 void TfrmTabForm::AddControl(const TJson &descriptor, TFieldMap &controls)
 {
     // Rows of "idField" descriptors stay out of the pop-up; their controls are still saved.
-    QWidget *control = TFieldEngine::FillFields(panelCadastro, descriptor);
+    QWidget *control = ConnectLookupButton(TFieldEngine::FillFields(panelCadastro, descriptor));
     if (!control)
         return;
     TFieldEngine::AppendToFieldMap(controls, control);

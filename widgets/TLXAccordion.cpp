@@ -5,14 +5,12 @@
 #include "widgets/TLXAccordionTab.h"
 #include "widgets/TLXAccordionTabTitle.h"
 #include "widgets/TLXImageList.h"
+#include "gui/WhiteBackground.h"
 
 TLXAccordion::TLXAccordion(QWidget *parent)
     : QWidget(parent), FItems(std::make_unique<TLXAccordionCollection>(this))
 {
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, Qt::white);
-    setPalette(colours);
-    setAutoFillBackground(true);
+    SetWhiteBackground(this);
     FItems->setOnAddItem([this](TLXAccordionTab *tab) { ItemAdded(tab); });
 }
 

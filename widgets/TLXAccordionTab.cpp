@@ -4,6 +4,7 @@
 #include "widgets/TLXAccordionCollection.h"
 #include "widgets/TLXAccordionItem.h"
 #include "widgets/TLXAccordionTabTitle.h"
+#include "gui/WhiteBackground.h"
 
 #include <QChildEvent>
 #include <QPainter>
@@ -16,10 +17,7 @@ constexpr int SidePadding = 1;
 TLXAccordionTab::TLXAccordionTab(TLXAccordion *accordion, int order)
     : QWidget(accordion), FAccordion(accordion), FOrder(order)
 {
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, Qt::white);
-    setPalette(colours);
-    setAutoFillBackground(true);
+    SetWhiteBackground(this);
     FTitle = new TLXAccordionTabTitle(this);
     resize(width(), TLXAccordion::TitleHeight);
 }

@@ -132,7 +132,6 @@ QWidget *DirectRow(TLXColumnPanel *panel, int index)
         edit->Config()->SetKeyField(QStringLiteral("id"));
         edit->Config()->SetDisplayField(QStringLiteral("nome"));
         edit->Config()->SetResource(QStringLiteral("clientes"));
-        QObject::connect(edit, &TLXSearchEdit::OnRightButtonClick, edit, [edit] { TFieldEngine::SearchEditButtonClick(edit); });
         return edit;
     }
     case bench::mkRemoteCombo: {

@@ -5,7 +5,7 @@
 //   hand-back has run on the GUI thread;
 // - 16 GETs in flight at once to an answer delayed 50 ms, against 16 bare requests on 16 threads.
 
-#include "app/TSystemConfig.h"
+#include "config/TSystemConfig.h"
 #include "bench/support/BenchSupport.h"
 #include "bench/support/TSlowServer.h"
 #include "rest/TGuiSync.h"

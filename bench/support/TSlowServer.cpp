@@ -1,6 +1,6 @@
 #include "bench/support/TSlowServer.h"
 
-#include "app/TSystemConfig.h"
+#include "config/TSystemConfig.h"
 
 #include <arpa/inet.h>
 #include <chrono>

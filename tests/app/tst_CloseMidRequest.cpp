@@ -4,7 +4,7 @@
 #include "app/TfrmPrincipal.h"
 #include "convert/TRecordTable.h"
 #include "fields/TResourceComboBox.h"
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 #include "rest/TRequestPool.h"
 #include "screens/TfrmCadastroPadrao.h"
 #include "screens/TfrmPesquisaPadrao.h"

@@ -2,7 +2,7 @@
 #include "app/TfrmPrincipal.h"
 #include "convert/TRecordTable.h"
 #include "convert/TRecordTableModel.h"
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 #include "rest/TRequestPool.h"
 #include "screens/TfrmCadastroPadrao.h"
 #include "screens/TfrmPesquisaPadrao.h"

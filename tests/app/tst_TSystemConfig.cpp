@@ -1,5 +1,5 @@
-#include "app/TIniFile.h"
-#include "app/TSystemConfig.h"
+#include "config/TIniFile.h"
+#include "config/TSystemConfig.h"
 #include "app/TdmGlobal.h"
 
 #include <QCoreApplication>

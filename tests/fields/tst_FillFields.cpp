@@ -1,7 +1,7 @@
-#include "app/TdmGlobal.h"
+#include "gui/TIcons.h"
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 #include "tests/support/TTestServer.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
@@ -62,7 +62,6 @@ private slots:
     void galleryOfEveryKind();
 
 private:
-    std::unique_ptr<TdmGlobal> FGlobal;
     std::unique_ptr<TTestServer> FServer;
     std::unique_ptr<TLXColumnPanel> FContainer;
     TMessageBoxRecorder FBoxes;
@@ -70,8 +69,6 @@ private:
 
 void tst_FillFields::initTestCase()
 {
-    FGlobal = std::make_unique<TdmGlobal>(QStringLiteral("/nonexistent/config.ini"), nullptr);
-    dmGlobal = FGlobal.get();
     FServer = std::make_unique<TTestServer>();
     FServer->InstallAsSystemConfig();
     FServer->ScriptDefault({200, "[]"});
@@ -304,7 +301,7 @@ void tst_FillFields::lookupEditSettings()
     QVERIFY(edit->KeyValue().isEmpty());
     QVERIFY(edit->DisplayValue().isEmpty());
     QVERIFY(!edit->RightButton()->icon().isNull());
-    QCOMPARE(edit->RightButton()->icon().cacheKey(), dmGlobal->Images.at(TdmGlobal::imgSearch).cacheKey());
+    QCOMPARE(edit->RightButton()->icon().cacheKey(), TIcons::Of(TIcon::Search).cacheKey());
     QTest::qWait(50);
     QCOMPARE(FServer->RequestCount(), std::size_t(0));
 }

@@ -1,9 +1,9 @@
-#include "app/TdmGlobal.h"
+#include "gui/TIcons.h"
 #include "fields/IDetailListEditor.h"
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
 #include "rest/THttpClient.h"
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 #include "tests/support/TTestServer.h"
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXSearchEdit.h"
@@ -92,7 +92,6 @@ private:
     T *Control(const char *name) const { return FContainer->findChild<T *>(QString::fromLatin1(name)); }
     void WaitForCidades();
 
-    std::unique_ptr<TdmGlobal> FGlobal;
     std::unique_ptr<TTestServer> FServer;
     std::unique_ptr<TLXColumnPanel> FContainer;
     TFieldMap FFields;
@@ -101,8 +100,6 @@ private:
 
 void tst_RecordBinding::initTestCase()
 {
-    FGlobal = std::make_unique<TdmGlobal>(QStringLiteral("/nonexistent/config.ini"), nullptr);
-    dmGlobal = FGlobal.get();
     FServer = std::make_unique<TTestServer>();
     FServer->InstallAsSystemConfig();
     TMessageBox::SetHandler([](const TMessageBoxCall &call) -> int {

@@ -1,6 +1,6 @@
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 #include "tests/support/TTestServer.h"
 #include "tests/support/TMessageBoxRecorder.h"
 #include "widgets/TLXColumnPanel.h"

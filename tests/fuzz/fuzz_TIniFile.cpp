@@ -1,6 +1,6 @@
 // The config.ini reader on any file content: values stay within their length bound and the
 // port reading falls back to its default instead of failing.
-#include "app/TIniFile.h"
+#include "config/TIniFile.h"
 
 #include <QString>
 

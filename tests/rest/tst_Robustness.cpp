@@ -1,7 +1,7 @@
 // Servers that misbehave at the transport level: answers far above the body cap, a server that
 // accepts and never answers, one that drips a byte a second and one that floods headers. None of
 // them may hold the GUI thread, starve other requests or grow memory with what they send.
-#include "app/TSystemConfig.h"
+#include "config/TSystemConfig.h"
 #include "rest/FormatJson.h"
 #include "rest/THttpVerbs.h"
 

@@ -1,7 +1,7 @@
 // What requests may carry and where they may go: query values stay values, the formatting
 // service over HTTPS talks only to a trusted server with the right name, and no request carries
 // credentials or cookies from another one.
-#include "app/TSystemConfig.h"
+#include "config/TSystemConfig.h"
 #include "app/TdmGlobal.h"
 #include "rest/TApiPaths.h"
 #include "rest/THttpVerbs.h"

@@ -1,6 +1,6 @@
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 #include "convert/TRecordTable.h"
 #include "screens/TfrmCadastroPadrao.h"
 #include "screens/TfrmPesquisaPadrao.h"
@@ -8,7 +8,7 @@
 #include "tests/support/TTestServer.h"
 #include "tests/support/TMessageBoxRecorder.h"
 #include "widgets/TLXColumnPanel.h"
-#include "app/TSystemConfig.h"
+#include "config/TSystemConfig.h"
 
 #include <QAction>
 #include <QAbstractItemView>

@@ -1,6 +1,6 @@
 #include "convert/TField.h"
 #include "convert/TRecordTable.h"
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 #include "screens/TfrmPesquisaPadrao.h"
 #include "tests/support/TTestServer.h"
 #include "widgets/TLXColumnConfig.h"

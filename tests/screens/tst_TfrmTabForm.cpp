@@ -1,10 +1,10 @@
-#include "app/TdmGlobal.h"
+#include "gui/TIcons.h"
 #include "convert/TField.h"
 #include "convert/TRecordTable.h"
 #include "convert/TRecordTableModel.h"
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 #include "screens/TfrmCadastroPadrao.h"
 #include "screens/TfrmTabForm.h"
 #include "tests/support/TTestServer.h"
@@ -122,7 +122,6 @@ class tst_TfrmTabForm final : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TdmGlobal> FGlobal;
     std::unique_ptr<TTestServer> FServer;
     std::unique_ptr<QWidget> FParent; // stands in for the record-editing screen
     TfrmTabForm *FEditor = nullptr;
@@ -153,8 +152,6 @@ class tst_TfrmTabForm final : public QObject
 private slots:
     void initTestCase()
     {
-        FGlobal = std::make_unique<TdmGlobal>(QStringLiteral("/nonexistent/config.ini"), nullptr);
-        dmGlobal = FGlobal.get();
         FServer = std::make_unique<TTestServer>();
         FServer->InstallAsSystemConfig();
     }
@@ -174,7 +171,6 @@ private slots:
         FEditor = nullptr;
     }
 
-    void cleanupTestCase() { dmGlobal = nullptr; }
 
     void gridShowsRowsInOrderUnderTitledColumns()
     {
@@ -191,7 +187,7 @@ private slots:
         const auto *heading = FEditor->panelCadastro->findChild<QLabel *>(QStringLiteral("lblGrupo_entrega"));
         QVERIFY(heading && heading->font().bold() && heading->font().underline());
         QCOMPARE(heading->text(), QStringLiteral("Entrega"));
-        QVERIFY(FEditor->ToolButton1->icon().cacheKey() == FGlobal->Images.at(TdmGlobal::imgNew).cacheKey());
+        QVERIFY(FEditor->ToolButton1->icon().cacheKey() == TIcons::Of(TIcon::New).cacheKey());
     }
 
     void columnTypes_data()

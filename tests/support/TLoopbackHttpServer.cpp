@@ -1,6 +1,6 @@
 #include "tests/support/TLoopbackHttpServer.h"
 
-#include "app/TSystemConfig.h"
+#include "config/TSystemConfig.h"
 
 #include <httplib.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "app/TIniFile.h"
+#include "config/TIniFile.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "app/TSystemConfig.h"
+#include "config/TSystemConfig.h"
 
 TSystemConfig *SystemConfig = nullptr;
 

@@ -1,4 +1,4 @@
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
 
 #include "rest/TGuiSync.h"
 

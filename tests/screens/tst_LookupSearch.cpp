@@ -1,7 +1,8 @@
-#include "app/TdmGlobal.h"
+#include "gui/TIcons.h"
 #include "convert/TRecordTable.h"
 #include "fields/TFieldEngine.h"
-#include "rest/TMessageBox.h"
+#include "gui/TMessageBox.h"
+#include "screens/LookupSearch.h"
 #include "screens/TfrmPesquisaPadrao.h"
 #include "tests/support/TTestServer.h"
 #include "tests/support/TMessageBoxRecorder.h"
@@ -61,7 +62,7 @@ QPushButton *Button(TfrmPesquisaPadrao &window, const char *name)
 
 } // namespace
 
-class tst_SearchEditButtonClick final : public QObject
+class tst_LookupSearch final : public QObject
 {
     Q_OBJECT
 
@@ -74,17 +75,14 @@ private slots:
     void cancelLeavesTheEditAlone();
 
 private:
-    std::unique_ptr<TdmGlobal> FGlobal;
     std::unique_ptr<TTestServer> FServer;
     std::unique_ptr<TLXColumnPanel> FContainer;
     TLXSearchEdit *FEdit = nullptr;
     TMessageBoxRecorder FBoxes;
 };
 
-void tst_SearchEditButtonClick::initTestCase()
+void tst_LookupSearch::initTestCase()
 {
-    FGlobal = std::make_unique<TdmGlobal>(QStringLiteral("/nonexistent/config.ini"), nullptr);
-    dmGlobal = FGlobal.get();
     FServer = std::make_unique<TTestServer>();
     FServer->InstallAsSystemConfig();
     FServer->Script("GET", "/fornecedores/filtros", {200, "[]"});
@@ -94,22 +92,22 @@ void tst_SearchEditButtonClick::initTestCase()
                     {200, R"({"content":[{"codigo":31,"razao":"ACME Ltda"},{"codigo":32,"razao":"Beta SA"}],"totalPages":1,"number":0})"});
 }
 
-void tst_SearchEditButtonClick::init()
+void tst_LookupSearch::init()
 {
     FBoxes.clear();
     FContainer = std::make_unique<TLXColumnPanel>();
-    FEdit = qobject_cast<TLXSearchEdit *>(TFieldEngine::FillFields(FContainer.get(),
-        Json(R"({"nome":"fornecedor","label":"Fornecedor","tipo":"long","resource":"fornecedores","type":"REMOTE","id":"codigo","displayField":"razao","count":500})")));
+    FEdit = qobject_cast<TLXSearchEdit *>(ConnectLookupButton(TFieldEngine::FillFields(FContainer.get(),
+        Json(R"({"nome":"fornecedor","label":"Fornecedor","tipo":"long","resource":"fornecedores","type":"REMOTE","id":"codigo","displayField":"razao","count":500})"))));
     QVERIFY(FEdit);
 }
 
-void tst_SearchEditButtonClick::cleanup()
+void tst_LookupSearch::cleanup()
 {
     FContainer.reset();
     QVERIFY2(FBoxes.isEmpty(), FBoxes.isEmpty() ? "" : qPrintable(FBoxes.first().Text));
 }
 
-void tst_SearchEditButtonClick::chosenRowFillsKeyAndDescription_data()
+void tst_LookupSearch::chosenRowFillsKeyAndDescription_data()
 {
     QTest::addColumn<QString>("displayField");
     QTest::addColumn<QString>("description"); // shown after the choice
@@ -122,7 +120,7 @@ void tst_SearchEditButtonClick::chosenRowFillsKeyAndDescription_data()
 // The search button opens the search window on the edit's resource with its key field; the chosen
 // row's key is taken first, then its display column: a display field the result lacks is reported
 // and leaves the description as it was, with the key already taken.
-void tst_SearchEditButtonClick::chosenRowFillsKeyAndDescription()
+void tst_LookupSearch::chosenRowFillsKeyAndDescription()
 {
     QFETCH(QString, displayField);
     QFETCH(QString, description);
@@ -163,7 +161,7 @@ void tst_SearchEditButtonClick::chosenRowFillsKeyAndDescription()
         QVERIFY(!qobject_cast<TfrmPesquisaPadrao *>(window)); // released after use
 }
 
-void tst_SearchEditButtonClick::cancelLeavesTheEditAlone()
+void tst_LookupSearch::cancelLeavesTheEditAlone()
 {
     FEdit->SetKeyValue(QStringLiteral("5"));
     FEdit->SetDisplayValue(QStringLiteral("Antigo"));
@@ -171,11 +169,11 @@ void tst_SearchEditButtonClick::cancelLeavesTheEditAlone()
         Button(window, "btCancelar")->click();
         return true;
     });
-    TFieldEngine::SearchEditButtonClick(FEdit);
+    ChooseLookupRecord(FEdit);
     QVERIFY(!driver.TimedOut());
     QCOMPARE(FEdit->KeyValue(), QStringLiteral("5"));
     QCOMPARE(FEdit->DisplayValue(), QStringLiteral("Antigo"));
 }
 
-QTEST_MAIN(tst_SearchEditButtonClick)
-#include "tst_SearchEditButtonClick.moc"
+QTEST_MAIN(tst_LookupSearch)
+#include "tst_LookupSearch.moc"

@@ -1,0 +1,3 @@
+#include "convert/ConvertLog.h"
+
+Q_LOGGING_CATEGORY(lcConvert, "quorel.convert")

@@ -1,0 +1,3 @@
+#include "screens/ScreensLog.h"
+
+Q_LOGGING_CATEGORY(lcScreens, "quorel.screens")
