@@ -45,8 +45,8 @@ bool IsLookupEdit(const QWidget *c) { return As<TLXSearchEdit>(c); }
 void ClearLookupEdit(QWidget *c)
 {
     auto *edit = As<TLXSearchEdit>(c);
-    edit->SetKeyValue(QString());
-    edit->SetDisplayValue(QString());
+    edit->setKeyValue(QString());
+    edit->setDisplayValue(QString());
 }
 
 TJson ReadLookupEdit(const QWidget *c) { return As<TLXSearchEdit>(c)->KeyValue().toStdString(); }
@@ -70,8 +70,8 @@ void WriteLookupEdit(QWidget *c, const TJson &m)
         return;
     }
     const QString display = FetchLookupDisplay(*edit->Config(), GetValueInt(m, QString()));
-    edit->SetKeyValue(key);
-    edit->SetDisplayValue(display);
+    edit->setKeyValue(key);
+    edit->setDisplayValue(display);
 }
 
 bool LookupEditEmpty(const QWidget *c) { return As<TLXSearchEdit>(c)->KeyValue().isEmpty(); }

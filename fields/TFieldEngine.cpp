@@ -42,7 +42,7 @@ void AddCaption(TLXColumnPanel *row, const QString &text)
 TLXColumnPanel *NewRow(QWidget *container)
 {
     TLXColumnPanel *row = TFieldEngine::GetItemLayout(container);
-    row->SetAutoHeight(true);
+    row->setAutoHeight(true);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -131,12 +131,12 @@ QWidget *NewLookupEdit(TLXColumnPanel *row, const TJson &item)
 {
     auto *edit = AddToRow(row, new TLXSearchEdit(row));
     edit->setObjectName(GetValueText(item, "nome"));
-    edit->SetButtonIcon(TIcons::Of(TIcon::Search));
-    edit->SetKeyValue(QString());
-    edit->SetDisplayValue(QString());
-    edit->Config()->SetKeyField(GetValueText(item, "id"));
-    edit->Config()->SetDisplayField(GetValueText(item, "displayField"));
-    edit->Config()->SetResource(GetValueText(item, "resource"));
+    edit->setButtonIcon(TIcons::Of(TIcon::Search));
+    edit->setKeyValue(QString());
+    edit->setDisplayValue(QString());
+    edit->Config()->setKeyField(GetValueText(item, "id"));
+    edit->Config()->setDisplayField(GetValueText(item, "displayField"));
+    edit->Config()->setResource(GetValueText(item, "resource"));
     return edit;
 }
 
@@ -217,10 +217,10 @@ TLXColumnPanel *TFieldEngine::GetItemLayout(QWidget *Owner)
 {
     auto *row = new TLXColumnPanel(Owner);
     TLXColumnConfig *config = row->Config();
-    config->SetSmall(24);
-    config->SetMedium(24);
-    config->SetLarge(24);
-    config->SetExtraLarge(24);
+    config->setSmall(24);
+    config->setMedium(24);
+    config->setLarge(24);
+    config->setExtraLarge(24);
     return row;
 }
 

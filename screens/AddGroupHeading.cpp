@@ -9,7 +9,7 @@
 QLabel *AddGroupHeading(QWidget *container, const QString &name, const QString &caption)
 {
     TLXColumnPanel *row = TFieldEngine::GetItemLayout(container);
-    row->SetAutoHeight(true);
+    row->setAutoHeight(true);
     auto *rowLayout = new QHBoxLayout(row);
     rowLayout->setContentsMargins(0, 0, 0, 0);
     auto *heading = new QLabel(caption, row);

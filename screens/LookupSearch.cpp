@@ -23,10 +23,10 @@ void ChooseLookupRecord(TLXSearchEdit *edit)
         return;
     // The key is taken first: a display field missing from the result raises after it, and the
     // description stays as it was.
-    target->SetKeyValue(search->Selected());
+    target->setKeyValue(search->Selected());
     if (!target) // a key-change handler may have closed the screen
         return;
-    target->SetDisplayValue(search->cdsPesquisa()->FieldByName(target->Config()->DisplayField())->AsString());
+    target->setDisplayValue(search->cdsPesquisa()->FieldByName(target->Config()->DisplayField())->AsString());
 }
 
 QWidget *ConnectLookupButton(QWidget *control)

@@ -200,9 +200,9 @@ QWidget *TfrmCadastroPadrao::BuildDadosPage()
 
     panelCadastro = new TLXColumnPanel(holder);
     panelCadastro->setObjectName(QStringLiteral("panelCadastro"));
-    panelCadastro->SetColumns(24);
-    panelCadastro->SetVerticalSpace(5);
-    panelCadastro->SetAutoHeight(false);
+    panelCadastro->setColumns(24);
+    panelCadastro->setVerticalSpace(5);
+    panelCadastro->setAutoHeight(false);
     panelCadastro->setContentsMargins(5, 5, 5, 5);
     holderLayout->addWidget(panelCadastro);
     // The panel leaves its own height alone: after each pass it asks for the height its rows take.

@@ -142,8 +142,8 @@ void TfrmPesquisaPadrao::BuildLayout()
     filtersLayout->setContentsMargins(5, kFiltersOwnerTop, 5, kFiltersOwnerBottom);
     panelFiltros = new TLXColumnPanel(panelFiltersOwner);
     panelFiltros->setObjectName(QStringLiteral("panelFiltros"));
-    panelFiltros->SetColumns(24);
-    panelFiltros->SetVerticalSpace(5);
+    panelFiltros->setColumns(24);
+    panelFiltros->setVerticalSpace(5);
     filtersLayout->addWidget(panelFiltros);
     panelFiltros->Loaded();
     // A layout pass moves the cells (the width class may change), so the area follows it.
@@ -338,10 +338,10 @@ void TfrmPesquisaPadrao::AddFilter(const TJson &descriptor)
 
     const TFilterKind kind = FilterKindOf(tipo, lookup);
     auto *cell = new TLXColumnPanel(panelFiltros);
-    cell->Config()->SetSmall(kind.Small);
-    cell->Config()->SetMedium(kind.Medium);
-    cell->Config()->SetLarge(kind.Large);
-    cell->Config()->SetExtraLarge(kind.ExtraLarge);
+    cell->Config()->setSmall(kind.Small);
+    cell->Config()->setMedium(kind.Medium);
+    cell->Config()->setLarge(kind.Large);
+    cell->Config()->setExtraLarge(kind.ExtraLarge);
     auto *cellLayout = new QHBoxLayout(cell);
     cellLayout->setContentsMargins(0, 0, 0, 0);
     cellLayout->addWidget(new QLabel(label + QLatin1Char(':'), cell));
@@ -349,10 +349,10 @@ void TfrmPesquisaPadrao::AddFilter(const TJson &descriptor)
     QLineEdit *input = nullptr;
     if (lookup) {
         auto *edit = new TLXSearchEdit(cell);
-        edit->Config()->SetKeyField(keyField);
-        edit->Config()->SetDisplayField(displayField);
-        edit->Config()->SetResource(resource);
-        edit->SetButtonIcon(TIcons::Of(TIcon::Search));
+        edit->Config()->setKeyField(keyField);
+        edit->Config()->setDisplayField(displayField);
+        edit->Config()->setResource(resource);
+        edit->setButtonIcon(TIcons::Of(TIcon::Search));
         ConnectLookupButton(edit);
         input = edit;
     } else {

@@ -187,13 +187,13 @@ void TfrmTabForm::BuildPopup()
     holderLayout->setContentsMargins(kPanelPadding, kPanelPadding, kPanelPadding, kPanelPadding);
     panelCadastro = new TLXColumnPanel(holder);
     panelCadastro->setObjectName(QStringLiteral("panelCadastro"));
-    panelCadastro->SetColumns(24);
-    panelCadastro->Config()->SetSmall(24);
-    panelCadastro->Config()->SetMedium(-1);
-    panelCadastro->Config()->SetLarge(12);
-    panelCadastro->Config()->SetExtraLarge(0);
-    panelCadastro->SetVerticalSpace(5);
-    panelCadastro->SetAutoHeight(false);
+    panelCadastro->setColumns(24);
+    panelCadastro->Config()->setSmall(24);
+    panelCadastro->Config()->setMedium(-1);
+    panelCadastro->Config()->setLarge(12);
+    panelCadastro->Config()->setExtraLarge(0);
+    panelCadastro->setVerticalSpace(5);
+    panelCadastro->setAutoHeight(false);
     panelCadastro->setContentsMargins(kPanelPadding, kPanelPadding, kPanelPadding, kPanelPadding);
     holderLayout->addWidget(panelCadastro);
     scrollFields->setWidget(holder);
@@ -222,15 +222,15 @@ void TfrmTabForm::BuildPopup()
 
     panelEdit = new TLXPanelForm(this);
     panelEdit->setObjectName(QStringLiteral("panelEdit"));
-    panelEdit->SetFormWidth(185);
-    panelEdit->SetFormHeight(41);
-    panelEdit->SetPanel(panelEdit_Panel);
+    panelEdit->setFormWidth(185);
+    panelEdit->setFormHeight(41);
+    panelEdit->setPanel(panelEdit_Panel);
     TFormConfig *config = panelEdit->FormConfig();
-    config->SetCaption(QStringLiteral("Editar registro"));
-    config->SetAlphaBlendValue(0);
-    config->SetPosition(TFormConfig::poScreenCenter);
-    config->SetBorderStyle(TFormConfig::bsToolWindow);
-    panelEdit->SetKeyPreview(false);
+    config->setCaption(QStringLiteral("Editar registro"));
+    config->setAlphaBlendValue(0);
+    config->setPosition(TFormConfig::poScreenCenter);
+    config->setBorderStyle(TFormConfig::bsToolWindow);
+    panelEdit->setKeyPreview(false);
     const QPointer<TfrmTabForm> self(this);
     panelEdit->SetOnShow([self](QObject *) {
         if (self)

@@ -11,7 +11,7 @@ TFormConfig::TFormConfig(QObject *parent)
 {
 }
 
-void TFormConfig::SetAlphaBlendValue(int value)
+void TFormConfig::setAlphaBlendValue(int value)
 {
     // A byte: anything outside 0..255 is brought into range.
     FAlphaBlendValue = std::clamp(value, 0, 255);

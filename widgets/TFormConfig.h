@@ -24,41 +24,41 @@ public:
     Q_FLAG(TBorderIcons)
 
 private:
-    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
-    Q_PROPERTY(bool AlphaBlend READ AlphaBlend WRITE SetAlphaBlend)
-    Q_PROPERTY(int AlphaBlendValue READ AlphaBlendValue WRITE SetAlphaBlendValue)
-    Q_PROPERTY(TBorderIcons BorderIcons READ BorderIcons WRITE SetBorderIcons)
-    Q_PROPERTY(bool TransparentColor READ TransparentColor WRITE SetTransparentColor)
-    Q_PROPERTY(QColor TransparentColorValue READ TransparentColorValue WRITE SetTransparentColorValue)
-    Q_PROPERTY(bool Ctl3D READ Ctl3D WRITE SetCtl3D)
-    Q_PROPERTY(TFormStyle FormStyle READ FormStyle WRITE SetFormStyle)
-    Q_PROPERTY(TPosition Position READ Position WRITE SetPosition)
-    Q_PROPERTY(TFormBorderStyle BorderStyle READ BorderStyle WRITE SetBorderStyle)
+    Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
+    Q_PROPERTY(bool AlphaBlend READ AlphaBlend WRITE setAlphaBlend)
+    Q_PROPERTY(int AlphaBlendValue READ AlphaBlendValue WRITE setAlphaBlendValue)
+    Q_PROPERTY(TBorderIcons BorderIcons READ BorderIcons WRITE setBorderIcons)
+    Q_PROPERTY(bool TransparentColor READ TransparentColor WRITE setTransparentColor)
+    Q_PROPERTY(QColor TransparentColorValue READ TransparentColorValue WRITE setTransparentColorValue)
+    Q_PROPERTY(bool Ctl3D READ Ctl3D WRITE setCtl3D)
+    Q_PROPERTY(TFormStyle FormStyle READ FormStyle WRITE setFormStyle)
+    Q_PROPERTY(TPosition Position READ Position WRITE setPosition)
+    Q_PROPERTY(TFormBorderStyle BorderStyle READ BorderStyle WRITE setBorderStyle)
 
 public:
     explicit TFormConfig(QObject *parent);
     Q_DISABLE_COPY_MOVE(TFormConfig)
 
     QString Caption() const { return FCaption; }
-    void SetCaption(const QString &value) { FCaption = value; }
+    void setCaption(const QString &value) { FCaption = value; }
     bool AlphaBlend() const { return FAlphaBlend; }
-    void SetAlphaBlend(bool value) { FAlphaBlend = value; }
+    void setAlphaBlend(bool value) { FAlphaBlend = value; }
     int AlphaBlendValue() const { return FAlphaBlendValue; }
-    void SetAlphaBlendValue(int value);
+    void setAlphaBlendValue(int value);
     TBorderIcons BorderIcons() const { return FBorderIcons; }
-    void SetBorderIcons(TBorderIcons value) { FBorderIcons = value; }
+    void setBorderIcons(TBorderIcons value) { FBorderIcons = value; }
     bool TransparentColor() const { return FTransparentColor; }
-    void SetTransparentColor(bool value) { FTransparentColor = value; }
+    void setTransparentColor(bool value) { FTransparentColor = value; }
     QColor TransparentColorValue() const { return FTransparentColorValue; }
-    void SetTransparentColorValue(const QColor &value) { FTransparentColorValue = value; }
+    void setTransparentColorValue(const QColor &value) { FTransparentColorValue = value; }
     bool Ctl3D() const { return FCtl3D; }
-    void SetCtl3D(bool value) { FCtl3D = value; }
+    void setCtl3D(bool value) { FCtl3D = value; }
     TFormStyle FormStyle() const { return FFormStyle; }
-    void SetFormStyle(TFormStyle value) { FFormStyle = value; }
+    void setFormStyle(TFormStyle value) { FFormStyle = value; }
     TPosition Position() const { return FPosition; }
-    void SetPosition(TPosition value) { FPosition = value; }
+    void setPosition(TPosition value) { FPosition = value; }
     TFormBorderStyle BorderStyle() const { return FBorderStyle; }
-    void SetBorderStyle(TFormBorderStyle value) { FBorderStyle = value; }
+    void setBorderStyle(TFormBorderStyle value) { FBorderStyle = value; }
 
 private:
     QColor FTransparentColorValue;

@@ -7,10 +7,10 @@ TLXColumnConfig::TLXColumnConfig(QObject *owner)
 {
 }
 
-void TLXColumnConfig::SetSmall(int value) { Store(FSmall, value); }
-void TLXColumnConfig::SetMedium(int value) { Store(FMedium, value); }
-void TLXColumnConfig::SetLarge(int value) { Store(FLarge, value); }
-void TLXColumnConfig::SetExtraLarge(int value) { Store(FExtraLarge, value); }
+void TLXColumnConfig::setSmall(int value) { Store(FSmall, value); }
+void TLXColumnConfig::setMedium(int value) { Store(FMedium, value); }
+void TLXColumnConfig::setLarge(int value) { Store(FLarge, value); }
+void TLXColumnConfig::setExtraLarge(int value) { Store(FExtraLarge, value); }
 
 int TLXColumnConfig::Value(TLXScreenSize size) const
 {
@@ -23,13 +23,13 @@ int TLXColumnConfig::Value(TLXScreenSize size) const
     return -1;
 }
 
-void TLXColumnConfig::SetValue(TLXScreenSize size, int value)
+void TLXColumnConfig::setValue(TLXScreenSize size, int value)
 {
     switch (size) {
-    case ssSmall: SetSmall(value); break;
-    case ssMedium: SetMedium(value); break;
-    case ssLarge: SetLarge(value); break;
-    case ssExtraLarge: SetExtraLarge(value); break;
+    case ssSmall: setSmall(value); break;
+    case ssMedium: setMedium(value); break;
+    case ssLarge: setLarge(value); break;
+    case ssExtraLarge: setExtraLarge(value); break;
     }
 }
 

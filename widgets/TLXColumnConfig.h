@@ -9,10 +9,10 @@
 class TLXColumnConfig final : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(int Small READ Small WRITE SetSmall)
-    Q_PROPERTY(int Medium READ Medium WRITE SetMedium)
-    Q_PROPERTY(int Large READ Large WRITE SetLarge)
-    Q_PROPERTY(int ExtraLarge READ ExtraLarge WRITE SetExtraLarge)
+    Q_PROPERTY(int Small READ Small WRITE setSmall)
+    Q_PROPERTY(int Medium READ Medium WRITE setMedium)
+    Q_PROPERTY(int Large READ Large WRITE setLarge)
+    Q_PROPERTY(int ExtraLarge READ ExtraLarge WRITE setExtraLarge)
 
 public:
     explicit TLXColumnConfig(QObject *owner);
@@ -22,13 +22,13 @@ public:
     int Medium() const { return FMedium; }
     int Large() const { return FLarge; }
     int ExtraLarge() const { return FExtraLarge; }
-    void SetSmall(int value);
-    void SetMedium(int value);
-    void SetLarge(int value);
-    void SetExtraLarge(int value);
+    void setSmall(int value);
+    void setMedium(int value);
+    void setLarge(int value);
+    void setExtraLarge(int value);
 
     int Value(TLXScreenSize size) const;
-    void SetValue(TLXScreenSize size, int value);
+    void setValue(TLXScreenSize size, int value);
 
     // Span for a class; -1 borrows the span of another class.
     int ColumnSpan(TLXScreenSize size) const;

@@ -65,7 +65,7 @@ TLXColumnPanel::TLXColumnPanel(QWidget *parent)
 
 TLXColumnPanel::~TLXColumnPanel() = default;
 
-void TLXColumnPanel::SetColumns(int value)
+void TLXColumnPanel::setColumns(int value)
 {
     if (value == FColumns)
         return;
@@ -75,7 +75,7 @@ void TLXColumnPanel::SetColumns(int value)
     FColumns = value;
 }
 
-void TLXColumnPanel::SetTabOrder(int value)
+void TLXColumnPanel::setTabOrder(int value)
 {
     FTabOrder = value;
     LayoutTopPanel();
@@ -232,7 +232,7 @@ void TLXColumnPanel::ScaleSpans(QWidget *panel, float factor)
         for (TLXScreenSize size : kOrder) {
             const int value = cell->Config()->Value(size);
             if (value >= 0)
-                cell->Config()->SetValue(size, TruncatedProduct(factor, value));
+                cell->Config()->setValue(size, TruncatedProduct(factor, value));
         }
         ScaleSpans(cell, factor);
     }

@@ -16,12 +16,12 @@ class QLabel;
 class TLXColumnPanel : public QWidget
 {
     Q_OBJECT
-    Q_PROPERTY(int Columns READ Columns WRITE SetColumns)
+    Q_PROPERTY(int Columns READ Columns WRITE setColumns)
     Q_PROPERTY(TLXColumnConfig *Config READ Config CONSTANT)
-    Q_PROPERTY(int VerticalSpace READ VerticalSpace WRITE SetVerticalSpace)
-    Q_PROPERTY(int TabOrder READ TabOrder WRITE SetTabOrder)
-    Q_PROPERTY(bool AutoHeight READ AutoHeight WRITE SetAutoHeight)
-    Q_PROPERTY(bool ResizeLabels READ ResizeLabels WRITE SetResizeLabels)
+    Q_PROPERTY(int VerticalSpace READ VerticalSpace WRITE setVerticalSpace)
+    Q_PROPERTY(int TabOrder READ TabOrder WRITE setTabOrder)
+    Q_PROPERTY(bool AutoHeight READ AutoHeight WRITE setAutoHeight)
+    Q_PROPERTY(bool ResizeLabels READ ResizeLabels WRITE setResizeLabels)
 
 public:
     explicit TLXColumnPanel(QWidget *parent = nullptr);
@@ -29,19 +29,19 @@ public:
     Q_DISABLE_COPY_MOVE(TLXColumnPanel)
 
     int Columns() const { return FColumns; }
-    void SetColumns(int value);
+    void setColumns(int value);
     TLXColumnConfig *Config() const { return FConfig; }
     int VerticalSpace() const { return FVerticalSpace; }
-    void SetVerticalSpace(int value) { FVerticalSpace = value; }
+    void setVerticalSpace(int value) { FVerticalSpace = value; }
     bool AutoHeight() const { return FAutoHeight; }
-    void SetAutoHeight(bool value) { FAutoHeight = value; }
+    void setAutoHeight(bool value) { FAutoHeight = value; }
     bool ResizeLabels() const { return FResizeLabels; }
-    void SetResizeLabels(bool value) { FResizeLabels = value; }
+    void setResizeLabels(bool value) { FResizeLabels = value; }
     bool IsLoaded() const { return FLoaded; }
 
     // Position among the cells of the parent column panel; a cell added later gets the next one.
     qint16 TabOrder() const { return static_cast<qint16>(FTabOrder); }
-    void SetTabOrder(int value);
+    void setTabOrder(int value);
 
     TLXScreenSize FormSize() const;
     static TLXColumnPanel *TopColumnPanel(QWidget *control);

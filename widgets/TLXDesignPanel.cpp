@@ -18,7 +18,7 @@ TLXDesignPanel::~TLXDesignPanel()
     FPanelForm = nullptr;
 }
 
-void TLXDesignPanel::SetPanelForm(TLXDesignPanelForm *Value)
+void TLXDesignPanel::setPanelForm(TLXDesignPanelForm *Value)
 {
     if (FPanelForm)
         disconnect(FPanelForm, nullptr, this, nullptr);
@@ -29,7 +29,7 @@ void TLXDesignPanel::SetPanelForm(TLXDesignPanelForm *Value)
     setObjectName(ExpectedName());
 }
 
-void TLXDesignPanel::SetDestacarFundo(bool value)
+void TLXDesignPanel::setDestacarFundo(bool value)
 {
     if (FDestacarFundo == value)
         return;

@@ -11,8 +11,8 @@
 class TLXDesignPanel final : public QWidget
 {
     Q_OBJECT
-    Q_PROPERTY(TLXDesignPanelForm *PanelForm READ PanelForm WRITE SetPanelForm)
-    Q_PROPERTY(bool DestacarFundo READ DestacarFundo WRITE SetDestacarFundo)
+    Q_PROPERTY(TLXDesignPanelForm *PanelForm READ PanelForm WRITE setPanelForm)
+    Q_PROPERTY(bool DestacarFundo READ DestacarFundo WRITE setDestacarFundo)
 
 public:
     explicit TLXDesignPanel(QWidget *parent = nullptr);
@@ -20,9 +20,9 @@ public:
     Q_DISABLE_COPY_MOVE(TLXDesignPanel)
 
     TLXDesignPanelForm *PanelForm() const { return FPanelForm; }
-    void SetPanelForm(TLXDesignPanelForm *Value);
+    void setPanelForm(TLXDesignPanelForm *Value);
     bool DestacarFundo() const { return FDestacarFundo; }
-    void SetDestacarFundo(bool value);
+    void setDestacarFundo(bool value);
     // Drawn at creation; identifies the panel when a screen is edited in a designer.
     int Number() const { return FNumber; }
 

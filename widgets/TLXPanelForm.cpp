@@ -77,7 +77,7 @@ TLXDesignPanel *TLXPanelForm::Panel() const
     return FPanel;
 }
 
-void TLXPanelForm::SetPanel(TLXDesignPanel *Value)
+void TLXPanelForm::setPanel(TLXDesignPanel *Value)
 {
     if (FPanel)
         disconnect(FPanel, nullptr, this, nullptr);
@@ -93,7 +93,7 @@ void TLXPanelForm::SetPanel(TLXDesignPanel *Value)
     FForm->layout()->addWidget(Value);
 }
 
-void TLXPanelForm::SetKeyPreview(bool value)
+void TLXPanelForm::setKeyPreview(bool value)
 {
     if (FWindow.KeyPreview == value)
         return;

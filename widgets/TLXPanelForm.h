@@ -19,10 +19,10 @@ class TLXDesignPanel;
 class TLXPanelForm final : public TLXDesignPanelForm
 {
     Q_OBJECT
-    Q_PROPERTY(int FormWidth READ FormWidth WRITE SetFormWidth)
-    Q_PROPERTY(int FormHeight READ FormHeight WRITE SetFormHeight)
+    Q_PROPERTY(int FormWidth READ FormWidth WRITE setFormWidth)
+    Q_PROPERTY(int FormHeight READ FormHeight WRITE setFormHeight)
     Q_PROPERTY(TFormConfig *FormConfig READ FormConfig CONSTANT)
-    Q_PROPERTY(bool KeyPreview READ KeyPreview WRITE SetKeyPreview)
+    Q_PROPERTY(bool KeyPreview READ KeyPreview WRITE setKeyPreview)
 
 public:
     enum TCloseAction { caNone, caHide, caFree, caMinimize };
@@ -39,14 +39,14 @@ public:
     Q_DISABLE_COPY_MOVE(TLXPanelForm)
 
     int FormWidth() const { return FFormWidth; }
-    void SetFormWidth(int value) { FFormWidth = value; }
+    void setFormWidth(int value) { FFormWidth = value; }
     int FormHeight() const { return FFormHeight; }
-    void SetFormHeight(int value) { FFormHeight = value; }
+    void setFormHeight(int value) { FFormHeight = value; }
     TLXDesignPanel *Panel() const;
-    void SetPanel(TLXDesignPanel *Value);
+    void setPanel(TLXDesignPanel *Value);
     TFormConfig *FormConfig() const { return FFormConfig; }
     QDialog *Form() const { return FForm.get(); }
-    void SetName(const QString &Value) { setObjectName(Value); }
+    void setName(const QString &Value) { setObjectName(Value); }
 
     void SetOnActivate(TNotifyEvent handler) { FOnActivate = std::move(handler); }
     void SetOnClose(TCloseEvent handler) { FOnClose = std::move(handler); }
@@ -62,7 +62,7 @@ public:
     void SetOnKeyPress(TKeyPressEvent handler) { FWindow.OnKeyPress = std::move(handler); }
     void SetOnKeyUp(TKeyEvent handler) { FWindow.OnKeyUp = std::move(handler); }
     bool KeyPreview() const { return FWindow.KeyPreview; }
-    void SetKeyPreview(bool value);
+    void setKeyPreview(bool value);
 
     // Applies the settings and events, then shows the window without waiting.
     void Show();

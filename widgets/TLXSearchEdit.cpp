@@ -41,7 +41,7 @@ TLXSearchEdit::TLXSearchEdit(QWidget *parent)
 
 TLXSearchEdit::~TLXSearchEdit() = default;
 
-void TLXSearchEdit::SetKeyValue(const QString &Value)
+void TLXSearchEdit::setKeyValue(const QString &Value)
 {
     FKeyValue = Value;
     if (hasFocus())
@@ -55,7 +55,7 @@ void TLXSearchEdit::SetKeyValue(const QString &Value)
     setText(Value);
 }
 
-void TLXSearchEdit::SetDisplayValue(const QString &Value)
+void TLXSearchEdit::setDisplayValue(const QString &Value)
 {
     FDisplayValue = Value;
     if (!hasFocus())
@@ -74,7 +74,7 @@ int TLXSearchEdit::KeyInteger() const
     return value;
 }
 
-void TLXSearchEdit::SetButtonIcon(const QIcon &icon)
+void TLXSearchEdit::setButtonIcon(const QIcon &icon)
 {
     FRightButton->setIcon(icon);
 }
@@ -97,7 +97,7 @@ void TLXSearchEdit::focusOutEvent(QFocusEvent *event)
     QLineEdit::focusOutEvent(event);
     if (text() != FKeyValue) {
         const QPointer<TLXSearchEdit> alive(this);
-        SetKeyValue(text());
+        setKeyValue(text());
         if (!alive)
             return;
     }

@@ -13,9 +13,9 @@ class QIcon;
 class TLXSearchEdit final : public QLineEdit
 {
     Q_OBJECT
-    Q_PROPERTY(bool SearchOnly READ SearchOnly WRITE SetSearchOnly)
-    Q_PROPERTY(QString KeyValue READ KeyValue WRITE SetKeyValue NOTIFY OnKeyChanged USER true)
-    Q_PROPERTY(QString DisplayValue READ DisplayValue WRITE SetDisplayValue)
+    Q_PROPERTY(bool SearchOnly READ SearchOnly WRITE setSearchOnly)
+    Q_PROPERTY(QString KeyValue READ KeyValue WRITE setKeyValue NOTIFY OnKeyChanged USER true)
+    Q_PROPERTY(QString DisplayValue READ DisplayValue WRITE setDisplayValue)
     Q_PROPERTY(TLXSearchEditConfig *Config READ Config CONSTANT)
 
 public:
@@ -24,11 +24,11 @@ public:
     Q_DISABLE_COPY_MOVE(TLXSearchEdit)
 
     bool SearchOnly() const { return FSearchOnly; }
-    void SetSearchOnly(bool value) { FSearchOnly = value; }
+    void setSearchOnly(bool value) { FSearchOnly = value; }
     QString KeyValue() const { return FKeyValue; }
-    void SetKeyValue(const QString &Value);
+    void setKeyValue(const QString &Value);
     QString DisplayValue() const { return FDisplayValue; }
-    void SetDisplayValue(const QString &Value);
+    void setDisplayValue(const QString &Value);
     TLXSearchEditConfig *Config() const { return FConfig; }
 
     // The key as a number, -1 when empty; throws std::invalid_argument when it is not one.
@@ -36,7 +36,7 @@ public:
 
     // The search button; owners set its icon.
     QAction *RightButton() const { return FRightButton; }
-    void SetButtonIcon(const QIcon &icon);
+    void setButtonIcon(const QIcon &icon);
 
     // Marks the edit as read from a stored description: text changes then become the description.
     void Loaded();

@@ -8,20 +8,20 @@
 class TLXSearchEditConfig final : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QString KeyField READ KeyField WRITE SetKeyField)
-    Q_PROPERTY(QString DisplayField READ DisplayField WRITE SetDisplayField)
-    Q_PROPERTY(QString Resource READ Resource WRITE SetResource)
+    Q_PROPERTY(QString KeyField READ KeyField WRITE setKeyField)
+    Q_PROPERTY(QString DisplayField READ DisplayField WRITE setDisplayField)
+    Q_PROPERTY(QString Resource READ Resource WRITE setResource)
 
 public:
     explicit TLXSearchEditConfig(QObject *parent);
     Q_DISABLE_COPY_MOVE(TLXSearchEditConfig)
 
     QString KeyField() const { return FKeyField; }
-    void SetKeyField(const QString &value) { FKeyField = value; }
+    void setKeyField(const QString &value) { FKeyField = value; }
     QString DisplayField() const { return FDisplayField; }
-    void SetDisplayField(const QString &value) { FDisplayField = value; }
+    void setDisplayField(const QString &value) { FDisplayField = value; }
     QString Resource() const { return FResource; }
-    void SetResource(const QString &value) { FResource = value; }
+    void setResource(const QString &value) { FResource = value; }
 
 private:
     QString FDisplayField;

@@ -40,9 +40,9 @@ struct TScreen
     {
         auto *layout = new QVBoxLayout(Window.get());
         Panel = new TLXColumnPanel(Window.get());
-        Panel->SetColumns(24);
-        Panel->SetVerticalSpace(5);
-        Panel->SetAutoHeight(false);
+        Panel->setColumns(24);
+        Panel->setVerticalSpace(5);
+        Panel->setAutoHeight(false);
         Panel->setContentsMargins(5, 5, 5, 5);
         layout->addWidget(Panel);
         Panel->Loaded();
@@ -66,8 +66,8 @@ TLXColumnPanel *Row(TLXColumnPanel *panel, const QString &caption)
 {
     auto *row = new TLXColumnPanel(panel);
     for (TLXScreenSize size : {ssSmall, ssMedium, ssLarge, ssExtraLarge})
-        row->Config()->SetValue(size, 24);
-    row->SetAutoHeight(true);
+        row->Config()->setValue(size, 24);
+    row->setAutoHeight(true);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -127,11 +127,11 @@ QWidget *DirectRow(TLXColumnPanel *panel, int index)
         return Combo(row, name, "codigo", "descricao", "root.entregas", rtLocal);
     case bench::mkLookup: {
         auto *edit = Put(row, new TLXSearchEdit(row), name);
-        edit->SetKeyValue(QString());
-        edit->SetDisplayValue(QString());
-        edit->Config()->SetKeyField(QStringLiteral("id"));
-        edit->Config()->SetDisplayField(QStringLiteral("nome"));
-        edit->Config()->SetResource(QStringLiteral("clientes"));
+        edit->setKeyValue(QString());
+        edit->setDisplayValue(QString());
+        edit->Config()->setKeyField(QStringLiteral("id"));
+        edit->Config()->setDisplayField(QStringLiteral("nome"));
+        edit->Config()->setResource(QStringLiteral("clientes"));
         return edit;
     }
     case bench::mkRemoteCombo: {

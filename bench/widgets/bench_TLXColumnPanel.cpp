@@ -25,7 +25,7 @@ void AddRow(TLXColumnPanel *top, int index)
 {
     auto *row = new TLXColumnPanel(top);
     for (TLXScreenSize size : {ssSmall, ssMedium, ssLarge, ssExtraLarge})
-        row->Config()->SetValue(size, index % 3 == 0 ? 24 : 12);
+        row->Config()->setValue(size, index % 3 == 0 ? 24 : 12);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(2, 0, 0, 0);
     layout->addWidget(new QLabel(QStringLiteral("Campo %1:").arg(index), row));

@@ -126,9 +126,9 @@ void tst_LookupSearch::chosenRowFillsKeyAndDescription()
     QFETCH(QString, description);
     QFETCH(QString, error);
 
-    FEdit->Config()->SetDisplayField(displayField);
-    FEdit->SetKeyValue(QStringLiteral("5"));
-    FEdit->SetDisplayValue(QStringLiteral("Antigo"));
+    FEdit->Config()->setDisplayField(displayField);
+    FEdit->setKeyValue(QStringLiteral("5"));
+    FEdit->setDisplayValue(QStringLiteral("Antigo"));
     bool searched = false;
     QString path;
     QStringList keyFields;
@@ -163,8 +163,8 @@ void tst_LookupSearch::chosenRowFillsKeyAndDescription()
 
 void tst_LookupSearch::cancelLeavesTheEditAlone()
 {
-    FEdit->SetKeyValue(QStringLiteral("5"));
-    FEdit->SetDisplayValue(QStringLiteral("Antigo"));
+    FEdit->setKeyValue(QStringLiteral("5"));
+    FEdit->setDisplayValue(QStringLiteral("Antigo"));
     TModalDriver driver([](TfrmPesquisaPadrao &window) {
         Button(window, "btCancelar")->click();
         return true;

@@ -280,7 +280,7 @@ private slots:
         auto window = OpenWindow();
         Child<QLineEdit>(*window, "nome")->insert(nome); // typed text, accents included
         QTest::keyClicks(Child<QLineEdit>(*window, "codigo"), codigo);
-        Child<TLXSearchEdit>(*window, "cidade")->SetKeyValue(cidade);
+        Child<TLXSearchEdit>(*window, "cidade")->setKeyValue(cidade);
         Click(*window, "btPesquisar");
         QTRY_COMPARE(PageTargets().size(), size_t(1));
         QCOMPARE(QString::fromStdString(PageTargets().front()), target);

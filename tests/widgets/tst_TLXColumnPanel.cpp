@@ -26,10 +26,10 @@ struct Spans
 TLXColumnPanel *makeCell(QWidget *parent, Spans spans = {24, -1, 12, 0})
 {
     auto *cell = new TLXColumnPanel(parent);
-    cell->Config()->SetSmall(spans.small);
-    cell->Config()->SetMedium(spans.medium);
-    cell->Config()->SetLarge(spans.large);
-    cell->Config()->SetExtraLarge(spans.extraLarge);
+    cell->Config()->setSmall(spans.small);
+    cell->Config()->setMedium(spans.medium);
+    cell->Config()->setLarge(spans.large);
+    cell->Config()->setExtraLarge(spans.extraLarge);
     return cell;
 }
 
@@ -144,10 +144,10 @@ void tst_TLXColumnPanel::columnSpan()
     QFETCH(QList<int>, spans);
     QFETCH(QList<int>, expected);
     TLXColumnPanel cell;
-    cell.Config()->SetSmall(spans[0]);
-    cell.Config()->SetMedium(spans[1]);
-    cell.Config()->SetLarge(spans[2]);
-    cell.Config()->SetExtraLarge(spans[3]);
+    cell.Config()->setSmall(spans[0]);
+    cell.Config()->setMedium(spans[1]);
+    cell.Config()->setLarge(spans[2]);
+    cell.Config()->setExtraLarge(spans[3]);
     for (TLXScreenSize size : {ssSmall, ssMedium, ssLarge, ssExtraLarge})
         QCOMPARE(cell.Config()->ColumnSpan(size), expected[size]);
 }
@@ -193,7 +193,7 @@ void tst_TLXColumnPanel::tallCellTakesItsOwnHeight()
 {
     auto top = makeTop(1000);
     auto *tall = makeCell(top.get(), {6, 6, 6, 6});
-    tall->SetAutoHeight(false);
+    tall->setAutoHeight(false);
     tall->resize(10, 100);
     auto *next = makeCell(top.get());
     top->Loaded();
@@ -214,11 +214,11 @@ void tst_TLXColumnPanel::tabOrderSortKeepsTies()
     QVERIFY(QTest::qWaitForWindowExposed(top.get()));
     QSignalSpy passes(top.get(), &TLXColumnPanel::OnDoLayout);
 
-    c->SetTabOrder(0); // ties with a: a keeps its place before c
+    c->setTabOrder(0); // ties with a: a keeps its place before c
     QCOMPARE(passes.count(), 1);
     QCOMPARE(QList<int>({a->x(), c->x(), b->x()}), QList<int>({0, 250, 500}));
 
-    a->SetTabOrder(5);
+    a->setTabOrder(5);
     QCOMPARE(QList<int>({c->x(), b->x(), a->x()}), QList<int>({0, 250, 500}));
 }
 
@@ -248,7 +248,7 @@ void tst_TLXColumnPanel::unloadedPanelLeavesEverythingAlone()
     const QFont before = label->font();
     top->resize(1300, 400);
     top->DoLayout();
-    cell->Config()->SetLarge(6);
+    cell->Config()->setLarge(6);
     QCOMPARE(cell->geometry(), QRect(7, 8, 9, 10));
     QCOMPARE(label->width(), 20);
     QCOMPARE(label->font(), before);
@@ -258,7 +258,7 @@ void tst_TLXColumnPanel::unloadedPanelLeavesEverythingAlone()
 void tst_TLXColumnPanel::zeroColumnsStillDoesFontsLabelsAndEvent()
 {
     auto top = makeTop(1000);
-    top->SetColumns(0);
+    top->setColumns(0);
     auto *cell = makeCell(top.get());
     cell->setGeometry(7, 8, 9, 10);
     auto *label = new SizedLabel(40, cell);
@@ -313,7 +313,7 @@ void tst_TLXColumnPanel::labelsShareWidestPlusThree()
     auto *deep = new SizedLabel(30, nested);
     // A label in a panel with AutoHeight false keeps its natural width and is not measured.
     auto *tall = makeCell(top.get());
-    tall->SetAutoHeight(false);
+    tall->setAutoHeight(false);
     auto *free = new SizedLabel(200, tall);
     top->Loaded();
     QCOMPARE(first->width(), 53);
@@ -330,7 +330,7 @@ void tst_TLXColumnPanel::labelsShareWidestPlusThree()
     QCOMPARE(caption->minimumWidth(), expected);
     QCOMPARE(caption->maximumWidth(), expected);
 
-    top->SetResizeLabels(false);
+    top->setResizeLabels(false);
     new SizedLabel(300, makeCell(top.get()));
     top->DoLayout();
     QCOMPARE(first->width(), expected);
@@ -341,7 +341,7 @@ void tst_TLXColumnPanel::scaleSpansOnColumnChange()
     auto top = makeTop(1000);
     auto *cell = makeCell(top.get(), {24, -1, 13, 0});
     auto *inner = makeCell(cell, {7, 6, -1, -2});
-    top->SetColumns(12);
+    top->setColumns(12);
     QCOMPARE(top->Columns(), 12);
     QCOMPARE(QList<int>({cell->Config()->Small(), cell->Config()->Medium(), cell->Config()->Large(),
                          cell->Config()->ExtraLarge()}),
@@ -350,11 +350,11 @@ void tst_TLXColumnPanel::scaleSpansOnColumnChange()
                          inner->Config()->ExtraLarge()}),
              QList<int>({3, 3, -1, -2}));
     // A nested panel's column count does not scale anything.
-    cell->SetColumns(6);
+    cell->setColumns(6);
     QCOMPARE(inner->Config()->Small(), 3);
     // From zero columns there is no factor: spans stay.
-    top->SetColumns(0);
-    top->SetColumns(24);
+    top->setColumns(0);
+    top->setColumns(24);
     QCOMPARE(cell->Config()->Small(), 0);
 }
 
@@ -368,7 +368,7 @@ void tst_TLXColumnPanel::reentryIsIgnored()
     connect(top.get(), &TLXColumnPanel::OnDoLayout, this, [&] {
         ++calls;
         top->DoLayout();           // ignored while the pass runs
-        cell->Config()->SetLarge(cell->Config()->Large() == 12 ? 6 : 12);
+        cell->Config()->setLarge(cell->Config()->Large() == 12 ? 6 : 12);
     });
     top->Loaded();
     QCOMPARE(calls, 1);
@@ -384,7 +384,7 @@ void tst_TLXColumnPanel::hiddenBuildLaysOutOnce()
     QList<TLXColumnPanel *> rows;
     for (int i = 0; i < 200; ++i)
         rows << makeCell(top.get(), {24, 24, 24, 24});
-    rows.first()->SetTabOrder(rows.last()->TabOrder() + 1);
+    rows.first()->setTabOrder(rows.last()->TabOrder() + 1);
     QCOMPARE(passes.count(), 0);
     top->show();
     QVERIFY(QTest::qWaitForWindowExposed(top.get()));
@@ -409,8 +409,8 @@ void tst_TLXColumnPanel::visibleBuildCoalesces()
     QTRY_COMPARE(passes.count(), 1);
     QCOMPARE(rows.last()->geometry(), QRect(0, 99 * 33, 1000, 28));
     // A span change of a cell on screen lays out at once.
-    rows.first()->Config()->SetExtraLarge(12);
-    rows.first()->Config()->SetLarge(12);
+    rows.first()->Config()->setExtraLarge(12);
+    rows.first()->Config()->setLarge(12);
     QCOMPARE(passes.count(), 3);
     QCOMPARE(rows.first()->width(), 500);
 }
@@ -425,10 +425,10 @@ void tst_TLXColumnPanel::gallery()
             : caption == "Tipo"                ? static_cast<QWidget *>(new QComboBox)
                                                : static_cast<QWidget *>(new QLineEdit);
         auto *row = makeRow(top.get(), caption, control);
-        row->Config()->SetLarge(12);
+        row->Config()->setLarge(12);
     }
     auto *lookupRow = makeRow(top.get(), "Cliente", new TLXSearchEdit);
-    lookupRow->Config()->SetLarge(12);
+    lookupRow->Config()->setLarge(12);
     top->Loaded();
     top->resize(1000, 130);
     top->show();

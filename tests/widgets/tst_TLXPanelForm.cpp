@@ -104,9 +104,9 @@ void tst_TLXPanelForm::windowSizeFromPanel()
     QFETCH(QSize, panelSize);
     QFETCH(QSize, expected);
     panel->resize(panelSize);
-    panelForm->SetFormWidth(185);
-    panelForm->SetFormHeight(41);
-    panelForm->SetPanel(panel);
+    panelForm->setFormWidth(185);
+    panelForm->setFormHeight(41);
+    panelForm->setPanel(panel);
     QCOMPARE(panelForm->Panel(), panel.data());
     QCOMPARE(panel->parentWidget(), panelForm->Form());
     QCOMPARE(panelForm->Form()->size(), expected);
@@ -119,18 +119,18 @@ void tst_TLXPanelForm::windowSizeFromPanel()
 
 void tst_TLXPanelForm::namesFollowThePanelForm()
 {
-    panelForm->SetPanel(panel);
+    panelForm->setPanel(panel);
     QCOMPARE(panel->objectName(), QString("panelEdit_Panel"));
-    panelForm->SetName("editor");
+    panelForm->setName("editor");
     QCOMPARE(panel->objectName(), QString("editor_Panel"));
 
     // A panel that knows its panel form keeps the form's name while it has a parent.
-    panel->SetPanelForm(panelForm);
+    panel->setPanelForm(panelForm);
     panel->setObjectName("other");
     QCOMPARE(panel->objectName(), QString("editor_Panel"));
 
     auto *loose = new TLXDesignPanel;
-    loose->SetPanelForm(panelForm);
+    loose->setPanelForm(panelForm);
     QCOMPARE(loose->objectName(), QString("editor_Panel"));
     loose->setObjectName("free");
     QCOMPARE(loose->objectName(), QString("free"));
@@ -148,7 +148,7 @@ void tst_TLXPanelForm::defaultSettings()
     QCOMPARE(config.AlphaBlendValue(), 255);
     QVERIFY(!config.AlphaBlend() && !config.TransparentColor() && config.Ctl3D());
     QCOMPARE(config.TransparentColorValue(), QApplication::palette().color(QPalette::Button));
-    panelForm->SetPanel(panel);
+    panelForm->setPanel(panel);
     panelForm->Show();
     QDialog *form = panelForm->Form();
     QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -197,11 +197,11 @@ void tst_TLXPanelForm::borderSettings()
     QFETCH(int, present);
     QFETCH(int, absent);
     TFormConfig *config = panelForm->FormConfig();
-    config->SetBorderStyle(TFormConfig::TFormBorderStyle(style));
-    config->SetBorderIcons(TFormConfig::TBorderIcons(icons));
-    config->SetFormStyle(TFormConfig::TFormStyle(formStyle));
-    config->SetCaption("Editar registro");
-    panelForm->SetPanel(panel);
+    config->setBorderStyle(TFormConfig::TFormBorderStyle(style));
+    config->setBorderIcons(TFormConfig::TBorderIcons(icons));
+    config->setFormStyle(TFormConfig::TFormStyle(formStyle));
+    config->setCaption("Editar registro");
+    panelForm->setPanel(panel);
     // Settings reach the window only when it is shown.
     QCOMPARE(panelForm->Form()->windowTitle(), QString());
     panelForm->Show();
@@ -216,11 +216,11 @@ void tst_TLXPanelForm::borderSettings()
 void tst_TLXPanelForm::opacityOnlyWithAlphaBlend()
 {
     TFormConfig *config = panelForm->FormConfig();
-    config->SetAlphaBlendValue(0); // as the detail editor stores it, without AlphaBlend
+    config->setAlphaBlendValue(0); // as the detail editor stores it, without AlphaBlend
     panelForm->Show();
     QCOMPARE(panelForm->Form()->windowOpacity(), 1.0);
-    config->SetAlphaBlend(true);
-    config->SetAlphaBlendValue(128);
+    config->setAlphaBlend(true);
+    config->setAlphaBlendValue(128);
     QCOMPARE(panelForm->Form()->windowOpacity(), 1.0);
     panelForm->Show();
     QVERIFY(qAbs(panelForm->Form()->windowOpacity() - 128 / 255.0) < 0.01);
@@ -228,8 +228,8 @@ void tst_TLXPanelForm::opacityOnlyWithAlphaBlend()
 
 void tst_TLXPanelForm::screenCentre()
 {
-    panelForm->SetPanel(panel);
-    panelForm->FormConfig()->SetPosition(TFormConfig::poScreenCenter);
+    panelForm->setPanel(panel);
+    panelForm->FormConfig()->setPosition(TFormConfig::poScreenCenter);
     panelForm->Show();
     QDialog *form = panelForm->Form();
     QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -240,7 +240,7 @@ void tst_TLXPanelForm::screenCentre()
 
 void tst_TLXPanelForm::showModalTwiceKeepsTheControls()
 {
-    panelForm->SetPanel(panel);
+    panelForm->setPanel(panel);
     QDialog *form = panelForm->Form();
     whenShown(form, [&] {
         edit->setFocus();
@@ -265,7 +265,7 @@ void tst_TLXPanelForm::showModalTwiceKeepsTheControls()
 
 void tst_TLXPanelForm::storedEventsReachTheWindowAtTheNextShow()
 {
-    panelForm->SetPanel(panel);
+    panelForm->setPanel(panel);
     QDialog *form = panelForm->Form();
     QStringList calls;
     panelForm->SetOnShow([&](QObject *sender) {
@@ -294,7 +294,7 @@ void tst_TLXPanelForm::storedEventsReachTheWindowAtTheNextShow()
 
 void tst_TLXPanelForm::keyHandlersAreLive()
 {
-    panelForm->SetPanel(panel);
+    panelForm->setPanel(panel);
     QDialog *form = panelForm->Form();
     panelForm->Show();
     form->activateWindow();
@@ -322,7 +322,7 @@ void tst_TLXPanelForm::keyHandlersAreLive()
     QCOMPARE(edit->text(), QString("a"));
 
     downs.clear();
-    panelForm->SetKeyPreview(true);
+    panelForm->setKeyPreview(true);
     QVERIFY(panelForm->KeyPreview());
     QTest::keyClicks(edit, "abcd");
     QCOMPARE(downs, QList<int>({Qt::Key_A, Qt::Key_B, Qt::Key_C, Qt::Key_D}));
@@ -340,7 +340,7 @@ void tst_TLXPanelForm::keyHandlersAreLive()
     QCOMPARE(downs, QList<int>({Qt::Key_X}));
     QCOMPARE(second->text(), QString("x"));
 
-    panelForm->SetKeyPreview(false);
+    panelForm->setKeyPreview(false);
     downs.clear();
     QTest::keyClick(second, Qt::Key_Y);
     QVERIFY(downs.isEmpty());
@@ -348,7 +348,7 @@ void tst_TLXPanelForm::keyHandlersAreLive()
 
 void tst_TLXPanelForm::closeQueryAndCloseAction()
 {
-    panelForm->SetPanel(panel);
+    panelForm->setPanel(panel);
     QDialog *form = panelForm->Form();
     bool allow = false;
     auto action = TLXPanelForm::caNone;
@@ -372,7 +372,7 @@ void tst_TLXPanelForm::closeQueryAndCloseAction()
 
 void tst_TLXPanelForm::releasingThePanelReleasesTheForm()
 {
-    panelForm->SetPanel(panel);
+    panelForm->setPanel(panel);
     panelForm->Show();
     delete panel.data();
     QCOMPARE(panelForm->Panel(), nullptr);
@@ -383,15 +383,15 @@ void tst_TLXPanelForm::releasingThePanelReleasesTheForm()
 void tst_TLXPanelForm::releasingTheFormReleasesItsPanel()
 {
     // A panel in the window goes with the window at once.
-    panelForm->SetPanel(panel);
-    panel->SetPanelForm(panelForm);
+    panelForm->setPanel(panel);
+    panel->setPanelForm(panelForm);
     delete panelForm.data();
     QVERIFY(panel.isNull());
 
     // A panel that only knows its panel form is released after it.
     auto *form = new TLXPanelForm(screen.get());
     QPointer<TLXDesignPanel> loose = new TLXDesignPanel(screen.get());
-    loose->SetPanelForm(form);
+    loose->setPanelForm(form);
     delete form;
     QVERIFY(!loose.isNull());
     QCOMPARE(loose->PanelForm(), nullptr);
@@ -402,7 +402,7 @@ void tst_TLXPanelForm::releasingTheFormReleasesItsPanel()
 void tst_TLXPanelForm::showWithoutPanel()
 {
     QDialog *form = panelForm->Form();
-    panelForm->FormConfig()->SetCaption("Vazio");
+    panelForm->FormConfig()->setCaption("Vazio");
     whenShown(form, [&] {
         QCOMPARE(form->windowTitle(), QString("Vazio"));
         QVERIFY(form->findChildren<QWidget *>().isEmpty());

@@ -106,8 +106,8 @@ void tst_TLXSearchEdit::startsEmpty()
 
 void tst_TLXSearchEdit::focusShowsKeyThenDescription()
 {
-    edit->SetKeyValue("15");
-    edit->SetDisplayValue("Maria Souza");
+    edit->setKeyValue("15");
+    edit->setDisplayValue("Maria Souza");
     QCOMPARE(edit->text(), QString("Maria Souza"));
     QSignalSpy changed(edit, &TLXSearchEdit::OnKeyChanged);
     focusEdit();
@@ -122,8 +122,8 @@ void tst_TLXSearchEdit::focusShowsKeyThenDescription()
 
 void tst_TLXSearchEdit::typedKeyBecomesKeyValue()
 {
-    edit->SetKeyValue("15");
-    edit->SetDisplayValue("Maria Souza");
+    edit->setKeyValue("15");
+    edit->setDisplayValue("Maria Souza");
     QSignalSpy changed(edit, &TLXSearchEdit::OnKeyChanged);
     focusEdit();
     QTest::keyClicks(edit, "16");
@@ -140,12 +140,12 @@ void tst_TLXSearchEdit::typedKeyBecomesKeyValue()
 
 void tst_TLXSearchEdit::writingValuesWhileFocused()
 {
-    edit->SetKeyValue("15");
+    edit->setKeyValue("15");
     focusEdit();
-    edit->SetDisplayValue("Joana");
+    edit->setDisplayValue("Joana");
     QCOMPARE(edit->text(), QString("15"));
     QSignalSpy changed(edit, &TLXSearchEdit::OnKeyChanged);
-    edit->SetKeyValue("20");
+    edit->setKeyValue("20");
     QCOMPARE(edit->text(), QString("20"));
     QCOMPARE(changed.count(), 1);
     leaveEdit();
@@ -174,9 +174,9 @@ void tst_TLXSearchEdit::textShownAfterWrites()
     for (const QString &write : writes) {
         const QString value = write.mid(2);
         if (write.startsWith("k:"))
-            edit->SetKeyValue(value);
+            edit->setKeyValue(value);
         else
-            edit->SetDisplayValue(value);
+            edit->setDisplayValue(value);
     }
     QCOMPARE(edit->text(), shown);
     QCOMPARE(changed.count(), keyChanges);
@@ -203,8 +203,8 @@ void tst_TLXSearchEdit::f8AndButtonRunTheHandler()
 
 void tst_TLXSearchEdit::searchOnlyDropsTyping()
 {
-    edit->SetSearchOnly(true);
-    edit->SetKeyValue("15");
+    edit->setSearchOnly(true);
+    edit->setKeyValue("15");
     focusEdit();
     QTest::keyClicks(edit, "ab12 ");
     QTest::keyClick(edit, Qt::Key_Backspace);
@@ -236,7 +236,7 @@ void tst_TLXSearchEdit::keyInteger()
     QFETCH(QString, key);
     QFETCH(int, expected);
     QFETCH(bool, fails);
-    edit->SetKeyValue(key);
+    edit->setKeyValue(key);
     if (!fails) {
         QCOMPARE(edit->KeyInteger(), expected);
         return;
@@ -251,7 +251,7 @@ void tst_TLXSearchEdit::keyInteger()
 
 void tst_TLXSearchEdit::loadedEditTakesTextAsDescription()
 {
-    edit->SetDisplayValue("Ana");
+    edit->setDisplayValue("Ana");
     edit->setText("Bia");
     QCOMPARE(edit->DisplayValue(), QString("Ana")); // edits made in code never do this
     edit->Loaded();
