@@ -1,5 +1,7 @@
 #include "app/TScreenTabBar.h"
 
+#include "gui/TFonts.h"
+
 #include <QFontMetrics>
 
 #include <algorithm>
@@ -13,19 +15,13 @@ QString StyleSheet()
 {
     return QStringLiteral(
         "QTabBar { background: #282E3E; border: 1px solid #282E3E; }"
-        "QTabBar::tab { background: #282E3E; color: white; font: %1pt 'Tahoma'; border: none;"
+        "QTabBar::tab { background: #282E3E; color: white; font: %1pt %3; border: none;"
         "  border-right: 1px solid white; padding: 3px 6px 3px 10px; height: 18px; }"
-        "QTabBar::tab:selected { background: white; color: palette(window-text); font: %2pt 'Tahoma'; }"
-        "QTabBar::tab:disabled { color: gray; font: %2pt 'Tahoma'; }")
+        "QTabBar::tab:selected { background: white; color: palette(window-text); font: %2pt %3; }"
+        "QTabBar::tab:disabled { color: gray; font: %2pt %3; }")
         .arg(kCaptionPoints)
-        .arg(kSelectedCaptionPoints);
-}
-
-QFont Tahoma(int points)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(points);
-    return font;
+        .arg(kSelectedCaptionPoints)
+        .arg(TFonts::StyleSheetFamilies(TFontFace::Window));
 }
 
 } // namespace
@@ -44,12 +40,12 @@ TScreenTabBar::TScreenTabBar(QWidget *parent) : QTabBar(parent)
 
 QFont TScreenTabBar::CaptionFont()
 {
-    return Tahoma(kCaptionPoints);
+    return TFonts::Of(TFontFace::Window, kCaptionPoints);
 }
 
 QFont TScreenTabBar::SelectedCaptionFont()
 {
-    return Tahoma(kSelectedCaptionPoints);
+    return TFonts::Of(TFontFace::Window, kSelectedCaptionPoints);
 }
 
 QSize TScreenTabBar::tabSizeHint(int index) const

@@ -2,6 +2,7 @@
 
 #include "app/TScreenTabBar.h"
 #include "app/TdmGlobal.h"
+#include "gui/TFonts.h"
 #include "gui/TIcons.h"
 
 #include "rest/JsonUtils.h"
@@ -81,9 +82,7 @@ TfrmPrincipal::TfrmPrincipal(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmPrincipal"));
     setWindowTitle(QStringLiteral("QuorelApi"));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(8);
-    setFont(font);
+    setFont(TFonts::Of(TFontFace::Window, 8));
     resize(931, 516);
     setWindowState(Qt::WindowMaximized);
 
@@ -102,52 +101,50 @@ TfrmPrincipal::~TfrmPrincipal() = default;
 
 QWidget *TfrmPrincipal::BuildSideBar()
 {
-    Panel12 = NewPanel(this, QStringLiteral("Panel12"), kSideBar);
-    Panel12->setFixedWidth(230);
-    auto *column = new QVBoxLayout(Panel12);
+    barraLateral = NewPanel(this, QStringLiteral("Panel12"), kSideBar);
+    barraLateral->setFixedWidth(230);
+    auto *column = new QVBoxLayout(barraLateral);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    QWidget *Panel13 = NewPanel(Panel12, QStringLiteral("Panel13"), kSideBar);
-    Panel13->setFixedHeight(93);
-    auto *Image11 = new QLabel(Panel13);
-    Image11->setObjectName(QStringLiteral("Image11"));
-    Image11->setGeometry(7, 9, 211, 41);
+    QWidget *cabecalhoMenu = NewPanel(barraLateral, QStringLiteral("Panel13"), kSideBar);
+    cabecalhoMenu->setFixedHeight(93);
+    auto *logotipo = new QLabel(cabecalhoMenu);
+    logotipo->setObjectName(QStringLiteral("Image11"));
+    logotipo->setGeometry(7, 9, 211, 41);
     // A bitmap rendered from resources/icons/logo.svg: drawing the SVG's text at start-up costs more
     // than the rest of the side bar. Read as PNG directly, at the screen's pixel ratio: through QIcon
     // every image-format plug-in would be loaded to identify the file.
-    const bool sharp = Image11->devicePixelRatioF() > 1;
+    const bool sharp = logotipo->devicePixelRatioF() > 1;
     QPixmap logo(sharp ? QStringLiteral(":/icons/logo@2x.png") : QStringLiteral(":/icons/logo.png"), "PNG");
     logo.setDevicePixelRatio(sharp ? 2 : 1);
-    Image11->setPixmap(logo);
+    logotipo->setPixmap(logo);
 
-    auto *Shape4 = new QFrame(Panel13);
-    Shape4->setObjectName(QStringLiteral("Shape4"));
-    Shape4->setGeometry(3, 56, 221, 29);
-    Shape4->setStyleSheet(QStringLiteral("QFrame#Shape4 { background: #282E3E; border: 1px solid #5E6578; }"));
+    auto *molduraPesquisa = new QFrame(cabecalhoMenu);
+    molduraPesquisa->setObjectName(QStringLiteral("Shape4"));
+    molduraPesquisa->setGeometry(3, 56, 221, 29);
+    molduraPesquisa->setStyleSheet(QStringLiteral("QFrame#Shape4 { background: #282E3E; border: 1px solid #5E6578; }"));
 
-    auto *Image10 = new QLabel(Panel13);
-    Image10->setObjectName(QStringLiteral("Image10"));
-    Image10->setGeometry(7, 59, 24, 24);
-    Image10->setPixmap(TIcons::Of(TIcon::Magnifier).pixmap(QSize(24, 24)));
+    auto *lupa = new QLabel(cabecalhoMenu);
+    lupa->setObjectName(QStringLiteral("Image10"));
+    lupa->setGeometry(7, 59, 24, 24);
+    lupa->setPixmap(TIcons::Of(TIcon::Magnifier).pixmap(QSize(24, 24)));
 
-    edtPesquisaMenu = new QLineEdit(Panel13);
+    edtPesquisaMenu = new QLineEdit(cabecalhoMenu);
     edtPesquisaMenu->setObjectName(QStringLiteral("edtPesquisaMenu"));
     edtPesquisaMenu->setGeometry(36, 62, 182, 19);
     edtPesquisaMenu->setFrame(false);
-    QFont searchFont(QStringLiteral("Segoe UI"));
-    searchFont.setPointSize(10);
-    edtPesquisaMenu->setFont(searchFont);
+    edtPesquisaMenu->setFont(TFonts::Of(TFontFace::Content, 10));
     edtPesquisaMenu->setStyleSheet(QStringLiteral("QLineEdit { background: #282E3E; color: white; border: none; }"));
     connect(edtPesquisaMenu, &QLineEdit::textChanged, this, [this] { edtPesquisaMenuChange(); });
-    column->addWidget(Panel13);
+    column->addWidget(cabecalhoMenu);
 
     Imagens = new TLXImageList(16, 16, this);
     Imagens->setObjectName(QStringLiteral("Imagens"));
     Imagens->Add(TIcons::Of(TIcon::Expanded));
     Imagens->Add(TIcons::Of(TIcon::Collapsed));
 
-    Menus = new TLXAccordion(Panel12);
+    Menus = new TLXAccordion(barraLateral);
     Menus->setObjectName(QStringLiteral("Menus"));
     Menus->setButtonImageList(Imagens);
     Menus->setOpenImage(1);
@@ -155,18 +152,18 @@ QWidget *TfrmPrincipal::BuildSideBar()
     Menus->setCloseImage(0);
     Menus->setCloseImageOver(0);
     column->addWidget(Menus, 1);
-    return Panel12;
+    return barraLateral;
 }
 
 QWidget *TfrmPrincipal::BuildContent()
 {
-    QWidget *Panel2 = NewPanel(this, QStringLiteral("Panel2"), Qt::white);
-    auto *column = new QVBoxLayout(Panel2);
+    QWidget *conteudo = NewPanel(this, QStringLiteral("Panel2"), Qt::white);
+    auto *column = new QVBoxLayout(conteudo);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
     // The tab bar sits on a strip of its own colour so the area right of the last tab matches.
-    QWidget *strip = NewPanel(Panel2, QStringLiteral("abasFundo"), kSideBar);
+    QWidget *strip = NewPanel(conteudo, QStringLiteral("abasFundo"), kSideBar);
     strip->setFixedHeight(25);
     auto *stripLayout = new QHBoxLayout(strip);
     stripLayout->setContentsMargins(0, 0, 0, 0);
@@ -178,14 +175,14 @@ QWidget *TfrmPrincipal::BuildContent()
     connect(abas, &QTabBar::currentChanged, this, [this] { abasTabSelected(); });
     column->addWidget(strip);
 
-    QWidget *Panel11 = NewPanel(Panel2, QStringLiteral("Panel11"), Qt::white);
-    auto *inner = new QVBoxLayout(Panel11);
+    QWidget *areaTela = NewPanel(conteudo, QStringLiteral("Panel11"), Qt::white);
+    auto *inner = new QVBoxLayout(areaTela);
     inner->setContentsMargins(10, 10, 10, 10);
-    panelForm = new QStackedWidget(Panel11);
+    panelForm = new QStackedWidget(areaTela);
     panelForm->setObjectName(QStringLiteral("panelForm"));
     inner->addWidget(panelForm);
-    column->addWidget(Panel11, 1);
-    return Panel2;
+    column->addWidget(areaTela, 1);
+    return conteudo;
 }
 
 void TfrmPrincipal::AddShortcuts()
@@ -244,7 +241,7 @@ TLXLinkList *TfrmPrincipal::AddMenuSection(const QString &title)
     section->setBorderColor(kSectionLine);
     section->setTitleBorderColor(kSectionLine);
     section->setTitleColor(kSectionLine);
-    QFont titleFont(QStringLiteral("Segoe UI"));
+    QFont titleFont = TFonts::Of(TFontFace::Content);
     titleFont.setBold(true);
     section->setFont(titleFont);
     section->setFontColor(Qt::white);
@@ -263,7 +260,8 @@ void TfrmPrincipal::FillMenu(TLXLinkList *links, const QString &text)
             TLXLinkListItem *link = links->Items()->Add();
             link->setText(caption);
             link->setResource(resource);
-            link->setOnClick([this](TLXLinkListLabel *sender) { ShowErrorsOf([&] { MenuItemClick(sender); }); });
+            TLXLinkListLabel *label = link->Label();
+            connect(label, &TLXLinkListLabel::clicked, this, [this, label] { ShowErrorsOf([&] { MenuItemClick(label); }); });
         }
     } catch (const std::exception &error) {
         // An entry without its members stops the filling; the links before it stay.

@@ -40,7 +40,7 @@ public:
     void abasTabClosed(int index);
     void edtPesquisaMenuChange();
 
-    QWidget *Panel12 = nullptr;
+    QWidget *barraLateral = nullptr;
     QLineEdit *edtPesquisaMenu = nullptr;
     TLXAccordion *Menus = nullptr;
     QTabBar *abas = nullptr;

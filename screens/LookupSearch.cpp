@@ -32,7 +32,7 @@ void ChooseLookupRecord(TLXSearchEdit *edit)
 QWidget *ConnectLookupButton(QWidget *control)
 {
     if (auto *edit = qobject_cast<TLXSearchEdit *>(control))
-        QObject::connect(edit, &TLXSearchEdit::OnRightButtonClick, edit,
+        QObject::connect(edit, &TLXSearchEdit::rightButtonClicked, edit,
                          [edit] { ShowErrorsOf([edit] { ChooseLookupRecord(edit); }); });
     return control;
 }

@@ -206,7 +206,7 @@ QWidget *TfrmCadastroPadrao::BuildDadosPage()
     panelCadastro->setContentsMargins(5, 5, 5, 5);
     holderLayout->addWidget(panelCadastro);
     // The panel leaves its own height alone: after each pass it asks for the height its rows take.
-    connect(panelCadastro, &TLXColumnPanel::OnDoLayout, this, [this] {
+    connect(panelCadastro, &TLXColumnPanel::layoutDone, this, [this] {
         const int needed = panelCadastro->sizeHint().height() + panelCadastro->contentsMargins().bottom();
         if (panelCadastro->minimumHeight() != needed)
             panelCadastro->setMinimumHeight(needed);
@@ -379,7 +379,9 @@ void TfrmCadastroPadrao::AntesExcluir(bool &, QString &)
 { }
 QWidget *TfrmCadastroPadrao::CreateDetailListEditor(const TJson &descriptor, QWidget *page)
 {
-    return TfrmTabForm::CreateFor(descriptor, page, this);
+    return TfrmTabForm::CreateFor(descriptor, page, [screen = QPointer(this)] {
+        return screen ? screen->getRecord() : TJson::object();
+    });
 }
 
 // ---- requests

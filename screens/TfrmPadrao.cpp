@@ -1,10 +1,10 @@
 #include "screens/TfrmPadrao.h"
 
-#include <QFont>
+#include "gui/TFonts.h"
 
 TfrmPadrao::TfrmPadrao(QWidget *parent) : QWidget(parent, Qt::Window)
 {
-    QFont font(QStringLiteral("Tahoma"));
+    QFont font = TFonts::Of(TFontFace::Window);
     font.setPixelSize(11);
     setFont(font);
 }

@@ -147,7 +147,7 @@ void TfrmPesquisaPadrao::BuildLayout()
     filtersLayout->addWidget(panelFiltros);
     panelFiltros->Loaded();
     // A layout pass moves the cells (the width class may change), so the area follows it.
-    connect(panelFiltros, &TLXColumnPanel::OnDoLayout, this, [this] { FormResize(); });
+    connect(panelFiltros, &TLXColumnPanel::layoutDone, this, [this] { FormResize(); });
 
     dsResultados = new TRecordTableModel(FcdsPesquisa, this);
     gridPesquisa = new TLXDataGrid(this);

@@ -1,5 +1,6 @@
 #include "screens/TfrmTabForm.h"
 
+#include "gui/TFonts.h"
 #include "gui/TIcons.h"
 #include "gui/WhiteBackground.h"
 #include "screens/LookupSearch.h"
@@ -14,7 +15,6 @@
 #include "fields/TResourceComboBox.h"
 #include "gui/TMessageBox.h"
 #include "screens/AddObjectGroup.h"
-#include "screens/TfrmCadastroPadrao.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXDataGrid.h"
@@ -112,7 +112,7 @@ TfrmTabForm::TfrmTabForm(QWidget *parent)
     setObjectName(QStringLiteral("frmTabForm"));
     setWindowTitle(QStringLiteral("frmTabForm"));
     resize(651, 338);
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setFont(TFonts::Of(TFontFace::Window, 8));
     setAutoFillBackground(true);
     QPalette face = palette();
     face.setColor(QPalette::Window, face.color(QPalette::Button));
@@ -123,8 +123,8 @@ TfrmTabForm::TfrmTabForm(QWidget *parent)
     layout->setSpacing(0);
     BuildToolBar();
     BuildGrid();
-    layout->addWidget(ToolBar2);
-    layout->addWidget(DBGrid1, 1);
+    layout->addWidget(barraRegistros);
+    layout->addWidget(gridRegistros, 1);
     BuildPopup();
     FormCreate();
 }
@@ -133,23 +133,23 @@ TfrmTabForm::~TfrmTabForm() = default;
 
 void TfrmTabForm::BuildToolBar()
 {
-    ToolBar2 = new QToolBar(this);
-    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
-    ToolBar2->setFixedHeight(26);
-    ToolBar2->setIconSize(QSize(16, 16));
-    ToolBar2->setMovable(false);
+    barraRegistros = new QToolBar(this);
+    barraRegistros->setObjectName(QStringLiteral("ToolBar2"));
+    barraRegistros->setFixedHeight(26);
+    barraRegistros->setIconSize(QSize(16, 16));
+    barraRegistros->setMovable(false);
     const auto addButton = [this](const char *name, TIcon image, void (TfrmTabForm::*handler)()) {
-        auto *button = new QToolButton(ToolBar2);
+        auto *button = new QToolButton(barraRegistros);
         button->setObjectName(QString::fromLatin1(name));
         button->setIcon(TIcons::Of(image));
         button->setFixedSize(24, 24);
         button->setAutoRaise(true);
-        ToolBar2->addWidget(button);
+        barraRegistros->addWidget(button);
         connect(button, &QToolButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
         return button;
     };
-    ToolButton1 = addButton("ToolButton1", TIcon::New, &TfrmTabForm::ToolButton1Click);
-    ToolButton2 = addButton("ToolButton2", TIcon::Delete, &TfrmTabForm::ToolButton2Click);
+    btNovo = addButton("ToolButton1", TIcon::New, &TfrmTabForm::btNovoClick);
+    btExcluir = addButton("ToolButton2", TIcon::Delete, &TfrmTabForm::btExcluirClick);
 }
 
 void TfrmTabForm::BuildGrid()
@@ -158,13 +158,13 @@ void TfrmTabForm::BuildGrid()
     cdsRegistros->setObjectName(QStringLiteral("cdsRegistros"));
     dsRegistros = new TRecordTableModel(cdsRegistros, this);
     dsRegistros->setObjectName(QStringLiteral("dsRegistros"));
-    DBGrid1 = new TLXDataGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setModel(dsRegistros);
-    DBGrid1->setShowGrid(true);
-    DBGrid1->verticalHeader()->setVisible(true);
-    new TRecordTableCursorBinder(DBGrid1->selectionModel(), cdsRegistros, this);
-    connect(DBGrid1, &TLXDataGrid::gridDoubleClicked, this, [this] { Guarded([this] { DBGrid1DblClick(); }); });
+    gridRegistros = new TLXDataGrid(this);
+    gridRegistros->setObjectName(QStringLiteral("DBGrid1"));
+    gridRegistros->setModel(dsRegistros);
+    gridRegistros->setShowGrid(true);
+    gridRegistros->verticalHeader()->setVisible(true);
+    new TRecordTableCursorBinder(gridRegistros->selectionModel(), cdsRegistros, this);
+    connect(gridRegistros, &TLXDataGrid::gridDoubleClicked, this, [this] { Guarded([this] { gridRegistrosDblClick(); }); });
 }
 
 void TfrmTabForm::BuildPopup()
@@ -198,7 +198,7 @@ void TfrmTabForm::BuildPopup()
     holderLayout->addWidget(panelCadastro);
     scrollFields->setWidget(holder);
     // The panel places its rows without growing: its minimum height lets the box scroll them.
-    connect(panelCadastro, &TLXColumnPanel::OnDoLayout, this, [this] {
+    connect(panelCadastro, &TLXColumnPanel::layoutDone, this, [this] {
         panelCadastro->setMinimumHeight(panelCadastro->childrenRect().bottom() + 1);
     });
     panelCadastro->Loaded();
@@ -214,9 +214,9 @@ void TfrmTabForm::BuildPopup()
         connect(button, &QPushButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
         return button;
     };
-    Button1 = addButton("Button1", QStringLiteral("Cancelar"), 368, &TfrmTabForm::Button1Click);
-    Button2 = addButton("Button2", QStringLiteral("Gravar"), 287, &TfrmTabForm::Button2Click);
-    setTabOrder(Button1, Button2);
+    btCancelar = addButton("Button1", QStringLiteral("Cancelar"), 368, &TfrmTabForm::btCancelarClick);
+    btGravar = addButton("Button2", QStringLiteral("Gravar"), 287, &TfrmTabForm::btGravarClick);
+    setTabOrder(btCancelar, btGravar);
     panelLayout->addWidget(scrollFields, 1);
     panelLayout->addWidget(panelButtons);
 
@@ -232,7 +232,7 @@ void TfrmTabForm::BuildPopup()
     config->setBorderStyle(TFormConfig::bsToolWindow);
     panelEdit->setKeyPreview(false);
     const QPointer<TfrmTabForm> self(this);
-    panelEdit->SetOnShow([self](QObject *) {
+    panelEdit->setOnShow([self](QObject *) {
         if (self)
             self->panelEditShow();
     });
@@ -246,14 +246,14 @@ void TfrmTabForm::FormCreate()
     FValues = TJson::array();
 }
 
-TfrmTabForm *TfrmTabForm::CreateFor(const TJson &descriptor, QWidget *page, TfrmCadastroPadrao *screen)
+TfrmTabForm *TfrmTabForm::CreateFor(const TJson &descriptor, QWidget *page, TParentRecord parentRecord)
 {
     auto editor = std::make_unique<TfrmTabForm>(page);
     editor->SetFields(GetValueArray(descriptor, QStringLiteral("fields")));
     const QString name = GetValueText(descriptor, "nome");
     editor->SetFieldName(name);
     editor->setObjectName(name);
-    editor->SetRoot(screen);
+    editor->setParentRecord(std::move(parentRecord));
     return editor.release();
 }
 
@@ -340,9 +340,14 @@ int TfrmTabForm::CurrentIndex() const
 
 // ---- the pop-up's controls
 
+TJson TfrmTabForm::ParentRecord() const
+{
+    return FParentRecord ? FParentRecord() : TJson::object();
+}
+
 void TfrmTabForm::LoadCombos()
 {
-    const TJson parent = FRoot ? FRoot->getRecord() : TJson::object();
+    const TJson parent = ParentRecord();
     for (QWidget *control : std::as_const(FFieldMap)) {
         auto *combo = qobject_cast<TResourceComboBox *>(control);
         if (!combo)
@@ -376,7 +381,7 @@ void TfrmTabForm::LoadGroups(const TJson &element)
 
 // ---- handlers
 
-void TfrmTabForm::ToolButton1Click()
+void TfrmTabForm::btNovoClick()
 {
     FID = -1;
     // A new row starts empty, its groups included.
@@ -386,7 +391,7 @@ void TfrmTabForm::ToolButton1Click()
     panelEdit->ShowModal();
 }
 
-void TfrmTabForm::ToolButton2Click()
+void TfrmTabForm::btExcluirClick()
 {
     const int index = CurrentIndex();
     if (index < 0)
@@ -399,7 +404,7 @@ void TfrmTabForm::ToolButton2Click()
     ShowRows(qMin(index + 1, static_cast<int>(FValues.size())));
 }
 
-void TfrmTabForm::DBGrid1DblClick()
+void TfrmTabForm::gridRegistrosDblClick()
 {
     const int index = CurrentIndex();
     if (index < 0)
@@ -416,7 +421,7 @@ void TfrmTabForm::DBGrid1DblClick()
     panelEdit->ShowModal();
 }
 
-void TfrmTabForm::Button2Click()
+void TfrmTabForm::btGravarClick()
 {
     if (QWidget *empty = TFieldEngine::ValidarRequeridos(FRequeridos)) {
         const QString message = QStringLiteral("O campo \"%1\" é obrigatório.").arg(FieldCaption(empty));
@@ -437,7 +442,7 @@ void TfrmTabForm::Button2Click()
     ShowRows(recNo);
 }
 
-void TfrmTabForm::Button1Click()
+void TfrmTabForm::btCancelarClick()
 {
     panelEdit->Form()->reject();
 }

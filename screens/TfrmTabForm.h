@@ -20,7 +20,6 @@ class TLXDesignPanel;
 class TLXPanelForm;
 class TRecordTable;
 class TRecordTableModel;
-class TfrmCadastroPadrao;
 
 // The editor of one "list" field of a record: a grid with one line per sub-record and an
 // "Editar registro" pop-up holding the sub-fields' generated controls. Unlike a plain QWidget it
@@ -47,9 +46,11 @@ public:
     void SetValues(const TJson &Value) override;
     QString FieldName() const override { return FFieldName; }
     void SetFieldName(const QString &value) { FFieldName = value; }
-    // The record-editing screen whose current values feed the pop-up's combo boxes; not owned.
-    TfrmCadastroPadrao *Root() const { return FRoot; }
-    void SetRoot(TfrmCadastroPadrao *value) { FRoot = value; }
+    // The current values of the record the rows belong to; they feed the pop-up's combo boxes.
+    using TParentRecord = std::function<TJson()>;
+    void setParentRecord(TParentRecord parentRecord) { FParentRecord = std::move(parentRecord); }
+    // What the function given returns; an empty object without one.
+    TJson ParentRecord() const;
 
     const TFieldMap &FieldMap() const { return FFieldMap; }
     const TGroupMap &Objects() const { return FObjects; }
@@ -58,26 +59,26 @@ public:
     int ID() const { return FID; }
 
     // Makes the editor of a "list" descriptor on page and hands it to screen: columns and
-    // controls from "fields", FieldName and object name from "nome".
-    static TfrmTabForm *CreateFor(const TJson &descriptor, QWidget *page, TfrmCadastroPadrao *screen);
+    // controls from "fields", FieldName and object name from "nome"; the parent record from parentRecord.
+    static TfrmTabForm *CreateFor(const TJson &descriptor, QWidget *page, TParentRecord parentRecord);
 
     // Handlers, public so that tests drive the editor as a user does.
-    void ToolButton1Click();
-    void ToolButton2Click();
-    void DBGrid1DblClick();
-    void Button2Click();
-    void Button1Click();
+    void btNovoClick();
+    void btExcluirClick();
+    void gridRegistrosDblClick();
+    void btGravarClick();
+    void btCancelarClick();
 
-    QToolBar *ToolBar2 = nullptr;
-    QToolButton *ToolButton1 = nullptr;
-    QToolButton *ToolButton2 = nullptr;
-    TLXDataGrid *DBGrid1 = nullptr;
+    QToolBar *barraRegistros = nullptr;
+    QToolButton *btNovo = nullptr;
+    QToolButton *btExcluir = nullptr;
+    TLXDataGrid *gridRegistros = nullptr;
     TRecordTable *cdsRegistros = nullptr;
     TRecordTableModel *dsRegistros = nullptr;
     TLXDesignPanel *panelEdit_Panel = nullptr;
     QWidget *panelButtons = nullptr;
-    QPushButton *Button2 = nullptr;
-    QPushButton *Button1 = nullptr;
+    QPushButton *btGravar = nullptr;
+    QPushButton *btCancelar = nullptr;
     QScrollArea *scrollFields = nullptr;
     TLXColumnPanel *panelCadastro = nullptr;
     TLXPanelForm *panelEdit = nullptr;
@@ -109,6 +110,6 @@ private:
     TJson FValues = TJson::array();
     QString FFieldName;
     int FID = -1;
-    QPointer<TfrmCadastroPadrao> FRoot;
+    TParentRecord FParentRecord;
     TGroupMap FObjects;
 };

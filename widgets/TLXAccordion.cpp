@@ -11,7 +11,7 @@ TLXAccordion::TLXAccordion(QWidget *parent)
     : QWidget(parent), FItems(std::make_unique<TLXAccordionCollection>(this))
 {
     SetWhiteBackground(this);
-    FItems->setOnAddItem([this](TLXAccordionTab *tab) { ItemAdded(tab); });
+    connect(FItems.get(), &TLXAccordionCollection::itemAdded, this, &TLXAccordion::ItemAdded);
 }
 
 // The items go first: they free their tabs while the accordion is still whole.

@@ -14,8 +14,7 @@ TLXAccordionItem *TLXAccordionCollection::Add()
 {
     FItems.push_back(std::make_unique<TLXAccordionItem>(FAccordion, Count()));
     TLXAccordionItem *item = FItems.back().get();
-    if (FOnAddItem)
-        FOnAddItem(item->Panel());
+    emit itemAdded(item->Panel());
     return item;
 }
 

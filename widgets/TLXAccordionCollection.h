@@ -1,27 +1,26 @@
 #pragma once
 
-#include <QtGlobal>
+#include "widgets/TLXAccordionTab.h"
 
-#include <functional>
+#include <QObject>
+
 #include <memory>
 #include <vector>
 
 class TLXAccordion;
 class TLXAccordionItem;
-class TLXAccordionTab;
 
 // The ordered sections of a TLXAccordion; owns the items, which own their tabs.
-class TLXAccordionCollection final
+class TLXAccordionCollection final : public QObject
 {
+    Q_OBJECT
     Q_DISABLE_COPY_MOVE(TLXAccordionCollection)
 
 public:
-    using AddItemHandler = std::function<void(TLXAccordionTab *tab)>;
-
     explicit TLXAccordionCollection(TLXAccordion *accordion);
-    ~TLXAccordionCollection();
+    ~TLXAccordionCollection() override;
 
-    // Appends a visible section and reports its tab to OnAddItem.
+    // Appends a visible section and raises itemAdded with its tab.
     TLXAccordionItem *Add();
     TLXAccordionItem *Items(int index) const;
     TLXAccordionItem *operator[](int index) const { return Items(index); }
@@ -31,10 +30,11 @@ public:
     void Delete(int index);
     void Clear();
 
-    void setOnAddItem(AddItemHandler handler) { FOnAddItem = std::move(handler); }
+signals:
+    // A section was appended; tab is its tab.
+    void itemAdded(TLXAccordionTab *tab);
 
 private:
-    AddItemHandler FOnAddItem;
     TLXAccordion *FAccordion;
     std::vector<std::unique_ptr<TLXAccordionItem>> FItems;
 };

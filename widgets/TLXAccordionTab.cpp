@@ -35,7 +35,7 @@ void TLXAccordionTab::setExpanded(bool expanded)
     FTitle->UpdateImages();
     FAccordion->CalculatePosition();
     if (expanded)
-        emit this->expanded(this);
+        emit this->expanded();
 }
 
 void TLXAccordionTab::FitHeight()

@@ -38,7 +38,7 @@ public:
 
 signals:
     // After the tab expanded.
-    void expanded(TLXAccordionTab *tab);
+    void expanded();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,9 +1,7 @@
 #include "widgets/TLXColumnConfig.h"
 
-#include "widgets/TLXColumnPanel.h"
-
-TLXColumnConfig::TLXColumnConfig(QObject *owner)
-    : QObject(owner), FOwner(owner)
+TLXColumnConfig::TLXColumnConfig(QObject *parent)
+    : QObject(parent)
 {
 }
 
@@ -57,11 +55,5 @@ void TLXColumnConfig::Store(int &field, int value)
     if (field == value)
         return;
     field = value;
-    Changed();
-}
-
-void TLXColumnConfig::Changed()
-{
-    if (auto *panel = qobject_cast<TLXColumnPanel *>(FOwner))
-        panel->LayoutTopPanel();
+    emit changed();
 }

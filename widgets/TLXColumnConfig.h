@@ -5,17 +5,17 @@
 #include <QObject>
 
 // Spans of one column panel for the four width classes, read when that panel is a cell of
-// another column panel. Owned by its panel (QObject parent); FOwner is that panel, not owned.
+// another column panel; a stored span that changes raises changed(). Owned by its panel (QObject parent).
 class TLXColumnConfig final : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(int Small READ Small WRITE setSmall)
-    Q_PROPERTY(int Medium READ Medium WRITE setMedium)
-    Q_PROPERTY(int Large READ Large WRITE setLarge)
-    Q_PROPERTY(int ExtraLarge READ ExtraLarge WRITE setExtraLarge)
+    Q_PROPERTY(int Small READ Small WRITE setSmall NOTIFY changed)
+    Q_PROPERTY(int Medium READ Medium WRITE setMedium NOTIFY changed)
+    Q_PROPERTY(int Large READ Large WRITE setLarge NOTIFY changed)
+    Q_PROPERTY(int ExtraLarge READ ExtraLarge WRITE setExtraLarge NOTIFY changed)
 
 public:
-    explicit TLXColumnConfig(QObject *owner);
+    explicit TLXColumnConfig(QObject *parent);
     Q_DISABLE_COPY_MOVE(TLXColumnConfig)
 
     int Small() const { return FSmall; }
@@ -33,13 +33,15 @@ public:
     // Span for a class; -1 borrows the span of another class.
     int ColumnSpan(TLXScreenSize size) const;
 
+signals:
+    // A span changed value; setting a span to the value it holds raises nothing.
+    void changed();
+
 private:
     void Store(int &field, int value);
-    void Changed();
 
     int FLarge = 12;
     int FMedium = -1;
     int FSmall = 24;
     int FExtraLarge = 0;
-    QObject *FOwner;
 };

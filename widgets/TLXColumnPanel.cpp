@@ -2,6 +2,8 @@
 
 #include "widgets/TLXColumnConfig.h"
 
+#include "gui/TFonts.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -18,7 +20,6 @@ namespace {
 
 constexpr int kRowHeight[] = {21, 26, 28, 30};
 constexpr int kFontSize[] = {8, 10, 11, 12};
-const char *const kFontFace = "Segoe UI";
 
 // Integer part of a product, kept inside the int range.
 int TruncatedProduct(double a, double b)
@@ -59,6 +60,7 @@ void ForEachChildWidget(QWidget *container, Visit visit)
 TLXColumnPanel::TLXColumnPanel(QWidget *parent)
     : QWidget(parent), FConfig(new TLXColumnConfig(this))
 {
+    connect(FConfig, &TLXColumnConfig::changed, this, &TLXColumnPanel::LayoutTopPanel);
     setContentsMargins(2, 0, 0, 0);
     JoinParentTabOrder();
 }
@@ -125,7 +127,7 @@ void TLXColumnPanel::DoLayout()
     ApplyFonts(this, FontSize(size));
     if (FResizeLabels)
         DoResizeLabels();
-    emit OnDoLayout(this);
+    emit layoutDone();
 }
 
 QList<TLXColumnPanel *> TLXColumnPanel::SortedCells() const
@@ -170,7 +172,7 @@ void TLXColumnPanel::ApplyFonts(QWidget *container, int pointSize)
             ApplyFonts(child, pointSize);
         } else if (TakesLayoutFont(child)) {
             QFont font = child->font();
-            font.setFamily(QString::fromLatin1(kFontFace));
+            TFonts::SetFace(font, TFontFace::Content);
             font.setPointSize(pointSize);
             if (font != child->font() || font.resolveMask() != child->font().resolveMask())
                 child->setFont(font);

@@ -62,7 +62,8 @@ public:
     QSize sizeHint() const override;
 
 signals:
-    void OnDoLayout(QObject *Sender);
+    // After every layout pass that ran (a loaded panel, not inside another pass).
+    void layoutDone();
 
 protected:
     bool event(QEvent *event) override;

@@ -21,12 +21,6 @@ void TLXLinkListItem::setResource(const QString &resource)
     FLabel->setResource(resource);
 }
 
-void TLXLinkListItem::setOnClick(TLXLinkClickHandler handler)
-{
-    FOnClick = handler;
-    FLabel->setOnClick(std::move(handler));
-}
-
 void TLXLinkListItem::setHeight(int height)
 {
     FHeight = height;

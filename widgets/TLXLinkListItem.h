@@ -9,8 +9,8 @@
 
 class TLXLinkList;
 
-// One entry of a TLXLinkList: caption, resource and click handler, shown by a
-// TLXLinkListLabel that the item owns (its parent is the list's content widget).
+// One entry of a TLXLinkList: caption and resource, shown by a TLXLinkListLabel
+// (connect to its clicked() signal) that the item owns (its parent is the list's content widget).
 class TLXLinkListItem final
 {
     Q_DISABLE_COPY_MOVE(TLXLinkListItem)
@@ -23,8 +23,6 @@ public:
     void setText(const QString &text);
     QString Resource() const { return FResource; }
     void setResource(const QString &resource);
-    const TLXLinkClickHandler &OnClick() const { return FOnClick; }
-    void setOnClick(TLXLinkClickHandler handler);
     int Height() const { return FHeight; }
     void setHeight(int height);
     QFont Font() const;
@@ -42,6 +40,5 @@ private:
     int FHeight = 0;
     QString FFilter;
     QString FText;
-    TLXLinkClickHandler FOnClick;
     QString FResource;
 };

@@ -1,12 +1,14 @@
 #include "widgets/TLXLinkListLabel.h"
 
+#include "gui/TFonts.h"
+
+#include <QMetaMethod>
 #include <QMouseEvent>
 
 TLXLinkListLabel::TLXLinkListLabel(QWidget *parent)
     : QLabel(parent)
 {
-    QFont defaults(QStringLiteral("Segoe UI"));
-    defaults.setPointSize(10);
+    QFont defaults = TFonts::Of(TFontFace::Content, 10);
     defaults.setWeight(QFont::Normal);
     defaults.setItalic(false);
     defaults.setUnderline(false);
@@ -23,11 +25,27 @@ TLXLinkListLabel::TLXLinkListLabel(QWidget *parent)
     setEnabled(false);
 }
 
-void TLXLinkListLabel::setOnClick(TLXLinkClickHandler handler)
+void TLXLinkListLabel::connectNotify(const QMetaMethod &signal)
 {
-    FOnClick = std::move(handler);
-    setEnabled(static_cast<bool>(FOnClick));
-    setCursor(Qt::PointingHandCursor);
+    QLabel::connectNotify(signal);
+    if (signal == QMetaMethod::fromSignal(&TLXLinkListLabel::clicked))
+        updateClickable();
+}
+
+void TLXLinkListLabel::disconnectNotify(const QMetaMethod &signal)
+{
+    QLabel::disconnectNotify(signal);
+    // An invalid method stands for disconnect() of every signal.
+    if (!signal.isValid() || signal == QMetaMethod::fromSignal(&TLXLinkListLabel::clicked))
+        updateClickable();
+}
+
+void TLXLinkListLabel::updateClickable()
+{
+    const bool clickable = isSignalConnected(QMetaMethod::fromSignal(&TLXLinkListLabel::clicked));
+    setEnabled(clickable);
+    if (clickable)
+        setCursor(Qt::PointingHandCursor);
 }
 
 void TLXLinkListLabel::setCaption(const QString &caption)
@@ -105,11 +123,8 @@ void TLXLinkListLabel::mouseReleaseEvent(QMouseEvent *event)
     const bool click = FPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     FPressed = false;
     event->accept();
-    if (!click || !FOnClick)
-        return;
-    // The handler may free the list; keep a copy of it and touch nothing afterwards.
-    const TLXLinkClickHandler handler = FOnClick;
-    handler(this);
+    if (click)
+        emit clicked(); // last: a receiver may free the list
 }
 
 void TLXLinkListLabel::changeEvent(QEvent *event)

@@ -2,16 +2,10 @@
 
 #include <QLabel>
 
-#include <functional>
 #include <optional>
 
-class TLXLinkListLabel;
-
-// Click handler of a link; it receives the link clicked.
-using TLXLinkClickHandler = std::function<void(TLXLinkListLabel *sender)>;
-
-// One link of a TLXLinkList: a label that is enabled only while it has a click
-// handler, underlines itself under the pointer and carries a resource string.
+// One link of a TLXLinkList: a label that is enabled once something listens to its
+// clicked() signal, underlines itself under the pointer and carries a resource string.
 // Its height fits one line of text unless set explicitly; the next change of
 // caption or font fits it to the text again.
 class TLXLinkListLabel final : public QLabel
@@ -22,8 +16,6 @@ class TLXLinkListLabel final : public QLabel
 public:
     explicit TLXLinkListLabel(QWidget *parent = nullptr);
 
-    const TLXLinkClickHandler &OnClick() const { return FOnClick; }
-    void setOnClick(TLXLinkClickHandler handler);
     QString Resource() const { return FResource; }
     void setResource(const QString &resource) { FResource = resource; }
 
@@ -35,7 +27,13 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+signals:
+    // A left click released on the link. A receiver may free the list: nothing is touched after.
+    void clicked();
+
 protected:
+    void connectNotify(const QMetaMethod &signal) override;
+    void disconnectNotify(const QMetaMethod &signal) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -45,8 +43,9 @@ protected:
 private:
     void setStyleUnderlined(bool underlined);
     void fitToText();
+    // Enabled, with a pointing hand, while clicked() has a receiver.
+    void updateClickable();
 
-    TLXLinkClickHandler FOnClick;
     QString FResource;
     std::optional<int> FHeight;
     bool FPressed = false;

@@ -48,19 +48,19 @@ public:
     QDialog *Form() const { return FForm.get(); }
     void setName(const QString &Value) { setObjectName(Value); }
 
-    void SetOnActivate(TNotifyEvent handler) { FOnActivate = std::move(handler); }
-    void SetOnClose(TCloseEvent handler) { FOnClose = std::move(handler); }
-    void SetOnCloseQuery(TCloseQueryEvent handler) { FOnCloseQuery = std::move(handler); }
-    void SetOnCreate(TNotifyEvent handler) { FOnCreate = std::move(handler); }
-    void SetOnDestroy(TNotifyEvent handler) { FOnDestroy = std::move(handler); }
-    void SetOnDeactivate(TNotifyEvent handler) { FOnDeactivate = std::move(handler); }
-    void SetOnHide(TNotifyEvent handler) { FOnHide = std::move(handler); }
-    void SetOnShow(TNotifyEvent handler) { FOnShow = std::move(handler); }
-    void SetOnResize(TNotifyEvent handler) { FOnResize = std::move(handler); }
+    void setOnActivate(TNotifyEvent handler) { FOnActivate = std::move(handler); }
+    void setOnClose(TCloseEvent handler) { FOnClose = std::move(handler); }
+    void setOnCloseQuery(TCloseQueryEvent handler) { FOnCloseQuery = std::move(handler); }
+    void setOnCreate(TNotifyEvent handler) { FOnCreate = std::move(handler); }
+    void setOnDestroy(TNotifyEvent handler) { FOnDestroy = std::move(handler); }
+    void setOnDeactivate(TNotifyEvent handler) { FOnDeactivate = std::move(handler); }
+    void setOnHide(TNotifyEvent handler) { FOnHide = std::move(handler); }
+    void setOnShow(TNotifyEvent handler) { FOnShow = std::move(handler); }
+    void setOnResize(TNotifyEvent handler) { FOnResize = std::move(handler); }
 
-    void SetOnKeyDown(TKeyEvent handler) { FWindow.OnKeyDown = std::move(handler); }
-    void SetOnKeyPress(TKeyPressEvent handler) { FWindow.OnKeyPress = std::move(handler); }
-    void SetOnKeyUp(TKeyEvent handler) { FWindow.OnKeyUp = std::move(handler); }
+    void setOnKeyDown(TKeyEvent handler) { FWindow.OnKeyDown = std::move(handler); }
+    void setOnKeyPress(TKeyPressEvent handler) { FWindow.OnKeyPress = std::move(handler); }
+    void setOnKeyUp(TKeyEvent handler) { FWindow.OnKeyUp = std::move(handler); }
     bool KeyPreview() const { return FWindow.KeyPreview; }
     void setKeyPreview(bool value);
 

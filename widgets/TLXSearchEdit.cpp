@@ -35,7 +35,7 @@ TLXSearchEdit::TLXSearchEdit(QWidget *parent)
       FConfig(new TLXSearchEditConfig(this)),
       FRightButton(addAction(DefaultSearchIcon(), QLineEdit::TrailingPosition))
 {
-    connect(FRightButton, &QAction::triggered, this, [this] { emit OnRightButtonClick(this); });
+    connect(FRightButton, &QAction::triggered, this, [this] { emit rightButtonClicked(); });
     connect(this, &QLineEdit::textChanged, this, &TLXSearchEdit::Change);
 }
 
@@ -47,7 +47,7 @@ void TLXSearchEdit::setKeyValue(const QString &Value)
     if (hasFocus())
         setText(Value);
     const QPointer<TLXSearchEdit> alive(this);
-    emit OnKeyChanged(this);
+    emit keyChanged();
     if (!alive)
         return;
     if (parentWidget())
@@ -115,7 +115,7 @@ void TLXSearchEdit::keyPressEvent(QKeyEvent *event)
     }
     QLineEdit::keyPressEvent(event);
     if (event->key() == Qt::Key_F8 && HasRightButtonHandler())
-        emit OnRightButtonClick(this);
+        emit rightButtonClicked();
 }
 
 void TLXSearchEdit::Change()
@@ -126,5 +126,5 @@ void TLXSearchEdit::Change()
 
 bool TLXSearchEdit::HasRightButtonHandler() const
 {
-    return isSignalConnected(QMetaMethod::fromSignal(&TLXSearchEdit::OnRightButtonClick));
+    return isSignalConnected(QMetaMethod::fromSignal(&TLXSearchEdit::rightButtonClicked));
 }

@@ -9,12 +9,12 @@ class QIcon;
 
 // A line edit with a trailing search button that holds a record key and its description:
 // it shows the key while focused and the description otherwise. The button and F8 raise
-// OnRightButtonClick; typing a new key and leaving the edit changes KeyValue. Owns its config.
+// rightButtonClicked(); typing a new key and leaving the edit changes KeyValue. Owns its config.
 class TLXSearchEdit final : public QLineEdit
 {
     Q_OBJECT
     Q_PROPERTY(bool SearchOnly READ SearchOnly WRITE setSearchOnly)
-    Q_PROPERTY(QString KeyValue READ KeyValue WRITE setKeyValue NOTIFY OnKeyChanged USER true)
+    Q_PROPERTY(QString KeyValue READ KeyValue WRITE setKeyValue NOTIFY keyChanged USER true)
     Q_PROPERTY(QString DisplayValue READ DisplayValue WRITE setDisplayValue)
     Q_PROPERTY(TLXSearchEditConfig *Config READ Config CONSTANT)
 
@@ -42,8 +42,10 @@ public:
     void Loaded();
 
 signals:
-    void OnKeyChanged(QObject *Sender);
-    void OnRightButtonClick(QObject *Sender);
+    // KeyValue was written (also with the value it held).
+    void keyChanged();
+    // The search button was clicked, or F8 pressed while something listens.
+    void rightButtonClicked();
 
 protected:
     void focusInEvent(QFocusEvent *event) override;

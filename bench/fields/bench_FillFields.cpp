@@ -49,7 +49,7 @@ struct TScreen
         Window->resize(1100, 700);
         Window->show();
         QCoreApplication::processEvents();
-        QObject::connect(Panel, &TLXColumnPanel::OnDoLayout, Panel, [this] { ++Passes; });
+        QObject::connect(Panel, &TLXColumnPanel::layoutDone, Panel, [this] { ++Passes; });
     }
 
     // The end of a build: one pass through the one-pixel width change, made when shown again.

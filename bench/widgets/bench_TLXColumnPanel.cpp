@@ -50,7 +50,7 @@ void LayoutPasses(benchmark::State &state, int narrow, int wide)
     auto top = MakeScreen(cells);
     top->show();
     int passes = 0;
-    QObject::connect(top.get(), &TLXColumnPanel::OnDoLayout, top.get(), [&passes] { ++passes; });
+    QObject::connect(top.get(), &TLXColumnPanel::layoutDone, top.get(), [&passes] { ++passes; });
     QCoreApplication::processEvents();
     bool isWide = false;
     for (auto _ : state) {
@@ -73,7 +73,7 @@ void BM_BuildScreen(benchmark::State &state)
     for (auto _ : state) {
         auto top = MakeScreen(cells);
         int passes = 0;
-        QObject::connect(top.get(), &TLXColumnPanel::OnDoLayout, top.get(), [&passes] { ++passes; });
+        QObject::connect(top.get(), &TLXColumnPanel::layoutDone, top.get(), [&passes] { ++passes; });
         top->show();
         QCoreApplication::processEvents(); // the rows' own layouts run here
         if (passes != 1)

@@ -572,17 +572,17 @@ class TestLyingServer final : public QObject
             return FillField();
         BeginAction(QStringLiteral("detalhe %1: novo").arg(editor->FieldName()));
         const QPointer<TfrmTabForm> guard(editor);
-        WithModal([this, guard](QDialog &dialog) { DriveDetailPopup(dialog, guard); }, [this, editor] { Click(editor->ToolButton1); });
+        WithModal([this, guard](QDialog &dialog) { DriveDetailPopup(dialog, guard); }, [this, editor] { Click(editor->btNovo); });
         return QStringLiteral("detalhe %1: novo").arg(editor->FieldName());
     }
 
     // Picks a row of the detail grid; false when it has none.
     bool SelectDetailRow(TfrmTabForm &editor)
     {
-        const int rows = editor.DBGrid1->model()->rowCount();
+        const int rows = editor.gridRegistros->model()->rowCount();
         if (rows == 0)
             return false;
-        editor.DBGrid1->selectRow(Random(rows));
+        editor.gridRegistros->selectRow(Random(rows));
         return true;
     }
 
@@ -593,7 +593,7 @@ class TestLyingServer final : public QObject
             return DetailNew();
         BeginAction(QStringLiteral("detalhe %1: editar").arg(editor->FieldName()));
         const QPointer<TfrmTabForm> guard(editor);
-        QTableView *grid = editor->DBGrid1;
+        QTableView *grid = editor->gridRegistros;
         const QPoint at = grid->visualRect(grid->currentIndex()).center();
         WithModal([this, guard](QDialog &dialog) { DriveDetailPopup(dialog, guard); },
                   [grid, at] { QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at); });
@@ -606,7 +606,7 @@ class TestLyingServer final : public QObject
         if (!editor || !SelectDetailRow(*editor))
             return DetailNew();
         BeginAction(QStringLiteral("detalhe %1: excluir").arg(editor->FieldName()));
-        Click(editor->ToolButton2);
+        Click(editor->btExcluir);
         return FAction;
     }
 

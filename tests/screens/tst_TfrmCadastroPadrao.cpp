@@ -255,7 +255,7 @@ private slots:
             if (auto *editor = qobject_cast<TfrmTabForm *>(control.data())) {
                 const int page = screen->Tabs->indexOf(editor->parentWidget());
                 QVERIFY2(page > 0, qPrintable(editor->FieldName()));
-                QCOMPARE(editor->Root(), screen.get());
+                QCOMPARE(editor->ParentRecord(), screen->getRecord());
                 QVERIFY(editor->isVisibleTo(screen->Tabs->widget(page)));
                 continue;
             }

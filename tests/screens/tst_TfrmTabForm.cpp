@@ -140,7 +140,7 @@ class tst_TfrmTabForm final : public QObject
     // Selects a row and double-clicks it (or, with below, the empty area under the last row).
     void EditRow(int row, std::function<void(QDialog &)> action, bool below = false)
     {
-        QTableView *grid = FEditor->DBGrid1;
+        QTableView *grid = FEditor->gridRegistros;
         grid->selectRow(row);
         WhenPopupOpens(*FEditor, std::move(action));
         const QRect last = grid->visualRect(grid->model()->index(grid->model()->rowCount() - 1, 0));
@@ -187,7 +187,7 @@ private slots:
         const auto *heading = FEditor->panelCadastro->findChild<QLabel *>(QStringLiteral("lblGrupo_entrega"));
         QVERIFY(heading && heading->font().bold() && heading->font().underline());
         QCOMPARE(heading->text(), QStringLiteral("Entrega"));
-        QVERIFY(FEditor->ToolButton1->icon().cacheKey() == TIcons::Of(TIcon::New).cacheKey());
+        QVERIFY(FEditor->btNovo->icon().cacheKey() == TIcons::Of(TIcon::New).cacheKey());
     }
 
     void columnTypes_data()
@@ -232,17 +232,17 @@ private slots:
 
     void addingAppendsOneRow()
     {
-        QVERIFY(FEditor->ToolButton1->isEnabled());
+        QVERIFY(FEditor->btNovo->isEnabled());
         const auto opened = WhenPopupOpens(*FEditor, [this](QDialog &form) {
             QCOMPARE(form.windowTitle(), QStringLiteral("Editar registro"));
             QCOMPARE(FEditor->ID(), -1);
             SetText(*FEditor, "descricao", QStringLiteral("Apontador de 25 caractere"));
             SetText(*FEditor, "quantidade", QStringLiteral("5"));
             SetText(*FEditor, "rua", QStringLiteral("Rua D"));
-            FEditor->Button2->click();
+            FEditor->btGravar->click();
             QVERIFY(!form.isVisible());
         });
-        FEditor->ToolButton1->click();
+        FEditor->btNovo->click();
         QVERIFY(*opened);
         QVERIFY(FBoxes.isEmpty());
         QCOMPARE(FEditor->Values().size(), 4u);
@@ -254,13 +254,13 @@ private slots:
 
     void addingStartsFromEmptyControls()
     {
-        EditRow(0, [this](QDialog &) { FEditor->Button1->click(); });
+        EditRow(0, [this](QDialog &) { FEditor->btCancelar->click(); });
         const auto opened = WhenPopupOpens(*FEditor, [this](QDialog &) {
             QCOMPARE(Control<QLineEdit>(*FEditor, "descricao")->text(), QString());
             QCOMPARE(Control<QLineEdit>(*FEditor, "rua")->text(), QString());
             QVERIFY(!Control<QCheckBox>(*FEditor, "ativo")->isChecked());
         });
-        FEditor->ToolButton1Click();
+        FEditor->btNovoClick();
         QVERIFY(*opened);
     }
 
@@ -272,7 +272,7 @@ private slots:
             QCOMPARE(Control<QLineEdit>(*FEditor, "descricao")->text(), QStringLiteral("Lápis"));
             QCOMPARE(Control<QLineEdit>(*FEditor, "rua")->text(), QStringLiteral("Rua B"));
             SetText(*FEditor, "descricao", QStringLiteral("Lapiseira"));
-            FEditor->Button2->click();
+            FEditor->btGravar->click();
         });
         const TJson &after = FEditor->Values();
         QCOMPARE(after.size(), 3u);
@@ -310,13 +310,13 @@ private slots:
         auto *estado = Control<TResourceComboBox>(editor, "cidadeRoot");
         QSignalSpy arrived(estado, &TResourceComboBox::OptionsArrived);
         QVERIFY(estado->OptionsLoaded() || arrived.wait(5000));
-        editor.DBGrid1->selectRow(0);
+        editor.gridRegistros->selectRow(0);
         WhenPopupOpens(editor, [&editor](QDialog &) {
             QCOMPARE(Control<TResourceComboBox>(editor, "cidadeRoot")->currentText(), QStringLiteral("SP"));
             QCOMPARE(Control<TResourceComboBox>(editor, "cidade")->currentText(), QStringLiteral("Campinas"));
-            editor.Button2Click();
+            editor.btGravarClick();
         });
-        editor.DBGrid1DblClick();
+        editor.gridRegistrosDblClick();
         QCOMPARE(editor.Values(), rows);
     }
 
@@ -325,14 +325,14 @@ private slots:
         const TJson before = FEditor->Values();
         EditRow(2, [this](QDialog &form) {
             SetText(*FEditor, "descricao", QStringLiteral("Outra"));
-            FEditor->Button1->click();
+            FEditor->btCancelar->click();
             QVERIFY(!form.isVisible());
         });
         const auto opened = WhenPopupOpens(*FEditor, [this](QDialog &) {
             SetText(*FEditor, "descricao", QStringLiteral("Nova"));
-            FEditor->Button1Click();
+            FEditor->btCancelarClick();
         });
-        FEditor->ToolButton1Click();
+        FEditor->btNovoClick();
         QVERIFY(*opened);
         QCOMPARE(FEditor->Values(), before);
         QCOMPARE(Column(*FEditor, 1), (QStringList{"Caneta", "Lápis", "Borracha"}));
@@ -354,7 +354,7 @@ private slots:
             SetText(*FEditor, "descricao", QStringLiteral("Clipe"));
             SetText(*FEditor, "rua", QStringLiteral("Rua E"));
             SetText(*FEditor, empty.constData(), QString());
-            FEditor->Button2->click();
+            FEditor->btGravar->click();
             QVERIFY(form.isVisible());
             QCOMPARE(FBoxes.size(), 1);
             QCOMPARE(FBoxes[0].Text, message);
@@ -362,10 +362,10 @@ private slots:
             QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Information));
             // The entry is still there, and saves once completed.
             SetText(*FEditor, empty.constData(), QStringLiteral("preenchido"));
-            FEditor->Button2->click();
+            FEditor->btGravar->click();
             QVERIFY(!form.isVisible());
         });
-        FEditor->ToolButton1Click();
+        FEditor->btNovoClick();
         QVERIFY(*opened);
         QCOMPARE(FEditor->Values().size(), 4u);
         QCOMPARE(FBoxes.size(), 1);
@@ -373,16 +373,16 @@ private slots:
 
     void deleteAsksAndRemovesTheSelectedRow()
     {
-        FEditor->DBGrid1->selectRow(1);
+        FEditor->gridRegistros->selectRow(1);
         FBoxes.QuestionAnswer = TMessageBox::ResultNo;
-        FEditor->ToolButton2->click();
+        FEditor->btExcluir->click();
         QCOMPARE(FBoxes.size(), 1);
         QCOMPARE(FBoxes[0].Text, QStringLiteral("Deseja excluir o registro?"));
         QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Question));
         QCOMPARE(FEditor->Values().size(), 3u);
 
         FBoxes.QuestionAnswer = TMessageBox::ResultYes;
-        FEditor->ToolButton2->click();
+        FEditor->btExcluir->click();
         QCOMPARE(FEditor->Values().size(), 2u);
         QCOMPARE(Column(*FEditor, 1), (QStringList{"Caneta", "Borracha"}));
         QCOMPARE(FEditor->cdsRegistros->RecNo(), 2);
@@ -392,9 +392,9 @@ private slots:
     {
         FEditor->SetValues(TJson::array());
         QCOMPARE(FEditor->dsRegistros->rowCount(), 0);
-        FEditor->ToolButton2Click();
+        FEditor->btExcluirClick();
         const auto opened = WhenPopupOpens(*FEditor, [](QDialog &) {});
-        QTest::mouseDClick(FEditor->DBGrid1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+        QTest::mouseDClick(FEditor->gridRegistros->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         QVERIFY(!*opened);
         QVERIFY(FBoxes.isEmpty());
         QCOMPARE(FEditor->ID(), -1);
@@ -404,7 +404,7 @@ private slots:
     {
         const QPointer<TfrmTabForm> editor(FEditor);
         const auto opened = WhenPopupOpens(*FEditor, [this](QDialog &) { FParent.reset(); });
-        FEditor->ToolButton1->click();
+        FEditor->btNovo->click();
         QVERIFY(*opened);
         QVERIFY(!editor);
         FEditor = nullptr;
@@ -419,9 +419,9 @@ private slots:
         WhenPopupOpens(*FEditor, [this](QDialog &) {
             SetText(*FEditor, "descricao", QStringLiteral("Clipe"));
             SetText(*FEditor, "rua", QStringLiteral("Rua E"));
-            FEditor->Button2Click();
+            FEditor->btGravarClick();
         });
-        FEditor->ToolButton1Click();
+        FEditor->btNovoClick();
         QCOMPARE(FEditor->Values().size(), 1u);
     }
 
@@ -456,7 +456,7 @@ private slots:
                     rows += row->height() + editor.panelCadastro->VerticalSpace();
                 QCOMPARE(form.width(), 457);
             });
-            editor.ToolButton1Click();
+            editor.btNovoClick();
             return std::make_tuple(rows, shown, height);
         };
         const auto [rows2, shown2, height2] = measure(2);
@@ -505,7 +505,7 @@ private slots:
         auto *entregas = screen.findChild<TfrmTabForm *>(QStringLiteral("entregas"));
         QVERIFY(enderecos && entregas);
         QCOMPARE(enderecos->FieldName(), QStringLiteral("enderecos"));
-        QCOMPARE(enderecos->Root(), &screen);
+        QCOMPARE(enderecos->ParentRecord(), screen.getRecord());
         QVERIFY(screen.FieldMap().contains(enderecos));
         QCOMPARE(Titles(*enderecos), (QStringList{"Código", "Rua"}));
         QCOMPARE(Column(*enderecos, 1), (QStringList{"Rua A", "Rua B", "Rua C"}));
@@ -515,7 +515,7 @@ private slots:
         // carrier, from a request with the addresses' ids; the row's own choices stay selected
         // and are saved unchanged.
         FServer->ClearRequests();
-        entregas->DBGrid1->selectRow(0);
+        entregas->gridRegistros->selectRow(0);
         WhenPopupOpens(*entregas, [entregas](QDialog &) {
             auto *combo = Control<TResourceComboBox>(*entregas, "endereco");
             QCOMPARE(combo->count(), 3);
@@ -526,9 +526,9 @@ private slots:
             QCOMPARE(carrier->currentText(), QStringLiteral("Rápida"));
             SaveToGallery(*entregas->panelEdit->Form(), QStringLiteral("TfrmTabForm_popup"));
             SetText(*entregas, "obs", QStringLiteral("tarde"));
-            entregas->Button2Click();
+            entregas->btGravarClick();
         });
-        entregas->DBGrid1DblClick();
+        entregas->gridRegistrosDblClick();
         QCOMPARE(FServer->Requests().at(0).Target, "/transportadoras?size=50&page=0&enderecos=1%2C2%2C3&vazio="s);
         // Adding one: pick the first address.
         WhenPopupOpens(*entregas, [entregas](QDialog &) {
@@ -536,9 +536,9 @@ private slots:
             QCOMPARE(combo->currentIndex(), -1);
             combo->setCurrentIndex(0);
             SetText(*entregas, "obs", QStringLiteral("noite"));
-            entregas->Button2Click();
+            entregas->btGravarClick();
         });
-        entregas->ToolButton1Click();
+        entregas->btNovoClick();
         QVERIFY(FBoxes.isEmpty());
         screen.Tabs->setCurrentIndex(screen.Tabs->indexOf(entregas->parentWidget()));
         SaveToGallery(screen, QStringLiteral("TfrmTabForm_grid"));

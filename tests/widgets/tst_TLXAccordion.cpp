@@ -139,7 +139,6 @@ void tst_TLXAccordion::firstAddedIsSelected()
 
     accordion->setSelectedIndex(0); // reselecting expands again
     QCOMPARE(expanded.count(), 1);
-    QCOMPARE(expanded.at(0).at(0).value<TLXAccordionTab *>(), first->Panel());
 }
 
 void tst_TLXAccordion::selectedIndexOutOfRangeChangesNothing_data()
@@ -371,7 +370,7 @@ void tst_TLXAccordion::sidebarGallery()
         item->Panel()->setContent(links);
         for (const char *caption : {"Cidade", "Conta Contábil", "Estado"})
             links->Items()->Add()->setText(caption);
-        links->Items()->Items(0)->setOnClick([](TLXLinkListLabel *) {});
+        connect(links->Items()->Items(0)->Label(), &TLXLinkListLabel::clicked, this, [] {});
     }
     accordion->setSelectedIndex(0);
     QCOMPARE(tab(0)->Content()->geometry(), QRect(1, 26, 228, 371 - 26));

@@ -212,7 +212,7 @@ void tst_TLXColumnPanel::tabOrderSortKeepsTies()
     top->Loaded();
     top->show();
     QVERIFY(QTest::qWaitForWindowExposed(top.get()));
-    QSignalSpy passes(top.get(), &TLXColumnPanel::OnDoLayout);
+    QSignalSpy passes(top.get(), &TLXColumnPanel::layoutDone);
 
     c->setTabOrder(0); // ties with a: a keeps its place before c
     QCOMPARE(passes.count(), 1);
@@ -240,7 +240,7 @@ void tst_TLXColumnPanel::resizeReclassifies()
 void tst_TLXColumnPanel::unloadedPanelLeavesEverythingAlone()
 {
     auto top = makeTop(1000);
-    QSignalSpy passes(top.get(), &TLXColumnPanel::OnDoLayout);
+    QSignalSpy passes(top.get(), &TLXColumnPanel::layoutDone);
     auto *cell = makeCell(top.get());
     cell->setGeometry(7, 8, 9, 10);
     auto *label = new SizedLabel(50, cell);
@@ -262,13 +262,12 @@ void tst_TLXColumnPanel::zeroColumnsStillDoesFontsLabelsAndEvent()
     auto *cell = makeCell(top.get());
     cell->setGeometry(7, 8, 9, 10);
     auto *label = new SizedLabel(40, cell);
-    QSignalSpy passes(top.get(), &TLXColumnPanel::OnDoLayout);
+    QSignalSpy passes(top.get(), &TLXColumnPanel::layoutDone);
     top->Loaded();
     QCOMPARE(cell->geometry(), QRect(7, 8, 9, 10));
     QCOMPARE(label->font().pointSize(), 11);
     QCOMPARE(label->width(), 43);
     QCOMPARE(passes.count(), 1);
-    QCOMPARE(passes.first().first().value<QObject *>(), top.get());
 }
 
 // Every field control takes the class's font, the lookup edit included (its text is what the user
@@ -365,7 +364,7 @@ void tst_TLXColumnPanel::reentryIsIgnored()
     top->show();
     QVERIFY(QTest::qWaitForWindowExposed(top.get()));
     int calls = 0;
-    connect(top.get(), &TLXColumnPanel::OnDoLayout, this, [&] {
+    connect(top.get(), &TLXColumnPanel::layoutDone, this, [&] {
         ++calls;
         top->DoLayout();           // ignored while the pass runs
         cell->Config()->setLarge(cell->Config()->Large() == 12 ? 6 : 12);
@@ -380,7 +379,7 @@ void tst_TLXColumnPanel::hiddenBuildLaysOutOnce()
 {
     auto top = makeTop(1000);
     top->Loaded();
-    QSignalSpy passes(top.get(), &TLXColumnPanel::OnDoLayout);
+    QSignalSpy passes(top.get(), &TLXColumnPanel::layoutDone);
     QList<TLXColumnPanel *> rows;
     for (int i = 0; i < 200; ++i)
         rows << makeCell(top.get(), {24, 24, 24, 24});
@@ -399,7 +398,7 @@ void tst_TLXColumnPanel::visibleBuildCoalesces()
     top->Loaded();
     top->show();
     QVERIFY(QTest::qWaitForWindowExposed(top.get()));
-    QSignalSpy passes(top.get(), &TLXColumnPanel::OnDoLayout);
+    QSignalSpy passes(top.get(), &TLXColumnPanel::layoutDone);
     QList<TLXColumnPanel *> rows;
     for (int i = 0; i < 100; ++i) {
         rows << makeCell(top.get(), {24, 24, 24, 24});

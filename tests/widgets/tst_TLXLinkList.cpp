@@ -10,6 +10,8 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 const QStringList Captions = {"Cidade", "Conta Contábil", "Conta Contábil Natureza", "Regiões"};
@@ -56,6 +58,7 @@ private slots:
     void filterKeepsUntilNextCallAndSparesNewLinks();
     void clickHandsTheLinkToItsHandler();
     void linkWithoutHandlerIsInert();
+    void clickSkipsADestroyedReceiver();
     void hoverUnderlines();
     void heightFromItemHeightUntilCaptionChanges();
     void listFontRestylesExistingLinksOnly();
@@ -86,7 +89,8 @@ TLXLinkListItem *tst_TLXLinkList::addLink(const QString &caption, const QString 
     TLXLinkListItem *item = list->Items()->Add();
     item->setText(caption);
     item->setResource(resource);
-    item->setOnClick([this](TLXLinkListLabel *sender) { clicked << sender->text() + '|' + sender->Resource(); });
+    TLXLinkListLabel *label = item->Label();
+    connect(label, &TLXLinkListLabel::clicked, this, [this, label] { clicked << label->text() + '|' + label->Resource(); });
     return item;
 }
 
@@ -157,11 +161,27 @@ void tst_TLXLinkList::linkWithoutHandlerIsInert()
     QTest::mouseClick(label, Qt::LeftButton);
     QVERIFY(clicked.isEmpty());
 
-    item->setOnClick([this](TLXLinkListLabel *) { clicked << "now"; });
+    connect(label, &TLXLinkListLabel::clicked, this, [this] { clicked << "now"; });
     QVERIFY(label->isEnabled());
     QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
     QTest::mouseClick(label, Qt::LeftButton);
     QCOMPARE(clicked, QStringList({"now"}));
+}
+
+void tst_TLXLinkList::clickSkipsADestroyedReceiver()
+{
+    TLXLinkListLabel *label = addLink("Cidade", "cidades")->Label();
+    auto receiver = std::make_unique<QObject>();
+    int calls = 0;
+    connect(label, &TLXLinkListLabel::clicked, receiver.get(), [&calls] { ++calls; });
+    settle(*list);
+
+    QTest::mouseClick(label, Qt::LeftButton);
+    QCOMPARE(calls, 1);
+    receiver.reset();
+    QTest::mouseClick(label, Qt::LeftButton);
+    QCOMPARE(calls, 1);
+    QCOMPARE(clicked, QStringList({"Cidade|cidades", "Cidade|cidades"}));
 }
 
 void tst_TLXLinkList::hoverUnderlines()

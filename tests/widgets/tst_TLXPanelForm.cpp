@@ -268,21 +268,21 @@ void tst_TLXPanelForm::storedEventsReachTheWindowAtTheNextShow()
     panelForm->setPanel(panel);
     QDialog *form = panelForm->Form();
     QStringList calls;
-    panelForm->SetOnShow([&](QObject *sender) {
+    panelForm->setOnShow([&](QObject *sender) {
         QCOMPARE(sender, form);
         calls << "show";
     });
-    panelForm->SetOnResize([&](QObject *) { calls << "resize 1"; });
-    panelForm->SetOnHide([&](QObject *) { calls << "hide"; });
+    panelForm->setOnResize([&](QObject *) { calls << "resize 1"; });
+    panelForm->setOnHide([&](QObject *) { calls << "hide"; });
     panelForm->Show();
     QVERIFY(QTest::qWaitForWindowExposed(form));
     calls.clear();
 
-    panelForm->SetOnResize([&](QObject *) { calls << "resize 2"; });
+    panelForm->setOnResize([&](QObject *) { calls << "resize 2"; });
     form->resize(500, 300);
     QCOMPARE(calls, QStringList({"resize 1"}));
     form->hide();
-    panelForm->SetOnShow({}); // an unset handler clears the window's
+    panelForm->setOnShow({}); // an unset handler clears the window's
     panelForm->Show();
     QVERIFY(QTest::qWaitForWindowExposed(form));
     calls.clear();
@@ -304,13 +304,13 @@ void tst_TLXPanelForm::keyHandlersAreLive()
 
     QList<int> downs;
     QString pressed;
-    panelForm->SetOnKeyDown([&](QObject *sender, int &key, Qt::KeyboardModifiers) {
+    panelForm->setOnKeyDown([&](QObject *sender, int &key, Qt::KeyboardModifiers) {
         QCOMPARE(sender, form);
         downs << key;
         if (key == Qt::Key_B)
             key = 0;
     });
-    panelForm->SetOnKeyPress([&](QObject *, QChar &key) {
+    panelForm->setOnKeyPress([&](QObject *, QChar &key) {
         pressed += key;
         if (key == 'c')
             key = QChar();
@@ -352,8 +352,8 @@ void tst_TLXPanelForm::closeQueryAndCloseAction()
     QDialog *form = panelForm->Form();
     bool allow = false;
     auto action = TLXPanelForm::caNone;
-    panelForm->SetOnCloseQuery([&](QObject *, bool &canClose) { canClose = allow; });
-    panelForm->SetOnClose([&](QObject *, TLXPanelForm::TCloseAction &closeAction) {
+    panelForm->setOnCloseQuery([&](QObject *, bool &canClose) { canClose = allow; });
+    panelForm->setOnClose([&](QObject *, TLXPanelForm::TCloseAction &closeAction) {
         QCOMPARE(closeAction, TLXPanelForm::caHide);
         closeAction = action;
     });

@@ -109,7 +109,7 @@ void tst_TLXSearchEdit::focusShowsKeyThenDescription()
     edit->setKeyValue("15");
     edit->setDisplayValue("Maria Souza");
     QCOMPARE(edit->text(), QString("Maria Souza"));
-    QSignalSpy changed(edit, &TLXSearchEdit::OnKeyChanged);
+    QSignalSpy changed(edit, &TLXSearchEdit::keyChanged);
     focusEdit();
     QCOMPARE(edit->text(), QString("15"));
     QCOMPARE(edit->selectedText(), QString("15"));
@@ -124,7 +124,7 @@ void tst_TLXSearchEdit::typedKeyBecomesKeyValue()
 {
     edit->setKeyValue("15");
     edit->setDisplayValue("Maria Souza");
-    QSignalSpy changed(edit, &TLXSearchEdit::OnKeyChanged);
+    QSignalSpy changed(edit, &TLXSearchEdit::keyChanged);
     focusEdit();
     QTest::keyClicks(edit, "16");
     QCOMPARE(edit->text(), QString("16"));
@@ -132,7 +132,6 @@ void tst_TLXSearchEdit::typedKeyBecomesKeyValue()
     leaveEdit();
     QCOMPARE(edit->KeyValue(), QString("16"));
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(changed.first().first().value<QObject *>(), edit);
     // The description is not looked up again.
     QCOMPARE(edit->text(), QString("Maria Souza"));
     QCOMPARE(edit->DisplayValue(), QString("Maria Souza"));
@@ -144,7 +143,7 @@ void tst_TLXSearchEdit::writingValuesWhileFocused()
     focusEdit();
     edit->setDisplayValue("Joana");
     QCOMPARE(edit->text(), QString("15"));
-    QSignalSpy changed(edit, &TLXSearchEdit::OnKeyChanged);
+    QSignalSpy changed(edit, &TLXSearchEdit::keyChanged);
     edit->setKeyValue("20");
     QCOMPARE(edit->text(), QString("20"));
     QCOMPARE(changed.count(), 1);
@@ -170,7 +169,7 @@ void tst_TLXSearchEdit::textShownAfterWrites()
     QFETCH(QStringList, writes);
     QFETCH(QString, shown);
     QFETCH(int, keyChanges);
-    QSignalSpy changed(edit, &TLXSearchEdit::OnKeyChanged);
+    QSignalSpy changed(edit, &TLXSearchEdit::keyChanged);
     for (const QString &write : writes) {
         const QString value = write.mid(2);
         if (write.startsWith("k:"))
@@ -189,16 +188,15 @@ void tst_TLXSearchEdit::f8AndButtonRunTheHandler()
     QTest::keyClick(edit, Qt::Key_F8); // nothing attached yet: nothing happens
     QCOMPARE(edit->text(), QString(""));
 
-    QList<QObject *> senders;
-    connect(edit, &TLXSearchEdit::OnRightButtonClick, this, [&](QObject *sender) { senders << sender; });
+    QSignalSpy clicks(edit, &TLXSearchEdit::rightButtonClicked);
     QTest::keyClick(edit, Qt::Key_F8);
     QTest::keyClick(edit, Qt::Key_F8, Qt::ShiftModifier | Qt::ControlModifier);
     QWidget *button = searchButton(*edit);
     QVERIFY(button);
     QTest::mouseClick(button, Qt::LeftButton);
-    QCOMPARE(senders, QList<QObject *>({edit, edit, edit}));
+    QCOMPARE(clicks.count(), 3);
     QTest::keyClick(edit, Qt::Key_F7);
-    QCOMPARE(senders.size(), 3);
+    QCOMPARE(clicks.count(), 3);
 }
 
 void tst_TLXSearchEdit::searchOnlyDropsTyping()
@@ -210,7 +208,7 @@ void tst_TLXSearchEdit::searchOnlyDropsTyping()
     QTest::keyClick(edit, Qt::Key_Backspace);
     QCOMPARE(edit->text(), QString("15"));
     int clicks = 0;
-    connect(edit, &TLXSearchEdit::OnRightButtonClick, this, [&] { ++clicks; });
+    connect(edit, &TLXSearchEdit::rightButtonClicked, this, [&] { ++clicks; });
     QTest::mouseClick(searchButton(*edit), Qt::LeftButton);
     QTest::keyClick(edit, Qt::Key_F8);
     QCOMPARE(clicks, 2);
