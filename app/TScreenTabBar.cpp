@@ -48,6 +48,13 @@ QFont TScreenTabBar::SelectedCaptionFont()
     return TFonts::Of(TFontFace::Window, kSelectedCaptionPoints);
 }
 
+QString TScreenTabBar::TabCaption(const QString &caption)
+{
+    if (caption.size() <= MaxCaptionLength)
+        return caption;
+    return caption.left(MaxCaptionLength - 1) + QChar(0x2026);
+}
+
 QSize TScreenTabBar::tabSizeHint(int index) const
 {
     // The style measures a tab in the font of its present state; widen it to the wider of the two.

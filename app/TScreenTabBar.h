@@ -18,6 +18,10 @@ public:
     // The caption fonts: unselected tabs, and the selected or disabled one.
     static QFont CaptionFont();
     static QFont SelectedCaptionFont();
+    // The text a tab shows for a screen's caption: whole up to MaxCaptionLength characters, cut with
+    // an ellipsis beyond (a caption of megabytes from a faulty menu would stall every layout pass).
+    static constexpr int MaxCaptionLength = 120;
+    static QString TabCaption(const QString &caption);
 
 protected:
     QSize tabSizeHint(int index) const override;

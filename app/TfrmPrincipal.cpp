@@ -311,7 +311,7 @@ void TfrmPrincipal::OpenScreen(const QString &caption, const QString &resource)
 
     const quint64 key = FNextTabKey++;
     const QSignalBlocker blocker(abas); // selection is made by ShowScreen once the entry exists
-    const int index = abas->addTab(screen->windowTitle());
+    const int index = abas->addTab(TScreenTabBar::TabCaption(caption));
     abas->setTabData(index, key);
     abas->setTabToolTip(index, caption);
     AddCloseBox(index);

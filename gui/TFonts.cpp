@@ -16,15 +16,23 @@ QStringList Preferred(TFontFace face)
     return {};
 }
 
-} // namespace
-
-QStringList TFonts::Families(TFontFace face)
+QStringList FamiliesWithPlatformFont(TFontFace face)
 {
     QStringList families = Preferred(face);
     const QString platform = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
     families.removeAll(platform);
     families << platform;
     return families;
+}
+
+} // namespace
+
+QStringList TFonts::Families(TFontFace face)
+{
+    // Asked for by every label a screen makes: the font database is read once per face.
+    static const QStringList window = FamiliesWithPlatformFont(TFontFace::Window);
+    static const QStringList content = FamiliesWithPlatformFont(TFontFace::Content);
+    return face == TFontFace::Window ? window : content;
 }
 
 QFont TFonts::Of(TFontFace face, int pointSize)

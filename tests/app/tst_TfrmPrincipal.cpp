@@ -254,6 +254,20 @@ private slots:
         QCOMPARE(widths.mid(2), widths.mid(0, 2) + widths.mid(0, 2)); // no tab changes width
     }
 
+    // A caption of a megabyte (a faulty menu) is cut in its tab and whole in the tip; nothing stalls.
+    void hugeCaptionIsCutInItsTab()
+    {
+        const auto window = OpenWindow();
+        const QString huge(1'000'000, QLatin1Char('x'));
+        window->OpenScreen(huge, QStringLiteral("clientes"));
+        window->OpenScreen(QStringLiteral("Clientes"), QStringLiteral("clientes"));
+        QApplication::processEvents();
+        QCOMPARE(window->abas->tabText(0).size(), TScreenTabBar::MaxCaptionLength);
+        QVERIFY(window->abas->tabText(0).endsWith(QChar(0x2026)));
+        QCOMPARE(window->abas->tabToolTip(0), huge);
+        QCOMPARE(window->abas->tabText(1), QStringLiteral("Clientes"));
+    }
+
     // Like every GET, the menu is UTF-8 whatever charset the answer declares.
     void menuIsReadAsUtf8()
     {
