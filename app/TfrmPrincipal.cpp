@@ -218,7 +218,7 @@ void TfrmPrincipal::FormCreate()
 
 void TfrmPrincipal::LoadMenus()
 {
-    const THttpResponse response = THttpVerbs::GetSync(TApiPaths::Menu());
+    const TRestResult response = THttpVerbs::GetSync(TApiPaths::Menu());
     if (!response.Answered() || response.Status < 200 || response.Status >= 300) {
         const QString failure = !response.Error.isEmpty()
             ? response.Error
@@ -229,7 +229,7 @@ void TfrmPrincipal::LoadMenus()
     Menus->Items()->Clear();
     TLXLinkList *links = AddMenuSection(QStringLiteral("Cadastros"));
     // Like every GET of the program, the menu is read as UTF-8 whatever the answer declares.
-    FillMenu(links, QString::fromUtf8(response.Body));
+    FillMenu(links, response.Text);
 }
 
 TLXLinkList *TfrmPrincipal::AddMenuSection(const QString &title)

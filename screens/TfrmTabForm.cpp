@@ -145,7 +145,7 @@ void TfrmTabForm::BuildToolBar()
         button->setFixedSize(24, 24);
         button->setAutoRaise(true);
         ToolBar2->addWidget(button);
-        connect(button, &QToolButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QToolButton::clicked, this, [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
         return button;
     };
     ToolButton1 = addButton("ToolButton1", TIcon::New, &TfrmTabForm::ToolButton1Click);
@@ -164,7 +164,7 @@ void TfrmTabForm::BuildGrid()
     DBGrid1->setShowGrid(true);
     DBGrid1->verticalHeader()->setVisible(true);
     new TRecordTableCursorBinder(DBGrid1->selectionModel(), cdsRegistros, this);
-    connect(DBGrid1, &TLXDataGrid::gridDoubleClicked, this, [this] { Guarded([this] { DBGrid1DblClick(); }); });
+    connect(DBGrid1, &TLXDataGrid::gridDoubleClicked, this, [this] { ShowErrorsOf([this] { DBGrid1DblClick(); }); });
 }
 
 void TfrmTabForm::BuildPopup()
@@ -211,7 +211,7 @@ void TfrmTabForm::BuildPopup()
         button->setObjectName(QString::fromLatin1(name));
         button->setGeometry(left, 8, 75, 25);
         button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QPushButton::clicked, this, [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
         return button;
     };
     Button1 = addButton("Button1", QStringLiteral("Cancelar"), 368, &TfrmTabForm::Button1Click);
@@ -456,13 +456,4 @@ void TfrmTabForm::panelEditShow()
     if (const QScreen *screen = form->screen())
         height = qMin(height, screen->availableGeometry().height() - 40);
     form->resize(form->width(), qMax(height, panelButtons->height()));
-}
-
-void TfrmTabForm::Guarded(const std::function<void()> &handler)
-{
-    try {
-        handler();
-    } catch (const std::exception &error) {
-        ShowMessageBox(QString::fromUtf8(error.what()), TMessageBox::Error);
-    }
 }
