@@ -386,18 +386,20 @@ THttpVerbs::THandler TfrmCadastroPadrao::Answer(TRequestKind kind, const QString
 {
     RequestStarted(kind);
     // Runs only while the screen exists (it is the request's context).
-    return [this, kind, path, handler = std::move(handler)](const TRestResult &answer) { ShowErrorsOf([&] {
-        const QPointer<TfrmCadastroPadrao> screen(this);
-        RequestFinished(kind);
-        try {
-            handler(answer);
-        } catch (const std::exception &error) {
-            // An answer of the wrong shape stops its handling at the failing step.
-            qCWarning(lcScreens) << "the answer to" << path << "stopped:" << error.what();
-        }
-        if (screen)
-            emit answerHandled(answer.Status);
-    }); };
+    return [this, kind, path, handler = std::move(handler)](const TRestResult &answer) {
+        ShowErrorsOf([&] {
+            const QPointer<TfrmCadastroPadrao> screen(this);
+            RequestFinished(kind);
+            try {
+                handler(answer);
+            } catch (const std::exception &error) {
+                // An answer of the wrong shape stops its handling at the failing step.
+                qCWarning(lcScreens) << "the answer to" << path << "stopped:" << error.what();
+            }
+            if (screen)
+                emit answerHandled(answer.Status);
+        });
+    };
 }
 
 void TfrmCadastroPadrao::RequestStarted(TRequestKind kind)
@@ -509,9 +511,9 @@ void TfrmCadastroPadrao::Load(int id)
 {
     // A newer load replaces this one: its record is then not shown.
     const QString path = TApiPaths::Record(FPath, id);
-    THttpVerbs::Get(path, this, Answer(TRequestKind::Read, path, FRecordRequest.Replace([this](const TRestResult &answer) {
-        ShowRecord(answer);
-    })));
+    THttpVerbs::Get(path, this,
+        Answer(TRequestKind::Read, path,
+            FRecordRequest.Replace([this](const TRestResult &answer) { ShowRecord(answer); })));
 }
 
 void TfrmCadastroPadrao::ShowRecord(const TRestResult &answer)

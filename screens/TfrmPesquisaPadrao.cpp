@@ -132,7 +132,8 @@ void TfrmPesquisaPadrao::BuildLayout()
     gridPesquisa->setObjectName(QStringLiteral("gridPesquisa"));
     gridPesquisa->setModel(dsResultados);
     new TRecordTableCursorBinder(gridPesquisa->selectionModel(), FcdsPesquisa, this);
-    connect(gridPesquisa, &TLXDataGrid::gridDoubleClicked, this, [this] { ShowErrorsOf([this] { gridPesquisaDblClick(); }); });
+    connect(gridPesquisa, &TLXDataGrid::gridDoubleClicked, this,
+        [this] { ShowErrorsOf([this] { gridPesquisaDblClick(); }); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -180,7 +181,8 @@ QWidget *TfrmPesquisaPadrao::BuildPagingBar()
 
 void TfrmPesquisaPadrao::Connect(QPushButton *button, void (TfrmPesquisaPadrao::*handler)())
 {
-    connect(button, &QPushButton::clicked, this, [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
+    connect(button, &QPushButton::clicked, this,
+        [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
 }
 
 QWidget *TfrmPesquisaPadrao::BuildButtonBar()
@@ -261,20 +263,22 @@ void TfrmPesquisaPadrao::LoadPage(int page)
     // A page before the first does not exist: nothing to ask for.
     if (page < 0)
         return;
-    Request(TApiPaths::Page(FPath, page, FilterQuery()), FPageRequest, TAnswerKind::Object, &TfrmPesquisaPadrao::NotFound,
-        &TfrmPesquisaPadrao::ShowPage);
+    Request(TApiPaths::Page(FPath, page, FilterQuery()), FPageRequest, TAnswerKind::Object,
+        &TfrmPesquisaPadrao::NotFound, &TfrmPesquisaPadrao::ShowPage);
 }
 
 void TfrmPesquisaPadrao::Request(const QString &path, TLatestRequest &latest, TAnswerKind kind,
     void (TfrmPesquisaPadrao::*notFound)(), void (TfrmPesquisaPadrao::*use)(const TJson &))
 {
-    THttpVerbs::Get(path, this, latest.Replace([this, kind, notFound, use](const TRestResult &answer) { ShowErrorsOf([&] {
-        if (answer.Is(404))
-            return (this->*notFound)();
-        const TJson *json = kind == TAnswerKind::Array ? answer.Array() : answer.Object();
-        if (answer.Is(200) && json)
-            (this->*use)(*json);
-    }); }));
+    THttpVerbs::Get(path, this, latest.Replace([this, kind, notFound, use](const TRestResult &answer) {
+        ShowErrorsOf([&] {
+            if (answer.Is(404))
+                return (this->*notFound)();
+            const TJson *json = kind == TAnswerKind::Array ? answer.Array() : answer.Object();
+            if (answer.Is(200) && json)
+                (this->*use)(*json);
+        });
+    }));
 }
 
 void TfrmPesquisaPadrao::NotFound()

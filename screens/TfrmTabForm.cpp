@@ -145,7 +145,8 @@ void TfrmTabForm::BuildToolBar()
         button->setFixedSize(24, 24);
         button->setAutoRaise(true);
         ToolBar2->addWidget(button);
-        connect(button, &QToolButton::clicked, this, [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
+        connect(button, &QToolButton::clicked, this,
+            [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
         return button;
     };
     ToolButton1 = addButton("ToolButton1", TIcon::New, &TfrmTabForm::ToolButton1Click);
@@ -211,7 +212,8 @@ void TfrmTabForm::BuildPopup()
         button->setObjectName(QString::fromLatin1(name));
         button->setGeometry(left, 8, 75, 25);
         button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this, [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
+        connect(button, &QPushButton::clicked, this,
+            [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
         return button;
     };
     Button1 = addButton("Button1", QStringLiteral("Cancelar"), 368, &TfrmTabForm::Button1Click);

@@ -156,7 +156,8 @@ private slots:
         SystemConfig->Port = server.Port();
 
         TOneAnswer answer;
-        THttpVerbs::Get(TApiPaths::Page(QStringLiteral("clientes"), 2, TApiPaths::QueryParam(name, value)), this, answer.Proc());
+        THttpVerbs::Get(
+            TApiPaths::Page(QStringLiteral("clientes"), 2, TApiPaths::QueryParam(name, value)), this, answer.Proc());
         QVERIFY(answer.Wait());
         QCOMPARE(answer.status.load(), 200);
         const auto params = server.Params();

@@ -236,7 +236,8 @@ private slots:
         FServer.Script("GET", "/new", {200, "{}"});
         TLatestRequest latest;
         QStringList handled;
-        const auto note = [&handled](const QString &name) { return [&handled, name](const TRestResult &) { handled << name; }; };
+        const auto note
+            = [&handled](const QString &name) { return [&handled, name](const TRestResult &) { handled << name; }; };
         THttpVerbs::Get(QStringLiteral("new"), this, latest.Replace(note(QStringLiteral("first"))));
         QTRY_COMPARE(handled.size(), 1);
         THttpVerbs::Get(QStringLiteral("old"), this, latest.Replace(note(QStringLiteral("slow, replaced"))));
@@ -263,11 +264,12 @@ private slots:
         static QStringList lines;
         lines.clear();
         QLoggingCategory::setFilterRules(on ? QStringLiteral("quorel.rest.requests.debug=true") : QString());
-        const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &text) {
-            std::lock_guard lock(mutex);
-            if (QByteArray(context.category) == "quorel.rest.requests")
-                lines << text;
-        });
+        const QtMessageHandler previous
+            = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &text) {
+                  std::lock_guard lock(mutex);
+                  if (QByteArray(context.category) == "quorel.rest.requests")
+                      lines << text;
+              });
         const auto restore = qScopeGuard([previous] {
             qInstallMessageHandler(previous);
             QLoggingCategory::setFilterRules(QString());
@@ -279,7 +281,8 @@ private slots:
         std::lock_guard lock(mutex);
         QCOMPARE(lines.size(), on ? 1 : 0);
         if (on)
-            QVERIFY2(QRegularExpression(QStringLiteral("^DELETE clientes/7 204 \\d+ ms$")).match(lines.front()).hasMatch(),
+            QVERIFY2(
+                QRegularExpression(QStringLiteral("^DELETE clientes/7 204 \\d+ ms$")).match(lines.front()).hasMatch(),
                 qPrintable(lines.front()));
     }
 };
