@@ -911,6 +911,21 @@ private slots:
         QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Error));
     }
 
+    // A record asked for later replaces one still on its way: the earlier, slower answer is not shown.
+    void laterLoadReplacesOneStillOnItsWay()
+    {
+        auto screen = OpenScreen();
+        FServer->Script("GET", "/pessoas/7", ScriptedAnswer(200, kPessoa7, 400));
+        FServer->Script("GET", "/pessoas/8", ScriptedAnswer(200, R"({"id": 8, "nome": "Caio"})"));
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->Load(7);
+        screen->Load(8);
+        QVERIFY(AwaitAnswer(*screen, answers, 2));
+        QCOMPARE(screen->IDValue(), QStringLiteral("8"));
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Caio"));
+        QVERIFY(!screen->Busy());
+    }
+
     // Answers that arrive after the screen was destroyed leave it alone.
     void answersAfterCloseDoNothing()
     {

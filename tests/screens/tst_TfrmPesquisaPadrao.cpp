@@ -1,6 +1,7 @@
 #include "convert/TField.h"
 #include "convert/TRecordTable.h"
 #include "gui/TMessageBox.h"
+#include "rest/TRequestPool.h"
 #include "screens/TfrmPesquisaPadrao.h"
 #include "tests/support/TTestServer.h"
 #include "widgets/TLXColumnConfig.h"
@@ -389,6 +390,25 @@ private slots:
         QTRY_COMPARE(label->text(), QStringLiteral("Página 3/3"));
         QCOMPARE(window->cdsPesquisa()->RecordCount(), 5);
         QVERIFY(FBoxes.isEmpty());
+    }
+
+    // A page asked for later replaces one still on its way: the earlier, slower answer is dropped.
+    void laterPageReplacesOneStillOnItsWay()
+    {
+        FServer.Script("GET", "/clientes?size=10&page=0", {200, Page(1, 10, 0, 3)});
+        FServer.Script("GET", "/clientes?size=10&page=1", {200, Page(11, 10, 1, 3), "application/json", 400});
+        FServer.Script("GET", "/clientes?size=10&page=2", {200, Page(21, 5, 2, 3)});
+        auto window = OpenWindow();
+        const auto *label = Child<QLabel>(*window, "lblPagina");
+        Click(*window, "btPesquisar");
+        QTRY_COMPARE(label->text(), QStringLiteral("Página 1/3"));
+        Click(*window, "Button4"); // the next page, slow
+        Click(*window, "Button3"); // the last page, at once
+        QTRY_COMPARE(label->text(), QStringLiteral("Página 3/3"));
+        QTRY_COMPARE(TRequestPool::Pool().activeThreadCount(), 0); // the slow answer came meanwhile
+        QCOMPARE(PageTargets().size(), size_t(3));
+        QCOMPARE(label->text(), QStringLiteral("Página 3/3"));
+        QCOMPARE(window->cdsPesquisa()->RecordCount(), 5);
     }
 
     // Filters and columns both missing are one notice (one fault, one action); a search that finds
