@@ -22,7 +22,8 @@ struct TRestResult
 
     bool Answered() const { return Status > 0; }
     bool Is(int status) const { return Status == status; }
-    // The parsed answer when it is a JSON array (an object); null otherwise.
+    // The parsed answer when it is a JSON array; null otherwise.
     const TJson *Array() const { return Json && Json->is_array() ? &*Json : nullptr; }
+    // The parsed answer when it is a JSON object; null otherwise.
     const TJson *Object() const { return Json && Json->is_object() ? &*Json : nullptr; }
 };
