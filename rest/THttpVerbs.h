@@ -35,7 +35,9 @@ public:
 
     // A GET of a server path on the calling thread, bounded by SyncTimeoutInUseMs; for the GUI thread.
     static TRestResult GetSync(const QString &Path);
-    // One request on the calling thread, read and parsed as the handlers get it; timeoutMs 0: none.
+    // The work of one request on the calling thread, read and parsed as the handlers get it
+    // (TimeoutMs 0: none). The verbs run it on the pool and GetSync on the GUI thread; callers use
+    // those, the benchmarks measure it alone.
     static TRestResult Perform(TVerb Verb, const QString &Path, const QByteArray &Body = {}, int TimeoutMs = 0);
 
     static std::unique_ptr<THttpClient> CreateRequest();

@@ -171,15 +171,15 @@ QWidget *TfrmPesquisaPadrao::BuildPagingBar()
     layout->addStretch(1);
     layout->addWidget(lblPagina, 0, Qt::AlignVCenter);
 
-    Connect(btPaginaAnterior, &TfrmPesquisaPadrao::btPaginaAnteriorClick);
-    Connect(btPrimeiraPagina, &TfrmPesquisaPadrao::btPrimeiraPaginaClick);
-    Connect(btUltimaPagina, &TfrmPesquisaPadrao::btUltimaPaginaClick);
-    Connect(btProximaPagina, &TfrmPesquisaPadrao::btProximaPaginaClick);
+    ConnectClick(btPaginaAnterior, &TfrmPesquisaPadrao::btPaginaAnteriorClick);
+    ConnectClick(btPrimeiraPagina, &TfrmPesquisaPadrao::btPrimeiraPaginaClick);
+    ConnectClick(btUltimaPagina, &TfrmPesquisaPadrao::btUltimaPaginaClick);
+    ConnectClick(btProximaPagina, &TfrmPesquisaPadrao::btProximaPaginaClick);
     connect(edtPagina, &QLineEdit::returnPressed, this, [this] { ShowErrorsOf([this] { edtPaginaKeyDown(); }); });
     return bar;
 }
 
-void TfrmPesquisaPadrao::Connect(QPushButton *button, void (TfrmPesquisaPadrao::*handler)())
+void TfrmPesquisaPadrao::ConnectClick(QPushButton *button, void (TfrmPesquisaPadrao::*handler)())
 {
     connect(button, &QPushButton::clicked, this,
         [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
@@ -205,8 +205,8 @@ QWidget *TfrmPesquisaPadrao::BuildButtonBar()
     layout->addSpacing(10);
     layout->addWidget(btCancelar);
 
-    Connect(btPesquisar, &TfrmPesquisaPadrao::btPesquisarClick);
-    Connect(btSelecionar, &TfrmPesquisaPadrao::btSelecionarClick);
+    ConnectClick(btPesquisar, &TfrmPesquisaPadrao::btPesquisarClick);
+    ConnectClick(btSelecionar, &TfrmPesquisaPadrao::btSelecionarClick);
     connect(btCancelar, &QPushButton::clicked, this, &QDialog::reject);
     return bar;
 }

@@ -70,7 +70,7 @@ private:
 
     void BuildLayout();
     // Connects a button to a handler whose errors are shown.
-    void Connect(QPushButton *button, void (TfrmPesquisaPadrao::*handler)());
+    void ConnectClick(QPushButton *button, void (TfrmPesquisaPadrao::*handler)());
     // GETs path; a 404 calls notFound, a 200 answer of the expected kind goes to use, and a newer
     // request made through latest drops this one's answer.
     void Request(const QString &path, TLatestRequest &latest, TAnswerKind kind, void (TfrmPesquisaPadrao::*notFound)(),
