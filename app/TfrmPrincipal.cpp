@@ -215,18 +215,18 @@ void TfrmPrincipal::FormCreate()
 
 void TfrmPrincipal::LoadMenus()
 {
-    const THttpResponse response = THttpVerbs::GetSync(TApiPaths::Menu());
+    const TRestResult response = THttpVerbs::GetSync(TApiPaths::Menu());
     if (!response.Answered() || response.Status < 200 || response.Status >= 300) {
         const QString failure = !response.Error.isEmpty()
             ? response.Error
             : QStringLiteral("O servidor respondeu %1 ao pedir o menu.").arg(response.Status);
-        TMessageBox::Show(failure, TMessageBox::Error, QApplication::applicationName());
+        TMessageBox::Show(failure, TMessageKind::Error, QApplication::applicationName());
         return;
     }
     Menus->Items()->Clear();
     TLXLinkList *links = AddMenuSection(QStringLiteral("Cadastros"));
     // Like every GET of the program, the menu is read as UTF-8 whatever the answer declares.
-    FillMenu(links, QString::fromUtf8(response.Body));
+    FillMenu(links, response.Text);
 }
 
 TLXLinkList *TfrmPrincipal::AddMenuSection(const QString &title)
@@ -265,7 +265,7 @@ void TfrmPrincipal::FillMenu(TLXLinkList *links, const QString &text)
         }
     } catch (const std::exception &error) {
         // An entry without its members stops the filling; the links before it stay.
-        TMessageBox::Show(QString::fromUtf8(error.what()), TMessageBox::Error, QApplication::applicationName());
+        TMessageBox::Show(QString::fromUtf8(error.what()), TMessageKind::Error, QApplication::applicationName());
     }
 }
 

@@ -54,11 +54,10 @@ TJson ReadLookupEdit(const QWidget *c) { return As<TLXSearchEdit>(c)->KeyValue()
 // GET "<resource>/<id>" on the calling thread; the description is the answer's display member.
 QString FetchLookupDisplay(const TLXSearchEditConfig &config, int id)
 {
-    const THttpResponse response = THttpVerbs::GetSync(TApiPaths::Record(config.Resource(), qint64(id)));
-    if (!response.Answered())
-        throw EHttpClientError(response.Error.toStdString());
-    const std::optional<TJson> answer = ParseJson(std::string_view(response.Body.constData(), std::size_t(response.Body.size())));
-    return GetValueText(answer ? *answer : TJson::object(), config.DisplayField());
+    const TRestResult answer = THttpVerbs::GetSync(TApiPaths::Record(config.Resource(), qint64(id)));
+    if (!answer.Answered())
+        throw EHttpClientError(answer.Error.toStdString());
+    return GetValueText(answer.Json ? *answer.Json : TJson::object(), config.DisplayField());
 }
 
 void WriteLookupEdit(QWidget *c, const TJson &m)

@@ -2,7 +2,6 @@
 
 #include "fields/FieldsLog.h"
 #include "rest/TApiPaths.h"
-#include "rest/TGuiSync.h"
 #include "rest/THttpVerbs.h"
 #include "gui/TMessageBox.h"
 
@@ -13,19 +12,15 @@
 namespace {
 
 // The options array of a combo answer: a bare array, or the "content" of a page object.
-std::optional<TJson> OptionsOf(const std::string &text)
+const TJson *OptionsOf(const TRestResult &answer)
 {
-    std::optional<TJson> parsed = ParseJson(std::string_view(text));
-    if (!parsed)
-        return std::nullopt;
-    if (!text.empty() && text.front() == '[')
-        return parsed->is_array() ? std::move(parsed) : std::nullopt;
-    if (!parsed->is_object())
-        return std::nullopt;
-    const auto content = parsed->find("content");
-    if (content == parsed->end() || !content->is_array())
-        return std::nullopt;
-    return std::move(*content);
+    if (answer.Text.startsWith(QLatin1Char('[')))
+        return answer.Array();
+    const TJson *page = answer.Object();
+    if (!page)
+        return nullptr;
+    const auto content = page->find("content");
+    return content != page->end() && content->is_array() ? &*content : nullptr;
 }
 
 const QCollator &DisplayOrder()
@@ -137,30 +132,28 @@ void TResourceComboBox::Load()
     QString query;
     for (const TResourceParam &param : FParams)
         query += TApiPaths::QueryParam(param.Name, param.Value);
-    const int serial = ++FLoadSerial;
-    QPointer<TResourceComboBox> self(this);
-    THttpVerbs::Get(TApiPaths::ComboOptions(FResource, query), [self, serial](THttpClient &, int status, const std::string &text) {
-        if (status != 404 && status != 200)
-            return;
-        std::optional<TJson> options = status == 200 ? OptionsOf(text) : std::nullopt;
-        if (status == 200 && !options)
-            return;
-        TGuiSync::Run(self, [self, serial, status, &options] { ShowErrorsOf([&] {
-            if (!self || self->FLoadSerial != serial)
-                return; // a newer load replaced this one
-            if (status == 404) {
-                TMessageBox::Show(NotFoundMessage, TMessageBox::Error, QString());
-                return;
-            }
-            try {
-                self->Load(*options);
-            } catch (const EJsonException &error) { // the options made before the bad element stay
-                qCWarning(lcFields) << "options of" << self->FResource << "stopped:" << error.what();
-            }
-            if (self)
-                emit self->OptionsArrived();
-        }); });
-    });
+    // A newer load replaces this one: its answer is then dropped.
+    THttpVerbs::Get(TApiPaths::ComboOptions(FResource, query), this,
+        FOptionsRequest.Replace([this](const TRestResult &answer) { ShowErrorsOf([&] { ApplyAnswer(answer); }); }));
+}
+
+void TResourceComboBox::ApplyAnswer(const TRestResult &answer)
+{
+    if (answer.Is(404)) {
+        TMessageBox::Show(TRestResult::NotFoundText, TMessageKind::Error, QString());
+        return;
+    }
+    const TJson *options = answer.Is(200) ? OptionsOf(answer) : nullptr;
+    if (!options)
+        return;
+    const QPointer<TResourceComboBox> self(this);
+    try {
+        Load(*options);
+    } catch (const EJsonException &error) { // the options made before the bad element stay
+        qCWarning(lcFields) << "options of" << FResource << "stopped:" << error.what();
+    }
+    if (self)
+        emit OptionsArrived();
 }
 
 void TResourceComboBox::Load(const TJson &Values)

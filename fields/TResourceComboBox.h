@@ -4,6 +4,7 @@
 #include "fields/TResourceParam.h"
 #include "fields/TResourceType.h"
 #include "rest/JsonUtils.h"
+#include "rest/TLatestRequest.h"
 
 #include <QComboBox>
 #include <QPointer>
@@ -19,8 +20,6 @@ class TResourceComboBox final : public QComboBox
 {
     Q_OBJECT
 public:
-    static inline const QString NotFoundMessage = QStringLiteral("Não foi possível contar o registro especificado.");
-
     explicit TResourceComboBox(QWidget *parent = nullptr);
     ~TResourceComboBox() override;
     Q_DISABLE_COPY_MOVE(TResourceComboBox)
@@ -71,7 +70,7 @@ signals:
 private:
     void Change();
     void ClearOptions();
-    void ApplyAnswer(int serial, int status, const std::string &text);
+    void ApplyAnswer(const TRestResult &answer);
 
     TResourceType FResourceType = rtNone;
     QString FResource;
@@ -83,5 +82,5 @@ private:
     std::vector<std::unique_ptr<TComboValue>> FOptions; // item data holds the index into this
     QString FPendingKey;
     bool FOptionsLoaded = true;
-    int FLoadSerial = 0;
+    TLatestRequest FOptionsRequest;
 };

@@ -35,43 +35,43 @@ void TMessageBox::SetHandler(THandler handler)
     Handler() = std::move(handler);
 }
 
-int TMessageBox::ShowModal(const TMessageBoxCall &call)
+TMessageResult TMessageBox::ShowModal(const TMessageBoxCall &call)
 {
     if (Handler())
         return Handler()(call);
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(call.Title);
     box.setText(call.Text);
-    if (call.Flags == Question) {
+    if (call.Kind == TMessageKind::Question) {
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     } else {
-        box.setIcon(call.Flags == Information ? QMessageBox::Information : QMessageBox::Critical);
+        box.setIcon(call.Kind == TMessageKind::Information ? QMessageBox::Information : QMessageBox::Critical);
         box.setStandardButtons(QMessageBox::Ok);
     }
     CaptionButtons(box);
     const int pressed = box.exec();
-    if (call.Flags == Question)
-        return pressed == QMessageBox::Yes ? ResultYes : ResultNo;
-    return ResultOk;
+    if (call.Kind == TMessageKind::Question)
+        return pressed == QMessageBox::Yes ? TMessageResult::Yes : TMessageResult::No;
+    return TMessageResult::Ok;
 }
 
-int TMessageBox::Show(const QString &text, int flags, const QString &title)
+TMessageResult TMessageBox::Show(const QString &text, TMessageKind kind, const QString &title)
 {
-    const TMessageBoxCall call{text, flags, title};
-    int result = flags == Question ? ResultNo : ResultOk;
+    const TMessageBoxCall call{text, kind, title};
+    TMessageResult result = kind == TMessageKind::Question ? TMessageResult::No : TMessageResult::Ok;
     TGuiSync::Run(qApp, [&] { result = ShowModal(call); });
     return result;
 }
 
-int ShowMessageBox(const QString &text, int flags)
+TMessageResult ShowMessageBox(const QString &text, TMessageKind kind)
 {
     QString title;
     TGuiSync::Run(qApp, [&] {
         if (const QWidget *active = QApplication::activeWindow())
             title = active->windowTitle();
     });
-    return TMessageBox::Show(text, flags, title);
+    return TMessageBox::Show(text, kind, title);
 }
 
 void ShowCurrentError()
@@ -79,8 +79,8 @@ void ShowCurrentError()
     try {
         throw;
     } catch (const std::exception &error) {
-        ShowMessageBox(QString::fromUtf8(error.what()), TMessageBox::Error);
+        ShowMessageBox(QString::fromUtf8(error.what()), TMessageKind::Error);
     } catch (...) {
-        ShowMessageBox(QStringLiteral("Erro desconhecido"), TMessageBox::Error);
+        ShowMessageBox(QStringLiteral("Erro desconhecido"), TMessageKind::Error);
     }
 }

@@ -4,35 +4,38 @@
 
 #include <functional>
 
-// One message box request: text, style flags and caption.
+// What a box shows: an error or an information with "OK", or a question with "Sim" and "Não". The
+// values are the style flags the boxes have always been described by.
+enum class TMessageKind : int { Error = 16, Information = 64, Question = 36 };
+// The button that closed a box, with the values it has always had.
+enum class TMessageResult : int { Ok = 1, Yes = 6, No = 7 };
+
+// One message box request: text, kind and caption.
 struct TMessageBoxCall
 {
     QString Text;
-    int Flags = 0;
+    TMessageKind Kind = TMessageKind::Error;
     QString Title;
 };
 
-// The program's modal message boxes. Flags: 16 error + OK, 64 information + OK, 36 question with
-// Yes/No, captioned "OK", "Sim" and "Não". Results: 1 OK, 6 Yes, 7 No. Every box passes through
-// one handler, which tests replace so no test ever waits on a real modal window.
+// The program's modal message boxes, captioned "OK", "Sim" and "Não". Every box passes through one
+// handler, which tests replace so no test ever waits on a real modal window.
 class TMessageBox final
 {
 public:
-    enum : int { Error = 16, Information = 64, Question = 36 };
-    enum : int { ResultOk = 1, ResultYes = 6, ResultNo = 7 };
-    using THandler = std::function<int(const TMessageBoxCall &)>;
+    using THandler = std::function<TMessageResult(const TMessageBoxCall &)>;
 
     // Shows the box on the GUI thread (handing over from a worker) and returns the result.
-    static int Show(const QString &text, int flags, const QString &title);
+    static TMessageResult Show(const QString &text, TMessageKind kind, const QString &title);
     // Installs a replacement for the real boxes; an empty handler restores them.
     static void SetHandler(THandler handler);
 
 private:
-    static int ShowModal(const TMessageBoxCall &call);
+    static TMessageResult ShowModal(const TMessageBoxCall &call);
 };
 
 // A box titled with the caption of the active window (empty when there is none).
-int ShowMessageBox(const QString &text, int flags);
+TMessageResult ShowMessageBox(const QString &text, TMessageKind kind);
 
 // Shows the exception being handled in an error box: its text, or "Erro desconhecido". Call it
 // only inside a catch block.

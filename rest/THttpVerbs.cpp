@@ -1,7 +1,47 @@
 #include "rest/THttpVerbs.h"
 
 #include "config/TSystemConfig.h"
+#include "rest/RestLog.h"
+#include "rest/TGuiSync.h"
 #include "rest/TRequestPool.h"
+
+#include <QByteArrayView>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+
+namespace {
+
+const char *MethodOf(THttpVerbs::TVerb verb)
+{
+    switch (verb) {
+    case THttpVerbs::TVerb::Get: return "GET";
+    case THttpVerbs::TVerb::Post: return "POST";
+    case THttpVerbs::TVerb::Put: return "PUT";
+    case THttpVerbs::TVerb::Delete: return "DELETE";
+    }
+    return "?";
+}
+
+// The answer as its handler gets it. GET answers are UTF-8 whatever they declare; the others
+// follow their declared charset. The JSON is parsed from the text, so bytes that are no UTF-8 read
+// as replacement characters in both.
+TRestResult ResultOf(THttpVerbs::TVerb verb, const THttpResponse &response)
+{
+    TRestResult result;
+    result.Status = response.Status;
+    result.Error = response.Error;
+    if (!response.Answered())
+        return result;
+    const bool get = verb == THttpVerbs::TVerb::Get;
+    result.Text = get ? QString::fromUtf8(response.Body) : response.DeclaredText();
+    // Valid UTF-8 is parsed as it came, without a second conversion.
+    const QByteArray utf8 = get && QByteArrayView(response.Body).isValidUtf8() ? response.Body : result.Text.toUtf8();
+    result.Json = ParseJson(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+    return result;
+}
+
+} // namespace
 
 QString THttpVerbs::UrlOf(const QString &Path)
 {
@@ -16,57 +56,65 @@ std::unique_ptr<THttpClient> THttpVerbs::CreateRequest()
     return client;
 }
 
-THttpResponse THttpVerbs::GetSync(const QString &Path)
+TRestResult THttpVerbs::Perform(TVerb Verb, const QString &Path, const QByteArray &Body, int TimeoutMs)
 {
-    const auto client = CreateRequest();
-    client->ConnectTimeoutMs = SyncTimeoutInUseMs;
-    client->ResponseTimeoutMs = SyncTimeoutInUseMs;
-    return client->Get(UrlOf(Path));
-}
-
-void THttpVerbs::Get(const QString &Path, const QString &, TResultProc Return)
-{
-    Issue(TVerb::Get, Path, {}, std::move(Return));
-}
-
-void THttpVerbs::Post(const QString &Path, const QString &Body, TResultProc Return)
-{
-    Issue(TVerb::Post, Path, Body.toUtf8(), std::move(Return));
-}
-
-void THttpVerbs::Put(const QString &Path, const QString &Body, TResultProc Return)
-{
-    Issue(TVerb::Put, Path, Body.toUtf8(), std::move(Return));
-}
-
-void THttpVerbs::Delete(const QString &Path, TResultProc Return)
-{
-    Issue(TVerb::Delete, Path, {}, std::move(Return));
-}
-
-void THttpVerbs::Issue(TVerb verb, const QString &Path, const QByteArray &Body, TResultProc Return)
-{
+    QElapsedTimer elapsed;
+    elapsed.start();
     const QString url = UrlOf(Path);
-    TRequestPool::Start([verb, url, Body, Return = std::move(Return)] {
-        const auto client = CreateRequest();
-        if (verb != TVerb::Get)
-            client->Accept = "application/json";
-        THttpResponse response;
-        switch (verb) {
-        case TVerb::Get: response = client->Get(url); break;
-        case TVerb::Post: response = client->Post(url, Body); break;
-        case TVerb::Put: response = client->Put(url, Body); break;
-        case TVerb::Delete: response = client->Delete(url); break;
-        }
-        // GET answers are UTF-8 whatever they declare; the others follow their declared charset.
-        std::string text;
-        if (response.Answered())
-            text = verb == TVerb::Get ? response.Body.toStdString() : response.DeclaredText().toStdString();
+    const auto client = CreateRequest();
+    client->ConnectTimeoutMs = TimeoutMs;
+    client->ResponseTimeoutMs = TimeoutMs;
+    if (Verb != TVerb::Get)
+        client->Accept = "application/json";
+    THttpResponse response;
+    switch (Verb) {
+    case TVerb::Get: response = client->Get(url); break;
+    case TVerb::Post: response = client->Post(url, Body); break;
+    case TVerb::Put: response = client->Put(url, Body); break;
+    case TVerb::Delete: response = client->Delete(url); break;
+    }
+    TRestResult result = ResultOf(Verb, response);
+    qCDebug(lcRequests).noquote() << MethodOf(Verb) << Path << result.Status << elapsed.elapsed() << "ms";
+    return result;
+}
+
+TRestResult THttpVerbs::GetSync(const QString &Path)
+{
+    return Perform(TVerb::Get, Path, {}, SyncTimeoutInUseMs);
+}
+
+void THttpVerbs::Get(const QString &Path, QObject *Context, THandler Handler)
+{
+    Issue(TVerb::Get, Path, {}, Context, std::move(Handler));
+}
+
+void THttpVerbs::Post(const QString &Path, const QString &Body, QObject *Context, THandler Handler)
+{
+    Issue(TVerb::Post, Path, Body.toUtf8(), Context, std::move(Handler));
+}
+
+void THttpVerbs::Put(const QString &Path, const QString &Body, QObject *Context, THandler Handler)
+{
+    Issue(TVerb::Put, Path, Body.toUtf8(), Context, std::move(Handler));
+}
+
+void THttpVerbs::Delete(const QString &Path, QObject *Context, THandler Handler)
+{
+    Issue(TVerb::Delete, Path, {}, Context, std::move(Handler));
+}
+
+void THttpVerbs::Issue(TVerb Verb, const QString &Path, const QByteArray &Body, QObject *Context, THandler Handler)
+{
+    // Taken on the issuing (GUI) thread, so a context destroyed meanwhile is seen as gone.
+    const QPointer<QObject> context(Context);
+    TRequestPool::Start([Verb, Path, Body, context, Handler = std::move(Handler)] {
+        // An error here ends this request only; an exception leaving a pool task ends the program.
         try {
-            if (Return)
-                Return(*client, response.Status, text);
-        } catch (...) {
-            // A failing callback ends its own task only.
+            const TRestResult result = Perform(Verb, Path, Body);
+            if (Handler)
+                TGuiSync::Run(context, [&] { Handler(result); });
+        } catch (const std::exception &error) {
+            qCWarning(lcRest) << MethodOf(Verb) << Path << "failed:" << error.what();
         }
     });
 }

@@ -1,40 +1,48 @@
 #pragma once
 
 #include "rest/THttpClient.h"
+#include "rest/TRestResult.h"
 
 #include <functional>
 #include <memory>
-#include <string>
 
-// Result callback: the client that performed the request (valid during the call only), the HTTP
-// status (-1 when no answer arrived) and the answer as UTF-8 text. Called exactly once, on a worker.
-using TResultProc = std::function<void(THttpClient &client, int status, const std::string &text)>;
+class QObject;
 
-// The asynchronous gateway to the back-end. Each call returns at once; the request runs on the
-// request pool with a fresh client, against SystemConfig->getPath(Path).
+// The one way to the back-end. Each asynchronous verb returns at once; the request runs on the
+// request pool with a fresh client against SystemConfig->getPath(Path), the answer is read and
+// parsed there, and the handler then runs on the GUI thread while the worker waits for it, so
+// answers are handled in the order they complete. The handler is not called when the context is
+// gone by then (take the screen or widget the answer is for). What it raises is logged in
+// "quorel.rest"; handlers that must show their errors wrap their work in ShowErrorsOf. Every
+// request leaves a debug line in "quorel.rest.requests": method, path, status, milliseconds.
 class THttpVerbs final
 {
 public:
     THttpVerbs() = delete;
+
+    enum class TVerb { Get, Post, Put, Delete };
+    using THandler = std::function<void(const TRestResult &result)>;
 
     // Time-out for the few requests made synchronously on the GUI thread.
     static constexpr int SyncTimeoutMs = 60000;
     // The time-out GetSync applies: SyncTimeoutMs unless a test shortens it (GUI thread only).
     static inline int SyncTimeoutInUseMs = SyncTimeoutMs;
 
+    static void Get(const QString &Path, QObject *Context, THandler Handler);
+    static void Post(const QString &Path, const QString &Body, QObject *Context, THandler Handler);
+    static void Put(const QString &Path, const QString &Body, QObject *Context, THandler Handler);
+    static void Delete(const QString &Path, QObject *Context, THandler Handler);
+
+    // A GET of a server path on the calling thread, bounded by SyncTimeoutInUseMs; for the GUI thread.
+    static TRestResult GetSync(const QString &Path);
+    // The work of one request on the calling thread, read and parsed as the handlers get it
+    // (TimeoutMs 0: none). The verbs run it on the pool and GetSync on the GUI thread; callers use
+    // those, the benchmarks measure it alone.
+    static TRestResult Perform(TVerb Verb, const QString &Path, const QByteArray &Body = {}, int TimeoutMs = 0);
+
     static std::unique_ptr<THttpClient> CreateRequest();
-    // A synchronous GET of a server path with SyncTimeoutInUseMs bounds; for the GUI thread.
-    static THttpResponse GetSync(const QString &Path);
-
-    static void Get(const QString &Path, const QString &Body, TResultProc Return);
-    static void Get(const QString &Path, TResultProc Return) { Get(Path, QString(), std::move(Return)); }
-    static void Post(const QString &Path, const QString &Body, TResultProc Return);
-    static void Put(const QString &Path, const QString &Body, TResultProc Return);
-    static void Delete(const QString &Path, TResultProc Return);
-
     static QString UrlOf(const QString &Path);
 
 private:
-    enum class TVerb { Get, Post, Put, Delete };
-    static void Issue(TVerb verb, const QString &Path, const QByteArray &Body, TResultProc Return);
+    static void Issue(TVerb Verb, const QString &Path, const QByteArray &Body, QObject *Context, THandler Handler);
 };

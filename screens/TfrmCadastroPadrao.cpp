@@ -7,14 +7,13 @@
 #include "fields/TResourceComboBox.h"
 #include "rest/FormatJson.h"
 #include "rest/TApiPaths.h"
-#include "rest/TGuiSync.h"
-#include "rest/THttpClient.h"
 #include "rest/THttpVerbs.h"
 #include "gui/TIcons.h"
 #include "gui/TMessageBox.h"
 #include "gui/WhiteBackground.h"
 #include "screens/TJsonView.h"
 #include "screens/LookupSearch.h"
+#include "screens/ScreensLog.h"
 #include "screens/TfrmPesquisaPadrao.h"
 #include "screens/TfrmTabForm.h"
 #include "widgets/TLXColumnPanel.h"
@@ -43,7 +42,6 @@
 namespace {
 
 const QString kRecordNotFound = QStringLiteral("Não foi possível contrar o registro especificado.");
-const QString kFieldsNotFound = QStringLiteral("Não foi possível contar o registro especificado.");
 const QString kSaveFailed = QStringLiteral("Falha ao gravar o registro.");
 const QString kSaveFailedCode = QStringLiteral("Falha ao gravar o registro. Codigo: %1");
 const QString kDeleteFailedCode = QStringLiteral("Falha ao excluir o registro. Código: %1");
@@ -243,7 +241,7 @@ QWidget *TfrmCadastroPadrao::BuildDebugPane()
     popDebug->setObjectName(QStringLiteral("popDebug"));
     QAction *format = popDebug->addAction(QStringLiteral("Formatar Json"));
     format->setObjectName(QStringLiteral("FormatarJson1"));
-    connect(format, &QAction::triggered, this, [this] { FormatarJson1Click(); });
+    connect(format, &QAction::triggered, this, [this] { ShowErrorsOf([this] { FormatarJson1Click(); }); });
 
     // Request above, response below, with a 3-pixel splitter between them.
     auto *views = new QSplitter(Qt::Vertical, panelDebug);
@@ -386,25 +384,23 @@ QWidget *TfrmCadastroPadrao::CreateDetailListEditor(const TJson &descriptor, QWi
 
 // ---- requests
 
-TResultProc TfrmCadastroPadrao::Answer(TRequestKind kind, TAnswer handler)
+THttpVerbs::THandler TfrmCadastroPadrao::Answer(TRequestKind kind, const QString &path, TAnswer handler)
 {
     RequestStarted(kind);
-    const QPointer<TfrmCadastroPadrao> screen(this);
-    return [screen, kind, handler = std::move(handler)](THttpClient &, int status, const std::string &text) {
-        const QString answer = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-        // A screen closed before its answer is gone: the hand-off then does nothing.
-        TGuiSync::Run(screen, [screen, kind, handler, status, answer] { ShowErrorsOf([&] {
-            if (!screen)
-                return;
-            screen->RequestFinished(kind);
+    // Runs only while the screen exists (it is the request's context).
+    return [this, kind, path, handler = std::move(handler)](const TRestResult &answer) {
+        ShowErrorsOf([&] {
+            const QPointer<TfrmCadastroPadrao> screen(this);
+            RequestFinished(kind);
             try {
-                handler(status, answer);
-            } catch (const std::exception &) {
+                handler(answer);
+            } catch (const std::exception &error) {
                 // An answer of the wrong shape stops its handling at the failing step.
+                qCWarning(lcScreens) << "the answer to" << path << "stopped:" << error.what();
             }
             if (screen)
-                emit screen->answerHandled(status);
-        }); });
+                emit answerHandled(answer.Status);
+        });
     };
 }
 
@@ -435,18 +431,17 @@ QString TfrmCadastroPadrao::RecordPath() const
 
 void TfrmCadastroPadrao::LoadFields()
 {
-    THttpVerbs::Get(
-        TApiPaths::Fields(FPath), QString(), Answer(TRequestKind::Read, [this](int status, const QString &text) {
-            if (status == 404) {
-                TMessageBox::Show(kFieldsNotFound, TMessageBox::Error, QString());
-                return;
-            }
-            if (status != 200)
-                return;
-            const std::optional<TJson> descriptors = ParseJson(text);
-            if (descriptors && descriptors->is_array())
-                BuildFields(*descriptors);
-        }));
+    const QString path = TApiPaths::Fields(FPath);
+    THttpVerbs::Get(path, this, Answer(TRequestKind::Read, path, [this](const TRestResult &answer) {
+        if (answer.Is(404)) {
+            TMessageBox::Show(TRestResult::NotFoundText, TMessageKind::Error, QString());
+            return;
+        }
+        if (!answer.Is(200))
+            return;
+        if (const TJson *descriptors = answer.Array())
+            BuildFields(*descriptors);
+    }));
 }
 
 void TfrmCadastroPadrao::BuildFields(const TJson &descriptors)
@@ -463,8 +458,9 @@ void TfrmCadastroPadrao::BuildFields(const TJson &descriptors)
     try {
         for (const TJson &descriptor : descriptors)
             AddDescriptor(descriptor);
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         // A descriptor the walk cannot read stops the build; the rows made so far stay.
+        qCWarning(lcScreens) << "the fields of" << FPath << "stopped:" << error.what();
     }
 }
 
@@ -515,24 +511,25 @@ void TfrmCadastroPadrao::AddSingleField(const TJson &descriptor)
 
 void TfrmCadastroPadrao::Load(int id)
 {
-    THttpVerbs::Get(TApiPaths::Record(FPath, id), QString(),
-        Answer(TRequestKind::Read, [this](int status, const QString &text) { ShowRecord(status, text); }));
+    // A newer load replaces this one: its record is then not shown.
+    const QString path = TApiPaths::Record(FPath, id);
+    THttpVerbs::Get(path, this,
+        Answer(TRequestKind::Read, path,
+            FRecordRequest.Replace([this](const TRestResult &answer) { ShowRecord(answer); })));
 }
 
-void TfrmCadastroPadrao::ShowRecord(int status, const QString &text)
+void TfrmCadastroPadrao::ShowRecord(const TRestResult &answer)
 {
-    if (status == 404) {
-        TMessageBox::Show(kRecordNotFound, TMessageBox::Error, QString());
+    if (answer.Is(404)) {
+        TMessageBox::Show(kRecordNotFound, TMessageKind::Error, QString());
         return;
     }
-    if (status != 200)
+    if (!answer.Is(200) || !answer.Object())
         return;
-    std::optional<TJson> record = ParseJson(text);
-    if (!record || !record->is_object())
-        return;
-    WriteRecordToControls(*record);
-    const QString id = GetValueText(*record, "id");
-    SetRegistro(std::move(record));
+    const TJson &record = *answer.Object();
+    WriteRecordToControls(record);
+    const QString id = GetValueText(record, "id");
+    SetRegistro(record);
     FIDValue = id;
     SetEstado(ceBloqueado);
 }
@@ -569,40 +566,38 @@ void TfrmCadastroPadrao::btGravarClick()
     QString message;
     AntesGravar(cancel, message);
     if (cancel) {
-        ShowMessageBox(message, TMessageBox::Error);
+        ShowMessageBox(message, TMessageKind::Error);
         return;
     }
     const QString body = JsonToText(getRecord());
     edtRequest->SetJson(body);
-    const auto answer = [this](int status, const QString &text) { SaveResponse(status, text); };
+    const auto answer = [this](const TRestResult &result) { SaveResponse(result); };
     if (!FIDValue.isEmpty()) {
         const QString path = RecordPath();
         lblRequest->setText(QStringLiteral("Request PUT ") + path);
-        THttpVerbs::Put(path, body, Answer(TRequestKind::Write, answer));
+        THttpVerbs::Put(path, body, this, Answer(TRequestKind::Write, path, answer));
     } else {
         lblRequest->setText(QStringLiteral("Request POST ") + FPath);
-        THttpVerbs::Post(FPath, body, Answer(TRequestKind::Write, answer));
+        THttpVerbs::Post(FPath, body, this, Answer(TRequestKind::Write, FPath, answer));
     }
 }
 
-void TfrmCadastroPadrao::SaveResponse(int status, const QString &text)
+void TfrmCadastroPadrao::SaveResponse(const TRestResult &answer)
 {
-    edtResponse->SetJson(text);
-    if (status == 200 || status == 201) {
-        const std::optional<TJson> saved = ParseJson(text);
+    edtResponse->SetJson(answer.Text);
+    if (answer.Is(200) || answer.Is(201)) {
         SetEstado(ceBloqueado);
-        if (saved && saved->is_object())
+        if (const TJson *saved = answer.Object())
             Load(GetValueInt(*saved, QStringLiteral("id")));
         return;
     }
-    if (status == 400) {
-        const std::optional<TJson> errors = ParseJson(text);
-        if (errors && errors->is_array() && !errors->empty() && errors->front().is_object()
-            && Contains(errors->front(), "mensagemUsuario"))
-            ShowMessageBox(GetValueText(errors->front(), "mensagemUsuario"), TMessageBox::Error);
+    if (answer.Is(400)) {
+        const TJson *errors = answer.Array();
+        if (errors && !errors->empty() && errors->front().is_object() && Contains(errors->front(), "mensagemUsuario"))
+            ShowMessageBox(GetValueText(errors->front(), "mensagemUsuario"), TMessageKind::Error);
         return;
     }
-    ShowMessageBox(status == 500 ? kSaveFailed : kSaveFailedCode.arg(status), TMessageBox::Error);
+    ShowMessageBox(answer.Is(500) ? kSaveFailed : kSaveFailedCode.arg(answer.Status), TMessageKind::Error);
 }
 
 // ---- deleting
@@ -615,29 +610,29 @@ void TfrmCadastroPadrao::btExcluirClick()
     QString message;
     AntesExcluir(cancel, message);
     if (FIDValue.isEmpty()) {
-        ShowMessageBox(kNoRecordToDelete, TMessageBox::Error);
+        ShowMessageBox(kNoRecordToDelete, TMessageKind::Error);
         return;
     }
     if (cancel) {
-        ShowMessageBox(message, TMessageBox::Information);
+        ShowMessageBox(message, TMessageKind::Information);
         return;
     }
     const QPointer<TfrmCadastroPadrao> self(this); // the question runs an event loop
-    if (ShowMessageBox(kConfirmDelete, TMessageBox::Question) != TMessageBox::ResultYes || !self)
+    if (ShowMessageBox(kConfirmDelete, TMessageKind::Question) != TMessageResult::Yes || !self)
         return;
     const QString path = RecordPath();
     lblRequest->setText(QStringLiteral("Request: DELETE ") + path);
     edtRequest->SetJson(QString());
-    THttpVerbs::Delete(path, Answer(TRequestKind::Write, [this, id = FIDValue](int status, const QString &text) {
-        DeleteResponse(id, status, text);
+    THttpVerbs::Delete(path, this, Answer(TRequestKind::Write, path, [this, id = FIDValue](const TRestResult &answer) {
+        DeleteResponse(id, answer);
     }));
 }
 
-void TfrmCadastroPadrao::DeleteResponse(const QString &deletedId, int status, const QString &text)
+void TfrmCadastroPadrao::DeleteResponse(const QString &deletedId, const TRestResult &answer)
 {
-    edtResponse->SetJson(text);
-    if (status != 204) {
-        ShowMessageBox(kDeleteFailedCode.arg(status), TMessageBox::Error);
+    edtResponse->SetJson(answer.Text);
+    if (!answer.Is(204)) {
+        ShowMessageBox(kDeleteFailedCode.arg(answer.Status), TMessageKind::Error);
         return;
     }
     // The record is gone: nothing may bring it back ("Desistir" writes the stored record back).
@@ -690,7 +685,7 @@ void TfrmCadastroPadrao::btPesquisarClick()
     bool isNumber = false;
     const int id = selected.toInt(&isNumber);
     if (!isNumber) {
-        ShowMessageBox(QStringLiteral("'%1' is not a valid integer value").arg(selected), TMessageBox::Error);
+        ShowMessageBox(QStringLiteral("'%1' is not a valid integer value").arg(selected), TMessageKind::Error);
         return;
     }
     Load(id);
@@ -706,10 +701,6 @@ void TfrmCadastroPadrao::FormatarJson1Click()
     TJsonView *view = FPopupView;
     if (!view)
         return;
-    try {
-        const QString text = view->Json();
-        view->SetJson(FJsonFormatter ? FJsonFormatter(text) : FormatJsonLocally(text));
-    } catch (const std::exception &error) {
-        ShowMessageBox(QString::fromUtf8(error.what()), TMessageBox::Error);
-    }
+    const QString text = view->Json();
+    view->SetJson(FJsonFormatter ? FJsonFormatter(text) : FormatJsonLocally(text));
 }

@@ -2,6 +2,8 @@
 
 #include "fields/TFieldMap.h"
 #include "rest/JsonUtils.h"
+#include "rest/TLatestRequest.h"
+#include "rest/THttpVerbs.h"
 #include "screens/TCadastroEstado.h"
 #include "screens/TJsonView.h"
 #include "screens/TfrmPadrao.h"
@@ -20,7 +22,6 @@ class QMenu;
 class QProgressBar;
 class QSplitter;
 class QTabWidget;
-class THttpClient;
 class QToolBar;
 class QToolButton;
 class TLXColumnPanel;
@@ -122,7 +123,7 @@ protected:
     virtual QWidget *CreateDetailListEditor(const TJson &descriptor, QWidget *page);
 
 private:
-    using TAnswer = std::function<void(int status, const QString &text)>;
+    using TAnswer = std::function<void(const TRestResult &answer)>;
 
     void BuildToolBar();
     QWidget *BuildDadosPage();
@@ -131,9 +132,10 @@ private:
     QAction *AddToolAction(const char *name, const QString &caption, TIcon image, const QKeySequence &key,
         void (TfrmCadastroPadrao::*handler)());
 
-    // Request bookkeeping: every answer runs on the GUI thread while the screen still exists.
+    // Request bookkeeping: every answer runs on the GUI thread while the screen still exists; an
+    // error it raises is shown, one that only stops its handling is logged with the path.
     enum class TRequestKind { Read, Write };
-    std::function<void(THttpClient &, int, const std::string &)> Answer(TRequestKind kind, TAnswer handler);
+    THttpVerbs::THandler Answer(TRequestKind kind, const QString &path, TAnswer handler);
     void RequestStarted(TRequestKind kind);
     void RequestFinished(TRequestKind kind);
 
@@ -143,9 +145,9 @@ private:
     void AddObjectGroup(const TJson &descriptor);
     void AddSingleField(const TJson &descriptor);
 
-    void ShowRecord(int status, const QString &text);
-    void SaveResponse(int status, const QString &text);
-    void DeleteResponse(const QString &deletedId, int status, const QString &text);
+    void ShowRecord(const TRestResult &answer);
+    void SaveResponse(const TRestResult &answer);
+    void DeleteResponse(const QString &deletedId, const TRestResult &answer);
     // "<path>/<id>" with the id percent-encoded, so an id cannot reach another path.
     QString RecordPath() const;
     // Writes a record's values into the field map and the groups (a group missing from it is emptied).
@@ -174,4 +176,5 @@ private:
     bool FDebug = false;
     int FPendingRequests = 0;
     int FPendingWrites = 0;
+    TLatestRequest FRecordRequest;
 };

@@ -1,5 +1,6 @@
 #include "screens/TfrmPesquisaPadrao.h"
 
+#include "gui/TFonts.h"
 #include "gui/TIcons.h"
 #include "convert/LoadTableFromArray.h"
 #include "convert/TField.h"
@@ -7,18 +8,17 @@
 #include "convert/TRecordTableCursorBinder.h"
 #include "convert/TRecordTableModel.h"
 #include "rest/TApiPaths.h"
-#include "rest/TGuiSync.h"
 #include "rest/THttpVerbs.h"
 #include "gui/TMessageBox.h"
 #include "screens/CollectFilterParams.h"
 #include "screens/LookupSearch.h"
+#include "screens/ScreensLog.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXDataGrid.h"
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -36,7 +36,6 @@
 
 namespace {
 
-const QString kNotFound = QStringLiteral("Não foi possível contar o registro especificado.");
 const QString kNoPath = QStringLiteral("Nenhuma url foi definada para essa pesquisa");
 const QString kNoSelection = QStringLiteral("É necessário selecione um registro antes de continuar.");
 
@@ -81,26 +80,6 @@ QPushButton *MakeButton(const QString &caption, const char *name, int width, QWi
     return button;
 }
 
-// Hands work for the window to the GUI thread and waits; a window already released is left alone.
-void OnWindow(const QPointer<TfrmPesquisaPadrao> &window, const std::function<void(TfrmPesquisaPadrao &)> &work)
-{
-    TGuiSync::Run(qApp, [&] {
-        if (window)
-            ShowErrorsOf([&] { work(*window); });
-    });
-}
-
-// The answer parsed on the worker when it is 200 and JSON of the expected kind.
-std::optional<TJson> ExpectedAnswer(int status, const std::string &text, bool wantArray)
-{
-    if (status != 200)
-        return std::nullopt;
-    std::optional<TJson> json = ParseJson(std::string_view(text));
-    if (!json || (wantArray ? !json->is_array() : !json->is_object()))
-        return std::nullopt;
-    return json;
-}
-
 // One paging control: when it may move, given the typed number n, and to which page index.
 struct TPageMove
 {
@@ -122,9 +101,7 @@ TfrmPesquisaPadrao::TfrmPesquisaPadrao(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmPesquisaPadrao"));
     setWindowTitle(QStringLiteral("Pesquisa"));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(8);
-    setFont(font);
+    setFont(TFonts::Of(TFontFace::Window, 8));
     FcdsPesquisa = new TRecordTable(this);
     FcdsPesquisa->setObjectName(QStringLiteral("cdsPesquisa"));
     BuildLayout();
@@ -154,7 +131,8 @@ void TfrmPesquisaPadrao::BuildLayout()
     gridPesquisa->setObjectName(QStringLiteral("gridPesquisa"));
     gridPesquisa->setModel(dsResultados);
     new TRecordTableCursorBinder(gridPesquisa->selectionModel(), FcdsPesquisa, this);
-    connect(gridPesquisa, &TLXDataGrid::gridDoubleClicked, this, [this] { gridPesquisaDblClick(); });
+    connect(gridPesquisa, &TLXDataGrid::gridDoubleClicked, this,
+        [this] { ShowErrorsOf([this] { gridPesquisaDblClick(); }); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -169,15 +147,15 @@ QWidget *TfrmPesquisaPadrao::BuildPagingBar()
 {
     auto *bar = new QWidget(this);
     bar->setFixedHeight(27);
-    Button2 = MakeButton(QStringLiteral("<<"), "Button2", kPageButtonWidth, bar);
-    Button1 = MakeButton(QStringLiteral("<"), "Button1", kPageButtonWidth, bar);
+    btPrimeiraPagina = MakeButton(QStringLiteral("<<"), "Button2", kPageButtonWidth, bar);
+    btPaginaAnterior = MakeButton(QStringLiteral("<"), "Button1", kPageButtonWidth, bar);
     edtPagina = new QLineEdit(bar);
     edtPagina->setObjectName(QStringLiteral("edtPagina"));
     edtPagina->setFixedWidth(kPageBoxWidth);
     SetNumbersOnly(edtPagina);
-    Button4 = MakeButton(QStringLiteral(">"), "Button4", kPageButtonWidth, bar);
-    Button3 = MakeButton(QStringLiteral(">>"), "Button3", kPageButtonWidth, bar);
-    for (QPushButton *button : {Button2, Button1, Button4, Button3})
+    btProximaPagina = MakeButton(QStringLiteral(">"), "Button4", kPageButtonWidth, bar);
+    btUltimaPagina = MakeButton(QStringLiteral(">>"), "Button3", kPageButtonWidth, bar);
+    for (QPushButton *button : {btPrimeiraPagina, btPaginaAnterior, btProximaPagina, btUltimaPagina})
         button->setFixedWidth(kPageButtonWidth); // the arrows fit; the style's minimum would widen them
     lblPagina = new QLabel(QStringLiteral("Página 1/1"), bar);
     lblPagina->setObjectName(QStringLiteral("lblPagina"));
@@ -185,19 +163,25 @@ QWidget *TfrmPesquisaPadrao::BuildPagingBar()
     auto *layout = new QHBoxLayout(bar);
     layout->setContentsMargins(0, 0, 10, 0);
     layout->setSpacing(0);
-    for (QWidget *control : {static_cast<QWidget *>(Button2), static_cast<QWidget *>(Button1),
-                             static_cast<QWidget *>(edtPagina), static_cast<QWidget *>(Button4),
-                             static_cast<QWidget *>(Button3)})
+    for (QWidget *control : {static_cast<QWidget *>(btPrimeiraPagina), static_cast<QWidget *>(btPaginaAnterior),
+                             static_cast<QWidget *>(edtPagina), static_cast<QWidget *>(btProximaPagina),
+                             static_cast<QWidget *>(btUltimaPagina)})
         layout->addWidget(control);
     layout->addStretch(1);
     layout->addWidget(lblPagina, 0, Qt::AlignVCenter);
 
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-    connect(edtPagina, &QLineEdit::returnPressed, this, [this] { edtPaginaKeyDown(); });
+    ConnectClick(btPaginaAnterior, &TfrmPesquisaPadrao::btPaginaAnteriorClick);
+    ConnectClick(btPrimeiraPagina, &TfrmPesquisaPadrao::btPrimeiraPaginaClick);
+    ConnectClick(btUltimaPagina, &TfrmPesquisaPadrao::btUltimaPaginaClick);
+    ConnectClick(btProximaPagina, &TfrmPesquisaPadrao::btProximaPaginaClick);
+    connect(edtPagina, &QLineEdit::returnPressed, this, [this] { ShowErrorsOf([this] { edtPaginaKeyDown(); }); });
     return bar;
+}
+
+void TfrmPesquisaPadrao::ConnectClick(QPushButton *button, void (TfrmPesquisaPadrao::*handler)())
+{
+    connect(button, &QPushButton::clicked, this,
+        [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
 }
 
 QWidget *TfrmPesquisaPadrao::BuildButtonBar()
@@ -220,8 +204,8 @@ QWidget *TfrmPesquisaPadrao::BuildButtonBar()
     layout->addSpacing(10);
     layout->addWidget(btCancelar);
 
-    connect(btPesquisar, &QPushButton::clicked, this, [this] { btPesquisarClick(); });
-    connect(btSelecionar, &QPushButton::clicked, this, [this] { btSelecionarClick(); });
+    ConnectClick(btPesquisar, &TfrmPesquisaPadrao::btPesquisarClick);
+    ConnectClick(btSelecionar, &TfrmPesquisaPadrao::btSelecionarClick);
     connect(btCancelar, &QPushButton::clicked, this, &QDialog::reject);
     return bar;
 }
@@ -263,24 +247,14 @@ int TfrmPesquisaPadrao::ShowModal()
 
 void TfrmPesquisaPadrao::LoadFilters()
 {
-    const QPointer<TfrmPesquisaPadrao> self(this);
-    THttpVerbs::Get(TApiPaths::Filters(FPath), [self](THttpClient &, int status, const std::string &text) {
-        if (status == 404)
-            return OnWindow(self, [](TfrmPesquisaPadrao &window) { window.SetUpNotFound(); });
-        if (const std::optional<TJson> filters = ExpectedAnswer(status, text, true))
-            OnWindow(self, [&filters](TfrmPesquisaPadrao &window) { window.BuildFilters(*filters); });
-    });
+    Request(TApiPaths::Filters(FPath), FFiltersRequest, TAnswerKind::Array, &TfrmPesquisaPadrao::SetUpNotFound,
+        &TfrmPesquisaPadrao::BuildFilters);
 }
 
 void TfrmPesquisaPadrao::LoadFields()
 {
-    const QPointer<TfrmPesquisaPadrao> self(this);
-    THttpVerbs::Get(TApiPaths::SearchColumns(FPath), [self](THttpClient &, int status, const std::string &text) {
-        if (status == 404)
-            return OnWindow(self, [](TfrmPesquisaPadrao &window) { window.SetUpNotFound(); });
-        if (const std::optional<TJson> columns = ExpectedAnswer(status, text, true))
-            OnWindow(self, [&columns](TfrmPesquisaPadrao &window) { window.BuildColumns(*columns); });
-    });
+    Request(TApiPaths::SearchColumns(FPath), FColumnsRequest, TAnswerKind::Array, &TfrmPesquisaPadrao::SetUpNotFound,
+        &TfrmPesquisaPadrao::BuildColumns);
 }
 
 void TfrmPesquisaPadrao::LoadPage(int page)
@@ -288,18 +262,27 @@ void TfrmPesquisaPadrao::LoadPage(int page)
     // A page before the first does not exist: nothing to ask for.
     if (page < 0)
         return;
-    const QPointer<TfrmPesquisaPadrao> self(this);
-    THttpVerbs::Get(TApiPaths::Page(FPath, page, FilterQuery()), [self](THttpClient &, int status, const std::string &text) {
-        if (status == 404)
-            return OnWindow(self, [](TfrmPesquisaPadrao &window) { window.NotFound(); });
-        if (const std::optional<TJson> answer = ExpectedAnswer(status, text, false))
-            OnWindow(self, [&answer](TfrmPesquisaPadrao &window) { window.ShowPage(*answer); });
-    });
+    Request(TApiPaths::Page(FPath, page, FilterQuery()), FPageRequest, TAnswerKind::Object,
+        &TfrmPesquisaPadrao::NotFound, &TfrmPesquisaPadrao::ShowPage);
+}
+
+void TfrmPesquisaPadrao::Request(const QString &path, TLatestRequest &latest, TAnswerKind kind,
+    void (TfrmPesquisaPadrao::*notFound)(), void (TfrmPesquisaPadrao::*use)(const TJson &))
+{
+    THttpVerbs::Get(path, this, latest.Replace([this, kind, notFound, use](const TRestResult &answer) {
+        ShowErrorsOf([&] {
+            if (answer.Is(404))
+                return (this->*notFound)();
+            const TJson *json = kind == TAnswerKind::Array ? answer.Array() : answer.Object();
+            if (answer.Is(200) && json)
+                (this->*use)(*json);
+        });
+    }));
 }
 
 void TfrmPesquisaPadrao::NotFound()
 {
-    TMessageBox::Show(kNotFound, TMessageBox::Error, QString());
+    TMessageBox::Show(TRestResult::NotFoundText, TMessageKind::Error, QString());
 }
 
 void TfrmPesquisaPadrao::SetUpNotFound()
@@ -317,7 +300,8 @@ void TfrmPesquisaPadrao::BuildFilters(const TJson &descriptors)
     try {
         for (const TJson &descriptor : descriptors)
             AddFilter(descriptor);
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        qCWarning(lcScreens) << "the filters of" << FPath << "stopped:" << error.what();
     }
     AfterBuild();
 }
@@ -380,8 +364,9 @@ void TfrmPesquisaPadrao::BuildColumns(const TJson &descriptors)
             columns.push_back({GetValueText(descriptor, QStringLiteral("nome")),
                                ColumnFieldType(GetValueText(descriptor, QStringLiteral("tipo"))),
                                GetValueText(descriptor, QStringLiteral("label"))});
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         // A column without its required keys: the table stays as it was.
+        qCWarning(lcScreens) << "the columns of" << FPath << "are unreadable:" << error.what();
         return;
     }
 
@@ -396,8 +381,9 @@ void TfrmPesquisaPadrao::BuildColumns(const TJson &descriptors)
                 field->SetProviderFlags(pfInKey);
         for (int i = 0; i < FcdsPesquisa->FieldCount(); ++i)
             FcdsPesquisa->Fields(i)->SetDisplayLabel(columns[size_t(i)].Title);
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         // Columns the table refuses (a repeated name) leave it without rows to show.
+        qCWarning(lcScreens) << "the columns of" << FPath << "were refused:" << error.what();
     }
     AfterBuild();
 }
@@ -415,8 +401,9 @@ void TfrmPesquisaPadrao::ShowPage(const TJson &page)
         FcdsPesquisa->First();
         FPaginas = GetValueInt(page, QStringLiteral("totalPages"));
         SetPagina(GetValueInt(page, QStringLiteral("number")));
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         // A page lacking a member stops at that step; what came before stays.
+        qCWarning(lcScreens) << "a page of" << FPath << "stopped:" << error.what();
     }
     FcdsPesquisa->EnableControls();
 }
@@ -449,7 +436,7 @@ QString TfrmPesquisaPadrao::SelectedKey() const
 void TfrmPesquisaPadrao::btPesquisarClick()
 {
     if (FPath.isEmpty())
-        ShowMessageBox(kNoPath, TMessageBox::Error);
+        ShowMessageBox(kNoPath, TMessageKind::Error);
     else
         LoadPage(0);
 }
@@ -458,7 +445,7 @@ void TfrmPesquisaPadrao::btSelecionarClick()
 {
     const QString key = SelectedKey();
     if (key.isEmpty()) {
-        ShowMessageBox(kNoSelection, TMessageBox::Information);
+        ShowMessageBox(kNoSelection, TMessageKind::Information);
         return;
     }
     FSelected = key;
@@ -475,7 +462,7 @@ bool TfrmPesquisaPadrao::ReadTypedPage(int &number)
     bool ok = false;
     number = edtPagina->text().toInt(&ok);
     if (!ok)
-        ShowMessageBox(QStringLiteral("'%1' is not a valid integer value").arg(edtPagina->text()), TMessageBox::Error);
+        ShowMessageBox(QStringLiteral("'%1' is not a valid integer value").arg(edtPagina->text()), TMessageKind::Error);
     return ok;
 }
 
@@ -486,10 +473,10 @@ void TfrmPesquisaPadrao::MovePage(bool (*allowed)(int n, int paginas), int (*tar
         LoadPage(target(n, FPagina, FPaginas));
 }
 
-void TfrmPesquisaPadrao::Button1Click() { MovePage(kPrior.Allowed, kPrior.Target); }
-void TfrmPesquisaPadrao::Button2Click() { MovePage(kFirst.Allowed, kFirst.Target); }
-void TfrmPesquisaPadrao::Button3Click() { MovePage(kLast.Allowed, kLast.Target); }
-void TfrmPesquisaPadrao::Button4Click() { MovePage(kNext.Allowed, kNext.Target); }
+void TfrmPesquisaPadrao::btPaginaAnteriorClick() { MovePage(kPrior.Allowed, kPrior.Target); }
+void TfrmPesquisaPadrao::btPrimeiraPaginaClick() { MovePage(kFirst.Allowed, kFirst.Target); }
+void TfrmPesquisaPadrao::btUltimaPaginaClick() { MovePage(kLast.Allowed, kLast.Target); }
+void TfrmPesquisaPadrao::btProximaPaginaClick() { MovePage(kNext.Allowed, kNext.Target); }
 void TfrmPesquisaPadrao::edtPaginaKeyDown() { MovePage(kTyped.Allowed, kTyped.Target); }
 
 void TfrmPesquisaPadrao::resizeEvent(QResizeEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rest/JsonUtils.h"
+#include "rest/TLatestRequest.h"
 #include "widgets/TLXDataGrid.h"
 
 #include <QDialog>
@@ -65,7 +66,15 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    enum class TAnswerKind { Array, Object };
+
     void BuildLayout();
+    // Connects a button to a handler whose errors are shown.
+    void ConnectClick(QPushButton *button, void (TfrmPesquisaPadrao::*handler)());
+    // GETs path; a 404 calls notFound, a 200 answer of the expected kind goes to use, and a newer
+    // request made through latest drops this one's answer.
+    void Request(const QString &path, TLatestRequest &latest, TAnswerKind kind, void (TfrmPesquisaPadrao::*notFound)(),
+        void (TfrmPesquisaPadrao::*use)(const TJson &));
     QWidget *BuildPagingBar();
     QWidget *BuildButtonBar();
     void BuildFilters(const TJson &descriptors);
@@ -83,10 +92,11 @@ private:
     void btPesquisarClick();
     void btSelecionarClick();
     void gridPesquisaDblClick();
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
+    // The paging buttons "<<", "<", ">" and ">>" (object names Button2, Button1, Button4, Button3).
+    void btPrimeiraPaginaClick();
+    void btPaginaAnteriorClick();
+    void btProximaPaginaClick();
+    void btUltimaPaginaClick();
     void edtPaginaKeyDown();
     void FormResize();
 
@@ -95,10 +105,10 @@ private:
     TLXDataGrid *gridPesquisa = nullptr;
     TRecordTableModel *dsResultados = nullptr;
     TRecordTable *FcdsPesquisa = nullptr;
-    QPushButton *Button1 = nullptr;
-    QPushButton *Button2 = nullptr;
-    QPushButton *Button3 = nullptr;
-    QPushButton *Button4 = nullptr;
+    QPushButton *btPrimeiraPagina = nullptr;
+    QPushButton *btPaginaAnterior = nullptr;
+    QPushButton *btProximaPagina = nullptr;
+    QPushButton *btUltimaPagina = nullptr;
     QLineEdit *edtPagina = nullptr;
     QLabel *lblPagina = nullptr;
     QPushButton *btPesquisar = nullptr;
@@ -111,4 +121,7 @@ private:
     int FPagina = 0;
     bool FSetUpNotFoundShown = false;
     int FPaginas = 0;
+    TLatestRequest FFiltersRequest;
+    TLatestRequest FColumnsRequest;
+    TLatestRequest FPageRequest;
 };

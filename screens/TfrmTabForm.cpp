@@ -145,7 +145,7 @@ void TfrmTabForm::BuildToolBar()
         button->setFixedSize(24, 24);
         button->setAutoRaise(true);
         barraRegistros->addWidget(button);
-        connect(button, &QToolButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QToolButton::clicked, this, [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
         return button;
     };
     btNovo = addButton("ToolButton1", TIcon::New, &TfrmTabForm::btNovoClick);
@@ -164,7 +164,7 @@ void TfrmTabForm::BuildGrid()
     gridRegistros->setShowGrid(true);
     gridRegistros->verticalHeader()->setVisible(true);
     new TRecordTableCursorBinder(gridRegistros->selectionModel(), cdsRegistros, this);
-    connect(gridRegistros, &TLXDataGrid::gridDoubleClicked, this, [this] { Guarded([this] { gridRegistrosDblClick(); }); });
+    connect(gridRegistros, &TLXDataGrid::gridDoubleClicked, this, [this] { ShowErrorsOf([this] { gridRegistrosDblClick(); }); });
 }
 
 void TfrmTabForm::BuildPopup()
@@ -211,7 +211,8 @@ void TfrmTabForm::BuildPopup()
         button->setObjectName(QString::fromLatin1(name));
         button->setGeometry(left, 8, 75, 25);
         button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QPushButton::clicked, this,
+            [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
         return button;
     };
     btCancelar = addButton("Button1", QStringLiteral("Cancelar"), 368, &TfrmTabForm::btCancelarClick);
@@ -396,7 +397,7 @@ void TfrmTabForm::btExcluirClick()
     const int index = CurrentIndex();
     if (index < 0)
         return;
-    if (ShowMessageBox(kConfirmDelete, TMessageBox::Question) != TMessageBox::ResultYes)
+    if (ShowMessageBox(kConfirmDelete, TMessageKind::Question) != TMessageResult::Yes)
         return;
     if (index >= static_cast<int>(FValues.size()))
         return;
@@ -425,7 +426,7 @@ void TfrmTabForm::btGravarClick()
 {
     if (QWidget *empty = TFieldEngine::ValidarRequeridos(FRequeridos)) {
         const QString message = QStringLiteral("O campo \"%1\" é obrigatório.").arg(FieldCaption(empty));
-        TMessageBox::Show(message, TMessageBox::Information, kGravarCaption);
+        TMessageBox::Show(message, TMessageKind::Information, kGravarCaption);
         empty->setFocus();
         return;
     }
@@ -461,13 +462,4 @@ void TfrmTabForm::panelEditShow()
     if (const QScreen *screen = form->screen())
         height = qMin(height, screen->availableGeometry().height() - 40);
     form->resize(form->width(), qMax(height, panelButtons->height()));
-}
-
-void TfrmTabForm::Guarded(const std::function<void()> &handler)
-{
-    try {
-        handler();
-    } catch (const std::exception &error) {
-        ShowMessageBox(QString::fromUtf8(error.what()), TMessageBox::Error);
-    }
 }

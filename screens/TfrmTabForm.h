@@ -101,8 +101,6 @@ private:
     void LoadCombos();
     void ClearGroups();
     void LoadGroups(const TJson &element);
-    // Runs a handler from a signal: an error is shown in a box instead of crossing the event loop.
-    void Guarded(const std::function<void()> &handler);
 
     TJson FFields = TJson::array();
     TFieldMap FFieldMap;

@@ -131,7 +131,7 @@ int RunQuitChild(int argc, char *argv[], int firstDelayMs, int stepMs, bool stuc
 {
     TApplication app(argc, argv);
     dmGlobal = new TdmGlobal(&app);
-    TMessageBox::SetHandler([](const TMessageBoxCall &) { return TMessageBox::ResultOk; });
+    TMessageBox::SetHandler([](const TMessageBoxCall &) { return TMessageResult::Ok; });
     // Never destroyed: its handlers may sleep far longer than the program lives.
     static TTestServer *const server = new TTestServer;
     server->Script("GET", "/acesso/menus", Answer(200, kMenu));
@@ -300,7 +300,7 @@ private slots:
         FServer->InstallAsSystemConfig();
         TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
             FBoxes.append({FIteration, FClosed, call.Text});
-            return TMessageBox::ResultOk;
+            return TMessageResult::Ok;
         });
         gPreviousHandler = qInstallMessageHandler(DropPlatformNoise);
     }

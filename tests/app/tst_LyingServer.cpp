@@ -140,18 +140,18 @@ class TestLyingServer final : public QObject
             qInfo().noquote() << QStringLiteral("step %1: %2").arg(FStepIndex).arg(name.left(80));
     }
 
-    int OnMessageBox(const TMessageBoxCall &call)
+    TMessageResult OnMessageBox(const TMessageBoxCall &call)
     {
-        if (call.Flags == TMessageBox::Question) {
+        if (call.Kind == TMessageKind::Question) {
             // Answering the question is the user's next action.
             const bool yes = FAnswers() % 5 != 0;
             BeginAction(FAction + (yes ? QStringLiteral(" / sim") : QStringLiteral(" / não")));
-            return yes ? TMessageBox::ResultYes : TMessageBox::ResultNo;
+            return yes ? TMessageResult::Yes : TMessageResult::No;
         }
         FBoxTexts << call.Text.left(120);
         if (FBoxTexts.size() > 1)
             Fail(QStringLiteral("%1 message boxes for one action: %2").arg(FBoxTexts.size()).arg(FBoxTexts.join(QStringLiteral(" | "))));
-        return TMessageBox::ResultOk;
+        return TMessageResult::Ok;
     }
 
     // Runs the event loop until no request is in flight, or the bound has passed; a step that

@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(LinkTexts(window.SectionLinks(0)), links);
         QCOMPARE(FBoxes.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
-            QCOMPARE(FBoxes[0].Flags, 16);
+            QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
             QCOMPARE(FBoxes[0].Title, QCoreApplication::applicationName()); // the application's title
             if (message != QLatin1String("*"))
                 QCOMPARE(FBoxes[0].Text, message);
@@ -134,7 +134,7 @@ private slots:
         TfrmPrincipal window;
         window.show();
         QCOMPARE(FBoxes.size(), 1);
-        QCOMPARE(FBoxes[0].Flags, 16);
+        QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
         QVERIFY(!FBoxes[0].Text.isEmpty());
         QCOMPARE(window.Menus->Items()->Count(), 0);
         QCOMPARE(window.abas->count(), 0);

@@ -102,7 +102,7 @@ void tst_RecordBinding::initTestCase()
 {
     FServer = std::make_unique<TTestServer>();
     FServer->InstallAsSystemConfig();
-    TMessageBox::SetHandler([](const TMessageBoxCall &call) -> int {
+    TMessageBox::SetHandler([](const TMessageBoxCall &call) -> TMessageResult {
         qFatal("unexpected message box: %s", qPrintable(call.Text));
     });
 }

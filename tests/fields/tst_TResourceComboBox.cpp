@@ -1,6 +1,7 @@
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
 #include "gui/TMessageBox.h"
+#include "rest/TRequestPool.h"
 #include "tests/support/TTestServer.h"
 #include "tests/support/TMessageBoxRecorder.h"
 #include "widgets/TLXColumnPanel.h"
@@ -115,6 +116,22 @@ private slots:
         QCOMPARE(Texts(*combo), QStringList{"Goiás"});
     }
 
+    // A load that replaces one still on its way: the earlier, slower answer is dropped.
+    void laterLoadReplacesOneStillOnItsWay()
+    {
+        FServer.Script("GET", "/lento", {200, StatesArray, "application/json", 300});
+        FServer.Script("GET", "/goias", {200, R"([{"id":9,"nome":"Goiás"}])"});
+        auto combo = RemoteCombo(QStringLiteral("lento"));
+        QSignalSpy arrived(combo.get(), &TResourceComboBox::OptionsArrived);
+        combo->Load();
+        combo->SetResource(QStringLiteral("goias"));
+        combo->Load();
+        QVERIFY(FServer.WaitForRequests(2, 5000));
+        QTRY_COMPARE(TRequestPool::Pool().activeThreadCount(), 0); // the slow answer came meanwhile
+        QCOMPARE(arrived.count(), 1);
+        QCOMPARE(Texts(*combo), QStringList{"Goiás"});
+    }
+
     void notFoundShowsOneBoxAndNoOptions()
     {
         auto combo = RemoteCombo(QStringLiteral("sumiu"));
@@ -124,7 +141,7 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(FBoxes.size(), 1);
         QCOMPARE(FBoxes[0].Text, QStringLiteral("Não foi possível contar o registro especificado."));
-        QCOMPARE(FBoxes[0].Flags, 16);
+        QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
         QCOMPARE(FBoxes[0].Title, QString());
         QCOMPARE(combo->count(), 0);
     }

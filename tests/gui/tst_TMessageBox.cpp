@@ -32,7 +32,7 @@ class TestMessageBox final : public QObject
     Q_OBJECT
 
     QList<TMessageBoxCall> FCalls;
-    int FAnswer = TMessageBox::ResultOk;
+    TMessageResult FAnswer = TMessageResult::Ok;
     bool FOnGuiThread = true;
 
 private slots:
@@ -53,24 +53,24 @@ private slots:
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        ShowMessageBox(QStringLiteral("Registro gravado."), TMessageBox::Information);
+        ShowMessageBox(QStringLiteral("Registro gravado."), TMessageKind::Information);
         QCOMPARE(FCalls.size(), 1);
         QCOMPARE(FCalls[0].Title, QStringLiteral("Clientes"));
-        QCOMPARE(FCalls[0].Flags, 64);
+        QCOMPARE(FCalls[0].Kind, TMessageKind::Information);
     }
 
     void noActiveWindowGivesEmptyTitle()
     {
-        ShowMessageBox(QStringLiteral("x"), TMessageBox::Error);
+        ShowMessageBox(QStringLiteral("x"), TMessageKind::Error);
         QCOMPARE(FCalls.at(0).Title, QString());
     }
 
     void questionReturnsThePressedButton()
     {
-        FAnswer = TMessageBox::ResultNo;
-        QVERIFY(ShowMessageBox(QStringLiteral("Excluir?"), TMessageBox::Question) != TMessageBox::ResultYes);
-        FAnswer = TMessageBox::ResultYes;
-        QCOMPARE(ShowMessageBox(QStringLiteral("Excluir?"), TMessageBox::Question), 6);
+        FAnswer = TMessageResult::No;
+        QVERIFY(ShowMessageBox(QStringLiteral("Excluir?"), TMessageKind::Question) != TMessageResult::Yes);
+        FAnswer = TMessageResult::Yes;
+        QCOMPARE(ShowMessageBox(QStringLiteral("Excluir?"), TMessageKind::Question), TMessageResult::Yes);
     }
 
     // The real box (no handler): its buttons carry the program's own captions whatever translation
@@ -78,22 +78,22 @@ private slots:
     // button once the box is up, and closes a box without it, so the test never waits on it.
     void realBoxCaptionsItsButtons_data()
     {
-        QTest::addColumn<int>("flags");
+        QTest::addColumn<TMessageKind>("kind");
         QTest::addColumn<QStringList>("captions"); // sorted
         QTest::addColumn<QString>("press");
-        QTest::addColumn<int>("result");
-        QTest::newRow("error, OK") << 16 << QStringList{"OK"} << "OK" << 1;
-        QTest::newRow("information, OK") << 64 << QStringList{"OK"} << "OK" << 1;
-        QTest::newRow("question, Sim") << 36 << QStringList{"Não", "Sim"} << "Sim" << 6;
-        QTest::newRow("question, Não") << 36 << QStringList{"Não", "Sim"} << "Não" << 7;
+        QTest::addColumn<TMessageResult>("result");
+        QTest::newRow("error, OK") << TMessageKind::Error << QStringList{"OK"} << "OK" << TMessageResult::Ok;
+        QTest::newRow("information, OK") << TMessageKind::Information << QStringList{"OK"} << "OK" << TMessageResult::Ok;
+        QTest::newRow("question, Sim") << TMessageKind::Question << QStringList{"Não", "Sim"} << "Sim" << TMessageResult::Yes;
+        QTest::newRow("question, Não") << TMessageKind::Question << QStringList{"Não", "Sim"} << "Não" << TMessageResult::No;
     }
 
     void realBoxCaptionsItsButtons()
     {
-        QFETCH(int, flags);
+        QFETCH(TMessageKind, kind);
         QFETCH(QStringList, captions);
         QFETCH(QString, press);
-        QFETCH(int, result);
+        QFETCH(TMessageResult, result);
         TMessageBox::SetHandler({});
         TMarkingTranslator translation;
         QCoreApplication::installTranslator(&translation);
@@ -118,7 +118,7 @@ private slots:
                 box->done(-1);
         });
         presser.start();
-        const int answer = ShowMessageBox(QStringLiteral("Deseja realmente excluir o registro?"), flags);
+        const TMessageResult answer = ShowMessageBox(QStringLiteral("Deseja realmente excluir o registro?"), kind);
         seen.sort();
         QCOMPARE(seen, captions);
         QCOMPARE(answer, result);
@@ -129,7 +129,7 @@ private slots:
         FOnGuiThread = true;
         std::atomic<bool> done{false};
         std::thread worker([&] {
-            TMessageBox::Show(QStringLiteral("Não foi possível contar o registro especificado."), TMessageBox::Error, QString());
+            TMessageBox::Show(QStringLiteral("Não foi possível contar o registro especificado."), TMessageKind::Error, QString());
             done = true;
         });
         QTRY_VERIFY(done.load());

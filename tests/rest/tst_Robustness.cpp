@@ -238,11 +238,11 @@ struct TOutcomes
     std::map<int, std::pair<int, std::size_t>> results; // tag -> status, answer length
     std::atomic<int> calls{0};
 
-    TResultProc For(int tag)
+    THttpVerbs::THandler For(int tag)
     {
-        return [this, tag](THttpClient &, int status, const std::string &text) {
+        return [this, tag](const TRestResult &answer) {
             std::lock_guard lock(mutex);
-            results[tag] = {status, text.size()};
+            results[tag] = {answer.Status, std::size_t(answer.Text.toUtf8().size())};
             ++calls;
         };
     }
@@ -314,7 +314,7 @@ private slots:
         TOutcomes outcomes;
         ResetPeak();
         const qint64 before = PeakResidentBytes();
-        THttpVerbs::Get(path, outcomes.For(0));
+        THttpVerbs::Get(path, this, outcomes.For(0));
         QTRY_COMPARE_WITH_TIMEOUT(outcomes.calls.load(), 1, 120000);
         const qint64 growth = PeakResidentBytes() - before;
         QCOMPARE(outcomes.Of(0), std::make_pair(-1, std::size_t(0)));
@@ -332,9 +332,9 @@ private slots:
             expected += std::string(64 * 1024, char('a' + i % 26));
         std::string received;
         std::atomic<int> status{0};
-        THttpVerbs::Get(QStringLiteral("pieces"), [&](THttpClient &, int code, const std::string &text) {
-            received = text;
-            status = code;
+        THttpVerbs::Get(QStringLiteral("pieces"), this, [&](const TRestResult &answer) {
+            received = answer.Text.toStdString();
+            status = answer.Status;
         });
         QTRY_COMPARE_WITH_TIMEOUT(status.load(), 200, 20000);
         QVERIFY(received == expected);
@@ -349,9 +349,9 @@ private slots:
         TGuiPulse pulse;
         TOutcomes outcomes;
         for (int tag = 0; tag < stuck; ++tag)
-            THttpVerbs::Get(kinds[tag % kinds.size()], outcomes.For(tag));
+            THttpVerbs::Get(kinds[tag % kinds.size()], this, outcomes.For(tag));
         QTRY_VERIFY_WITH_TIMEOUT(FServer->Accepted() >= stuck, 20000);
-        THttpVerbs::Get(QStringLiteral("ok"), outcomes.For(stuck));
+        THttpVerbs::Get(QStringLiteral("ok"), this, outcomes.For(stuck));
         QTRY_COMPARE_WITH_TIMEOUT(outcomes.Of(stuck).first, 200, 20000);
         const int ticksBefore = pulse.ticks;
         QTest::qWait(300);
@@ -414,9 +414,9 @@ private slots:
         } else {
             QCOMPARE(connectMs, responseMs); // one setting bounds both
             THttpVerbs::SyncTimeoutInUseMs = responseMs;
-            const THttpResponse response = THttpVerbs::GetSync(path);
+            const TRestResult response = THttpVerbs::GetSync(path);
             QCOMPARE(response.Status, -1);
-            QVERIFY(response.Body.isEmpty());
+            QVERIFY(response.Text.isEmpty());
             error = response.Error;
         }
         const qint64 ms = elapsed.elapsed();

@@ -25,14 +25,14 @@ struct TOneAnswer
     std::mutex mutex;
     std::string text;
 
-    TResultProc Proc()
+    THttpVerbs::THandler Proc()
     {
-        return [this](THttpClient &, int code, const std::string &answer) {
+        return [this](const TRestResult &answer) {
             {
                 std::lock_guard lock(mutex);
-                text = answer;
+                text = answer.Text.toStdString();
             }
-            status = code;
+            status = answer.Status;
         };
     }
     bool Wait() { return QTest::qWaitFor([this] { return status != 0; }, 20000); }
@@ -156,7 +156,8 @@ private slots:
         SystemConfig->Port = server.Port();
 
         TOneAnswer answer;
-        THttpVerbs::Get(TApiPaths::Page(QStringLiteral("clientes"), 2, TApiPaths::QueryParam(name, value)), answer.Proc());
+        THttpVerbs::Get(
+            TApiPaths::Page(QStringLiteral("clientes"), 2, TApiPaths::QueryParam(name, value)), this, answer.Proc());
         QVERIFY(answer.Wait());
         QCOMPARE(answer.status.load(), 200);
         const auto params = server.Params();
@@ -253,18 +254,18 @@ private slots:
         // So does a verb whose answer sets one.
         TOneAnswer first;
         SystemConfig->Port = cookieServer->Port();
-        THttpVerbs::Get(QStringLiteral("login"), first.Proc());
+        THttpVerbs::Get(QStringLiteral("login"), this, first.Proc());
         QVERIFY(first.Wait());
         QCOMPARE(first.status.load(), 401);
         QCOMPARE(cookieServer->Params().size(), std::size_t(2)); // the form and the GET, no retry
         FServer.InstallAsSystemConfig();
 
         std::vector<TOneAnswer> answers(5);
-        THttpVerbs::Get(QStringLiteral("login"), answers[0].Proc());
-        THttpVerbs::Get(QStringLiteral("clientes/1"), answers[1].Proc());
-        THttpVerbs::Post(QStringLiteral("clientes"), QStringLiteral("{}"), answers[2].Proc());
-        THttpVerbs::Put(QStringLiteral("clientes/1"), QStringLiteral("{}"), answers[3].Proc());
-        THttpVerbs::Delete(QStringLiteral("clientes/1"), answers[4].Proc());
+        THttpVerbs::Get(QStringLiteral("login"), this, answers[0].Proc());
+        THttpVerbs::Get(QStringLiteral("clientes/1"), this, answers[1].Proc());
+        THttpVerbs::Post(QStringLiteral("clientes"), QStringLiteral("{}"), this, answers[2].Proc());
+        THttpVerbs::Put(QStringLiteral("clientes/1"), QStringLiteral("{}"), this, answers[3].Proc());
+        THttpVerbs::Delete(QStringLiteral("clientes/1"), this, answers[4].Proc());
         for (TOneAnswer &answer : answers)
             QVERIFY(answer.Wait());
         for (TOneAnswer &answer : answers)

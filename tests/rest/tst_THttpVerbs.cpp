@@ -1,5 +1,7 @@
-#include "rest/TGuiSync.h"
+#include "rest/RestLog.h"
 #include "rest/THttpVerbs.h"
+#include "rest/TLatestRequest.h"
+#include "rest/TRequestPool.h"
 #include "tests/support/TTestServer.h"
 
 #include <QtTest>
@@ -15,11 +17,11 @@ struct TCollector
     std::mutex mutex;
     std::vector<std::tuple<int, int, std::string>> calls; // tag, status, text
 
-    TResultProc For(int tag)
+    THttpVerbs::THandler For(int tag)
     {
-        return [this, tag](THttpClient &, int status, const std::string &text) {
+        return [this, tag](const TRestResult &answer) {
             std::lock_guard lock(mutex);
-            calls.emplace_back(tag, status, text);
+            calls.emplace_back(tag, answer.Status, answer.Text.toStdString());
         };
     }
     std::size_t Count()
@@ -72,13 +74,13 @@ private slots:
         const QString text = QString::fromUtf8(body);
         const QString path = QStringLiteral("clientes/7");
         if (verb == QLatin1String("GET"))
-            THttpVerbs::Get(path, QStringLiteral("{\"ignored\":1}"), collector.For(0));
+            THttpVerbs::Get(path, this, collector.For(0));
         else if (verb == QLatin1String("POST"))
-            THttpVerbs::Post(path, text, collector.For(0));
+            THttpVerbs::Post(path, text, this, collector.For(0));
         else if (verb == QLatin1String("PUT"))
-            THttpVerbs::Put(path, text, collector.For(0));
+            THttpVerbs::Put(path, text, this, collector.For(0));
         else
-            THttpVerbs::Delete(path, collector.For(0));
+            THttpVerbs::Delete(path, this, collector.For(0));
         QVERIFY(collector.WaitFor(1));
 
         const auto requests = FServer.Requests();
@@ -111,10 +113,10 @@ private slots:
         for (const char *verb : {"GET", "POST", "PUT", "DELETE"})
             FServer.Script(verb, "/r", {status, body.toStdString()});
         TCollector collector;
-        THttpVerbs::Get(QStringLiteral("r"), collector.For(0));
-        THttpVerbs::Post(QStringLiteral("r"), QStringLiteral("{}"), collector.For(1));
-        THttpVerbs::Put(QStringLiteral("r"), QStringLiteral("{}"), collector.For(2));
-        THttpVerbs::Delete(QStringLiteral("r"), collector.For(3));
+        THttpVerbs::Get(QStringLiteral("r"), this, collector.For(0));
+        THttpVerbs::Post(QStringLiteral("r"), QStringLiteral("{}"), this, collector.For(1));
+        THttpVerbs::Put(QStringLiteral("r"), QStringLiteral("{}"), this, collector.For(2));
+        THttpVerbs::Delete(QStringLiteral("r"), this, collector.For(3));
         QVERIFY(collector.WaitFor(4));
         QTest::qWait(50);
         QCOMPARE(collector.Count(), std::size_t(4));
@@ -124,13 +126,31 @@ private slots:
         }
     }
 
-    void declaredCharsetDecodesNonGetAnswers()
+    // Other verbs' answers follow their declared charset; GET answers are UTF-8 whatever they
+    // declare. The parsed JSON reads as the text does.
+    void answersDecodeByVerbAndDeclaredCharset_data()
     {
-        FServer.Script("POST", "/latin", {200, std::string("{\"n\":\"Jo\xE3o\"}"), "application/json; charset=iso-8859-1"});
-        TCollector collector;
-        THttpVerbs::Post(QStringLiteral("latin"), QStringLiteral("{}"), collector.For(0));
-        QVERIFY(collector.WaitFor(1));
-        QCOMPARE(QString::fromStdString(std::get<2>(collector.calls.front())), QStringLiteral("{\"n\":\"João\"}"));
+        QTest::addColumn<QString>("verb");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("POST declaring latin-1") << "POST" << QByteArray("{\"n\":\"Jo\xE3o\"}");
+        QTest::newRow("GET declaring latin-1 is UTF-8") << "GET" << QByteArray("{\"n\":\"Jo\xC3\xA3o\"}");
+    }
+
+    void answersDecodeByVerbAndDeclaredCharset()
+    {
+        QFETCH(QString, verb);
+        QFETCH(QByteArray, body);
+        FServer.Script(verb.toStdString(), "/latin", {200, body.toStdString(), "application/json; charset=iso-8859-1"});
+        std::optional<TRestResult> result;
+        const auto keep = [&result](const TRestResult &answer) { result = answer; };
+        if (verb == QLatin1String("GET"))
+            THttpVerbs::Get(QStringLiteral("latin"), this, keep);
+        else
+            THttpVerbs::Post(QStringLiteral("latin"), QStringLiteral("{}"), this, keep);
+        QTRY_VERIFY(result.has_value());
+        QCOMPARE(result->Text, QStringLiteral("{\"n\":\"João\"}"));
+        QVERIFY(result->Object());
+        QCOMPARE(GetValueText(*result->Object(), "n"), QStringLiteral("João"));
     }
 
     void noAnswerGivesMinusOneOnce_data()
@@ -153,8 +173,8 @@ private slots:
                 FServer.Script(verb, "/drop", {200, "{\"a\":1}", "application/json", 0, true});
         }
         TCollector collector;
-        THttpVerbs::Get(QStringLiteral("drop"), collector.For(0));
-        THttpVerbs::Post(QStringLiteral("drop"), QStringLiteral("{}"), collector.For(1));
+        THttpVerbs::Get(QStringLiteral("drop"), this, collector.For(0));
+        THttpVerbs::Post(QStringLiteral("drop"), QStringLiteral("{}"), this, collector.For(1));
         QVERIFY(collector.WaitFor(2));
         QTest::qWait(50);
         QCOMPARE(collector.Count(), std::size_t(2));
@@ -170,7 +190,7 @@ private slots:
         FServer.Script("GET", "/slow", {200, "{}", "application/json", 1500});
         TCollector collector;
         for (int i = 0; i < count; ++i)
-            THttpVerbs::Get(QStringLiteral("slow"), collector.For(i));
+            THttpVerbs::Get(QStringLiteral("slow"), this, collector.For(i));
         // All requests reach the server while the first answers are still held back.
         QVERIFY(FServer.WaitForRequests(count, 1400));
         QVERIFY(collector.WaitFor(count));
@@ -188,44 +208,100 @@ private slots:
         FServer.Script("GET", "/r", {200, "ok"});
         auto received = std::make_shared<std::atomic<int>>(0);
         {
-            TResultProc proc = [received](THttpClient &, int status, const std::string &) { *received = status; };
-            THttpVerbs::Get(QStringLiteral("r"), proc);
+            THttpVerbs::THandler handler = [received](const TRestResult &answer) { *received = answer.Status; };
+            THttpVerbs::Get(QStringLiteral("r"), this, handler);
         }
         QTRY_COMPARE(received->load(), 200);
     }
 
-    void handOffToAReleasedOwnerDoesNothing()
+    // The answer is handled on the GUI thread while its worker waits, parsed when it is JSON.
+    void handlerRunsOnTheGuiThreadWhileTheWorkerWaits()
     {
-        FServer.Script("GET", "/slow", {200, "{}", "application/json", 300});
-        auto owner = std::make_unique<QObject>();
-        QPointer<QObject> target = owner.get();
-        std::atomic<int> ran{0};
-        std::atomic<int> finished{0};
-        THttpVerbs::Get(QStringLiteral("slow"), [target, &ran, &finished](THttpClient &, int, const std::string &) {
-            TGuiSync::Run(target, [&ran] { ++ran; });
-            ++finished;
+        FServer.Script("GET", "/r", {200, R"({"a":1})"});
+        bool onGuiThread = false;
+        int busyWorkers = 0;
+        std::optional<TJson> json;
+        int calls = 0;
+        THttpVerbs::Get(QStringLiteral("r"), this, [&](const TRestResult &answer) {
+            onGuiThread = QThread::currentThread() == qApp->thread();
+            busyWorkers = TRequestPool::Pool().activeThreadCount();
+            json = answer.Json;
+            ++calls;
         });
-        owner.reset();
-        QTRY_COMPARE(finished.load(), 1);
-        QCOMPARE(ran.load(), 0);
+        QTRY_COMPARE(calls, 1);
+        QVERIFY(onGuiThread);
+        QVERIFY(busyWorkers >= 1);
+        QVERIFY(json && json->at("a") == 1);
     }
 
-    void handOffRunsOnTheGuiThreadAndWaits()
+    void handlerOfAReleasedContextIsNotCalled()
     {
-        FServer.Script("GET", "/r", {200, "x"});
-        QObject owner;
-        std::atomic<bool> onGuiThread{false};
-        std::atomic<int> order{0};
-        std::atomic<int> after{0};
-        THttpVerbs::Get(QStringLiteral("r"), [&](THttpClient &, int, const std::string &) {
-            TGuiSync::Run(&owner, [&] {
-                onGuiThread = QThread::currentThread() == qApp->thread();
-                order = 1;
-            });
-            after = order.load() + 1; // the worker resumes only once the work has run
+        FServer.Script("GET", "/slow", {200, "{}", "application/json", 300});
+        auto context = std::make_unique<QObject>();
+        int calls = 0;
+        THttpVerbs::Get(QStringLiteral("slow"), context.get(), [&calls](const TRestResult &) { ++calls; });
+        QVERIFY(FServer.WaitForRequests(1, 5000));
+        context.reset();
+        QTRY_COMPARE(TRequestPool::Pool().activeThreadCount(), 0);
+        QCOMPARE(calls, 0);
+    }
+
+    // A reload that replaces an earlier one drops the earlier answer, even when it arrives last;
+    // an answer handled before the reload was issued stays handled.
+    void replacedRequestsAnswerIsDropped()
+    {
+        FServer.Script("GET", "/old", {200, "{}", "application/json", 400});
+        FServer.Script("GET", "/new", {200, "{}"});
+        TLatestRequest latest;
+        QStringList handled;
+        const auto note
+            = [&handled](const QString &name) { return [&handled, name](const TRestResult &) { handled << name; }; };
+        THttpVerbs::Get(QStringLiteral("new"), this, latest.Replace(note(QStringLiteral("first"))));
+        QTRY_COMPARE(handled.size(), 1);
+        THttpVerbs::Get(QStringLiteral("old"), this, latest.Replace(note(QStringLiteral("slow, replaced"))));
+        THttpVerbs::Get(QStringLiteral("new"), this, latest.Replace(note(QStringLiteral("newest"))));
+        QTRY_COMPARE(TRequestPool::Pool().activeThreadCount(), 0);
+        QCOMPARE(FServer.Requests().size(), std::size_t(3));
+        QCOMPARE(handled, (QStringList{"first", "newest"}));
+    }
+
+    // One debug line per request in "quorel.rest.requests": method, path, status, milliseconds;
+    // none unless the category is switched on.
+    void requestLogLineWhenSwitchedOn_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::newRow("off by default") << false;
+        QTest::newRow("switched on") << true;
+    }
+
+    void requestLogLineWhenSwitchedOn()
+    {
+        QFETCH(bool, on);
+        FServer.Script("DELETE", "/clientes/7", {204, ""});
+        static std::mutex mutex;
+        static QStringList lines;
+        lines.clear();
+        QLoggingCategory::setFilterRules(on ? QStringLiteral("quorel.rest.requests.debug=true") : QString());
+        const QtMessageHandler previous
+            = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &text) {
+                  std::lock_guard lock(mutex);
+                  if (QByteArray(context.category) == "quorel.rest.requests")
+                      lines << text;
+              });
+        const auto restore = qScopeGuard([previous] {
+            qInstallMessageHandler(previous);
+            QLoggingCategory::setFilterRules(QString());
         });
-        QTRY_COMPARE(after.load(), 2);
-        QVERIFY(onGuiThread);
+        QCOMPARE(lcRequests().isDebugEnabled(), on);
+        int calls = 0;
+        THttpVerbs::Delete(QStringLiteral("clientes/7"), this, [&calls](const TRestResult &) { ++calls; });
+        QTRY_COMPARE(calls, 1);
+        std::lock_guard lock(mutex);
+        QCOMPARE(lines.size(), on ? 1 : 0);
+        if (on)
+            QVERIFY2(
+                QRegularExpression(QStringLiteral("^DELETE clientes/7 204 \\d+ ms$")).match(lines.front()).hasMatch(),
+                qPrintable(lines.front()));
     }
 };
 

@@ -154,7 +154,7 @@ private slots:
     void init()
     {
         FBoxes.clear();
-        FBoxes.QuestionAnswer = TMessageBox::ResultYes;
+        FBoxes.QuestionAnswer = TMessageResult::Yes;
         FServer->ClearRequests();
         FServer->InstallAsSystemConfig();
     }
@@ -337,7 +337,7 @@ private slots:
         }
         QCOMPARE(FBoxes.size(), 1);
         QCOMPARE(FBoxes[0].Text, message);
-        QCOMPARE(FBoxes[0].Flags, 16);
+        QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
         QCOMPARE(FBoxes[0].Title, QString());
     }
 
@@ -485,7 +485,7 @@ private slots:
         QCOMPARE(FBoxes.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
             QCOMPARE(FBoxes[0].Text, message);
-            QCOMPARE(FBoxes[0].Flags, 16);
+            QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
         }
         // Still editing: the user corrects the values and saves again.
         QCOMPARE(screen->Estado(), ceEdicao);
@@ -499,12 +499,12 @@ private slots:
         QTest::addColumn<QString>("hook");
         QTest::addColumn<bool>("record");
         QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("flags");
-        QTest::newRow("ValidarRegistro: silent") << "validar" << true << "" << 0;
-        QTest::newRow("AntesGravar veto") << "gravar" << true << "Sem permissão para gravar" << 16;
-        QTest::newRow("AntesExcluir veto") << "excluir" << true << "Registro em uso" << 64;
+        QTest::addColumn<TMessageKind>("kind");
+        QTest::newRow("ValidarRegistro: silent") << "validar" << true << "" << TMessageKind::Error;
+        QTest::newRow("AntesGravar veto") << "gravar" << true << "Sem permissão para gravar" << TMessageKind::Error;
+        QTest::newRow("AntesExcluir veto") << "excluir" << true << "Registro em uso" << TMessageKind::Information;
         QTest::newRow("AntesExcluir without id: the id is checked first")
-            << "excluir" << false << "Nenhum reigistro para ser excluído" << 16;
+            << "excluir" << false << "Nenhum reigistro para ser excluído" << TMessageKind::Error;
     }
 
     void hooksStopTheirAction()
@@ -512,7 +512,7 @@ private slots:
         QFETCH(QString, hook);
         QFETCH(bool, record);
         QFETCH(QString, message);
-        QFETCH(int, flags);
+        QFETCH(TMessageKind, kind);
         FServer->Script("GET", "/pessoas/campos", ScriptedAnswer(200, kPessoaCampos));
         FServer->Script("GET", "/pessoas/7", ScriptedAnswer(200, kPessoa7));
         THookedScreen screen;
@@ -539,7 +539,7 @@ private slots:
         QCOMPARE(FBoxes.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
             QCOMPARE(FBoxes[0].Text, message);
-            QCOMPARE(FBoxes[0].Flags, flags);
+            QCOMPARE(FBoxes[0].Kind, kind);
         }
         QCOMPARE(screen.IDValue(), record ? QStringLiteral("7") : QString());
     }
@@ -688,7 +688,7 @@ private slots:
         screen->btExcluir->click();
         QCOMPARE(FBoxes.size(), 1);
         QCOMPARE(FBoxes[0].Text, QStringLiteral("Deseja excluir o registro?"));
-        QCOMPARE(FBoxes[0].Flags, 36);
+        QCOMPARE(FBoxes[0].Kind, TMessageKind::Question);
         QCOMPARE(screen->lblRequest->text(), QStringLiteral("Request: DELETE pessoas/7"));
         QCOMPARE(screen->edtRequest->toPlainText(), QString());
         QVERIFY(!screen->btExcluir->isEnabled()); // in flight
@@ -705,7 +705,7 @@ private slots:
         } else {
             QCOMPARE(FBoxes.size(), 2);
             QCOMPARE(FBoxes[1].Text, message);
-            QCOMPARE(FBoxes[1].Flags, 16);
+            QCOMPARE(FBoxes[1].Kind, TMessageKind::Error);
             QCOMPARE(screen->IDValue(), QStringLiteral("7"));
             QCOMPARE(ButtonState(*screen), QStringLiteral("gdNAEPB"));
         }
@@ -738,11 +738,11 @@ private slots:
         fresh->btExcluirClick(); // the button is off; the handler itself still refuses
         QCOMPARE(FBoxes.size(), 1);
         QCOMPARE(FBoxes[0].Text, QStringLiteral("Nenhum reigistro para ser excluído"));
-        QCOMPARE(FBoxes[0].Flags, 16);
+        QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
 
         const auto loaded = OpenRecord7();
         FServer->ClearRequests();
-        FBoxes.QuestionAnswer = TMessageBox::ResultNo;
+        FBoxes.QuestionAnswer = TMessageResult::No;
         loaded->btExcluir->click();
         QTest::qWait(100);
         QCOMPARE(FServer->RequestCount(), 0u);
@@ -908,7 +908,22 @@ private slots:
         FServer->Script("GET", "/clientes/3", dropped);
         QTest::mouseClick(screen->btDesistir, Qt::LeftButton);
         QCOMPARE(FBoxes.size(), 1);
-        QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Error));
+        QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
+    }
+
+    // A record asked for later replaces one still on its way: the earlier, slower answer is not shown.
+    void laterLoadReplacesOneStillOnItsWay()
+    {
+        auto screen = OpenScreen();
+        FServer->Script("GET", "/pessoas/7", ScriptedAnswer(200, kPessoa7, 400));
+        FServer->Script("GET", "/pessoas/8", ScriptedAnswer(200, R"({"id": 8, "nome": "Caio"})"));
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->Load(7);
+        screen->Load(8);
+        QVERIFY(AwaitAnswer(*screen, answers, 2));
+        QCOMPARE(screen->IDValue(), QStringLiteral("8"));
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Caio"));
+        QVERIFY(!screen->Busy());
     }
 
     // Answers that arrive after the screen was destroyed leave it alone.

@@ -1,6 +1,7 @@
 #include "convert/TField.h"
 #include "convert/TRecordTable.h"
 #include "gui/TMessageBox.h"
+#include "rest/TRequestPool.h"
 #include "screens/TfrmPesquisaPadrao.h"
 #include "tests/support/TTestServer.h"
 #include "widgets/TLXColumnConfig.h"
@@ -346,7 +347,7 @@ private slots:
         Click(*window, "btSelecionar");
         QCOMPARE(FBoxes.size(), 1);
         QCOMPARE(FBoxes[0].Text, NoSelection);
-        QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Information));
+        QCOMPARE(FBoxes[0].Kind, TMessageKind::Information);
         Click(*window, "btPesquisar");
         QTRY_COMPARE(PageTargets().size(), size_t(2));
         QCOMPARE(PageTargets()[1], std::string("/clientes?size=10&page=0"));
@@ -358,7 +359,7 @@ private slots:
         auto window = OpenWindow();
         Click(*window, "Button4");
         QCOMPARE(FBoxes.size(), 1);
-        QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Error));
+        QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
         QVERIFY(FBoxes[0].Text.contains(QStringLiteral("not a valid integer")));
         QCOMPARE(PageTargets().size(), size_t(0));
     }
@@ -391,6 +392,25 @@ private slots:
         QVERIFY(FBoxes.isEmpty());
     }
 
+    // A page asked for later replaces one still on its way: the earlier, slower answer is dropped.
+    void laterPageReplacesOneStillOnItsWay()
+    {
+        FServer.Script("GET", "/clientes?size=10&page=0", {200, Page(1, 10, 0, 3)});
+        FServer.Script("GET", "/clientes?size=10&page=1", {200, Page(11, 10, 1, 3), "application/json", 400});
+        FServer.Script("GET", "/clientes?size=10&page=2", {200, Page(21, 5, 2, 3)});
+        auto window = OpenWindow();
+        const auto *label = Child<QLabel>(*window, "lblPagina");
+        Click(*window, "btPesquisar");
+        QTRY_COMPARE(label->text(), QStringLiteral("Página 1/3"));
+        Click(*window, "Button4"); // the next page, slow
+        Click(*window, "Button3"); // the last page, at once
+        QTRY_COMPARE(label->text(), QStringLiteral("Página 3/3"));
+        QTRY_COMPARE(TRequestPool::Pool().activeThreadCount(), 0); // the slow answer came meanwhile
+        QCOMPARE(PageTargets().size(), size_t(3));
+        QCOMPARE(label->text(), QStringLiteral("Página 3/3"));
+        QCOMPARE(window->cdsPesquisa()->RecordCount(), 5);
+    }
+
     // Filters and columns both missing are one notice (one fault, one action); a search that finds
     // no page is another.
     void notFoundNoticesHaveAnEmptyTitle()
@@ -409,7 +429,7 @@ private slots:
         QTRY_COMPARE(FBoxes.size(), 2);
         for (const TMessageBoxCall &box : std::as_const(FBoxes)) {
             QCOMPARE(box.Text, NotFound);
-            QCOMPARE(box.Flags, int(TMessageBox::Error));
+            QCOMPARE(box.Kind, TMessageKind::Error);
             QVERIFY(box.Title.isEmpty());
         }
     }
@@ -421,7 +441,7 @@ private slots:
         Click(window, "btPesquisar");
         QCOMPARE(FBoxes.size(), 1);
         QCOMPARE(FBoxes[0].Text, QStringLiteral("Nenhuma url foi definada para essa pesquisa"));
-        QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Error));
+        QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
         QVERIFY(FServer.Requests().empty());
     }
 
@@ -529,7 +549,7 @@ private slots:
         Click(window, "btSelecionar");
         QCOMPARE(FBoxes.size(), 1);
         QCOMPARE(FBoxes[0].Text, NoSelection);
-        QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Information));
+        QCOMPARE(FBoxes[0].Kind, TMessageKind::Information);
         QVERIFY(window.isVisible());
         QVERIFY(window.Selected().isEmpty());
     }

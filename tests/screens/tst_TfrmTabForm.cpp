@@ -159,7 +159,7 @@ private slots:
     void init()
     {
         FBoxes.clear();
-        FBoxes.QuestionAnswer = TMessageBox::ResultYes;
+        FBoxes.QuestionAnswer = TMessageResult::Yes;
         FParent = std::make_unique<QWidget>();
         FParent->resize(700, 400);
         Build();
@@ -359,7 +359,7 @@ private slots:
             QCOMPARE(FBoxes.size(), 1);
             QCOMPARE(FBoxes[0].Text, message);
             QCOMPARE(FBoxes[0].Title, QStringLiteral("Gravar"));
-            QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Information));
+            QCOMPARE(FBoxes[0].Kind, TMessageKind::Information);
             // The entry is still there, and saves once completed.
             SetText(*FEditor, empty.constData(), QStringLiteral("preenchido"));
             FEditor->btGravar->click();
@@ -374,14 +374,14 @@ private slots:
     void deleteAsksAndRemovesTheSelectedRow()
     {
         FEditor->gridRegistros->selectRow(1);
-        FBoxes.QuestionAnswer = TMessageBox::ResultNo;
+        FBoxes.QuestionAnswer = TMessageResult::No;
         FEditor->btExcluir->click();
         QCOMPARE(FBoxes.size(), 1);
         QCOMPARE(FBoxes[0].Text, QStringLiteral("Deseja excluir o registro?"));
-        QCOMPARE(FBoxes[0].Flags, int(TMessageBox::Question));
+        QCOMPARE(FBoxes[0].Kind, TMessageKind::Question);
         QCOMPARE(FEditor->Values().size(), 3u);
 
-        FBoxes.QuestionAnswer = TMessageBox::ResultYes;
+        FBoxes.QuestionAnswer = TMessageResult::Yes;
         FEditor->btExcluir->click();
         QCOMPARE(FEditor->Values().size(), 2u);
         QCOMPARE(Column(*FEditor, 1), (QStringList{"Caneta", "Borracha"}));

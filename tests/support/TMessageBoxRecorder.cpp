@@ -4,7 +4,7 @@ TMessageBoxRecorder::TMessageBoxRecorder()
 {
     TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
         append(call);
-        return call.Flags == TMessageBox::Question ? QuestionAnswer : int(TMessageBox::ResultOk);
+        return call.Kind == TMessageKind::Question ? QuestionAnswer : TMessageResult::Ok;
     });
 }
 
