@@ -1,5 +1,7 @@
 #include "config/TIniFile.h"
 
+#include "config/ConfigLog.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
@@ -9,6 +11,8 @@ TIniFile::TIniFile(const QString &fileName)
     QFile file(fileName);
     if (file.open(QIODevice::ReadOnly))
         Parse(QString::fromUtf8(file.readAll()));
+    else if (file.exists()) // an absent file means the defaults; an unreadable one is a fault
+        qCWarning(lcConfig) << fileName << "cannot be read, the defaults apply:" << file.errorString();
 }
 
 QString TIniFile::SlotName(const QString &section, const QString &key)
@@ -65,6 +69,11 @@ QString TIniFile::ReadString(const QString &section, const QString &key, const Q
 
 int TIniFile::ParseInteger(const QString &text, int defaultValue)
 {
+    return ToInteger(text).value_or(defaultValue);
+}
+
+std::optional<int> TIniFile::ToInteger(const QString &text)
+{
     QString digits = text;
     if (digits.size() > 2 && digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
         digits.replace(0, 2, QLatin1Char('$'));
@@ -78,10 +87,15 @@ int TIniFile::ParseInteger(const QString &text, int defaultValue)
     } else {
         value = digits.toInt(&ok, 10);
     }
-    return ok ? value : defaultValue;
+    return ok ? std::optional<int>(value) : std::nullopt;
 }
 
 int TIniFile::ReadInteger(const QString &section, const QString &key, int defaultValue) const
 {
-    return ParseInteger(ReadString(section, key, QString()), defaultValue);
+    const QString text = ReadString(section, key, QString());
+    const std::optional<int> value = ToInteger(text);
+    if (!value && !text.isEmpty())
+        qCWarning(lcConfig) << "key" << key << "of section" << section << "is not a number:" << text.left(40)
+                            << "- the default" << defaultValue << "applies";
+    return value.value_or(defaultValue);
 }

@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QString>
 
+#include <optional>
+
 // Read-only INI file. Section and key names match without regard to letter case; the first
 // occurrence of a section or key wins. Values are cut to 2047 characters, trimmed, and lose one
 // enclosing pair of single or double quotes. Lines starting with ';' or '#' are comments.
@@ -20,6 +22,8 @@ public:
     int ReadInteger(const QString &section, const QString &key, int defaultValue) const;
 
     static int ParseInteger(const QString &text, int defaultValue);
+    // The integer text holds (decimal, 0x or $ hexadecimal), or nothing.
+    static std::optional<int> ToInteger(const QString &text);
 
 private:
     void Parse(const QString &content);

@@ -1,6 +1,9 @@
 #include "gui/TIcons.h"
 
+#include "gui/GuiLog.h"
+
 #include <QCoreApplication>
+#include <QFile>
 #include <QHash>
 
 #include <array>
@@ -38,7 +41,10 @@ QIcon TIcons::Of(TIcon icon)
     static const bool emptiedAtExit = (qAddPostRoutine([] { made.clear(); }), true);
     Q_UNUSED(emptiedAtExit);
     auto found = made.find(icon);
-    if (found == made.end())
+    if (found == made.end()) {
+        if (!QFile::exists(PathOf(icon)))
+            qCWarning(lcGui) << "icon resource" << PathOf(icon) << "is missing; the icon stays blank";
         found = made.insert(icon, QIcon(PathOf(icon)));
+    }
     return *found;
 }

@@ -1,3 +1,0 @@
-#include "convert/ConvertLog.h"
-
-Q_LOGGING_CATEGORY(lcConvert, "quorel.convert")

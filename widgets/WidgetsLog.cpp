@@ -1,3 +1,0 @@
-#include "widgets/WidgetsLog.h"
-
-Q_LOGGING_CATEGORY(lcWidgets, "quorel.widgets")
