@@ -242,7 +242,7 @@ private slots:
         THttpVerbs::Get(QStringLiteral("slow"), context.get(), [&calls](const TRestResult &) { ++calls; });
         QVERIFY(FServer.WaitForRequests(1, 5000));
         context.reset();
-        QTRY_COMPARE(TRequestPool::Pool().activeThreadCount(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(TRequestPool::Pool().activeThreadCount(), 0, 20000);
         QCOMPARE(calls, 0);
     }
 
@@ -260,7 +260,7 @@ private slots:
         QTRY_COMPARE(handled.size(), 1);
         THttpVerbs::Get(QStringLiteral("old"), this, latest.Replace(note(QStringLiteral("slow, replaced"))));
         THttpVerbs::Get(QStringLiteral("new"), this, latest.Replace(note(QStringLiteral("newest"))));
-        QTRY_COMPARE(TRequestPool::Pool().activeThreadCount(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(TRequestPool::Pool().activeThreadCount(), 0, 20000);
         QCOMPARE(FServer.Requests().size(), std::size_t(3));
         QCOMPARE(handled, (QStringList{"first", "newest"}));
     }
