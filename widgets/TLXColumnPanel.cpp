@@ -77,7 +77,7 @@ void TLXColumnPanel::setColumns(int value)
     FColumns = value;
 }
 
-void TLXColumnPanel::setTabOrder(int value)
+void TLXColumnPanel::setTabOrderIndex(int value)
 {
     FTabOrder = value;
     LayoutTopPanel();

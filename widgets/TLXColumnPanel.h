@@ -19,7 +19,7 @@ class TLXColumnPanel : public QWidget
     Q_PROPERTY(int Columns READ Columns WRITE setColumns)
     Q_PROPERTY(TLXColumnConfig *Config READ Config CONSTANT)
     Q_PROPERTY(int VerticalSpace READ VerticalSpace WRITE setVerticalSpace)
-    Q_PROPERTY(int TabOrder READ TabOrder WRITE setTabOrder)
+    Q_PROPERTY(int TabOrder READ TabOrder WRITE setTabOrderIndex)
     Q_PROPERTY(bool AutoHeight READ AutoHeight WRITE setAutoHeight)
     Q_PROPERTY(bool ResizeLabels READ ResizeLabels WRITE setResizeLabels)
 
@@ -41,7 +41,8 @@ public:
 
     // Position among the cells of the parent column panel; a cell added later gets the next one.
     qint16 TabOrder() const { return static_cast<qint16>(FTabOrder); }
-    void setTabOrder(int value);
+    // Not named setTabOrder: that would hide QWidget::setTabOrder(QWidget *, QWidget *) in panels.
+    void setTabOrderIndex(int value);
 
     TLXScreenSize FormSize() const;
     static TLXColumnPanel *TopColumnPanel(QWidget *control);

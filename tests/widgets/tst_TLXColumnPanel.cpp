@@ -214,11 +214,11 @@ void tst_TLXColumnPanel::tabOrderSortKeepsTies()
     QVERIFY(QTest::qWaitForWindowExposed(top.get()));
     QSignalSpy passes(top.get(), &TLXColumnPanel::layoutDone);
 
-    c->setTabOrder(0); // ties with a: a keeps its place before c
+    c->setTabOrderIndex(0); // ties with a: a keeps its place before c
     QCOMPARE(passes.count(), 1);
     QCOMPARE(QList<int>({a->x(), c->x(), b->x()}), QList<int>({0, 250, 500}));
 
-    a->setTabOrder(5);
+    a->setTabOrderIndex(5);
     QCOMPARE(QList<int>({c->x(), b->x(), a->x()}), QList<int>({0, 250, 500}));
 }
 
@@ -383,7 +383,7 @@ void tst_TLXColumnPanel::hiddenBuildLaysOutOnce()
     QList<TLXColumnPanel *> rows;
     for (int i = 0; i < 200; ++i)
         rows << makeCell(top.get(), {24, 24, 24, 24});
-    rows.first()->setTabOrder(rows.last()->TabOrder() + 1);
+    rows.first()->setTabOrderIndex(rows.last()->TabOrder() + 1);
     QCOMPARE(passes.count(), 0);
     top->show();
     QVERIFY(QTest::qWaitForWindowExposed(top.get()));
