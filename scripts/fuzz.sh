@@ -13,7 +13,7 @@ cmake -S . -B "$dir" -G Ninja \
   -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
   -DQUOREL_SANITIZE=ON -DQUOREL_FUZZ=ON -DQUOREL_BUILD_BENCH=OFF \
-  "-DQUOREL_FOLDERS=app;rest;convert" >/dev/null
+  "-DQUOREL_FOLDERS=config;rest;convert" >/dev/null
 cmake --build "$dir" --target quorel_fuzzers -j2
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
