@@ -4,9 +4,50 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <unordered_set>
 #include <vector>
 
 namespace {
+
+// The members an object being parsed already has, to keep the first of duplicates. A small object
+// is scanned; past WideObject members its names go into a hash, so an object of n members parses
+// in O(n), not O(n^2).
+class TMemberNames
+{
+public:
+    static constexpr std::size_t WideObject = 16;
+
+    explicit TMemberNames(TJson *container) : FContainer(container) {}
+
+    TJson &Container() const { return *FContainer; }
+
+    bool Contains(const std::string &name) const
+    {
+        const auto &members = FContainer->get_ref<const TJson::object_t &>();
+        if (members.size() < WideObject)
+            return std::any_of(members.begin(), members.end(), [&](const auto &m) { return m.first == name; });
+        return FNames.count(name) > 0;
+    }
+
+    // Appends a member known to be new; the object's own emplace would scan for the name again.
+    TJson *Append(std::string &&name, TJson &&value)
+    {
+        auto &members = static_cast<TJson::object_t::Container &>(FContainer->get_ref<TJson::object_t &>());
+        if (members.size() + 1 == WideObject) {
+            for (const auto &member : members)
+                FNames.insert(member.first);
+        }
+        if (members.size() + 1 >= WideObject)
+            FNames.insert(name);
+        members.emplace_back(std::move(name), std::move(value));
+        return &members.back().second;
+    }
+
+private:
+    TJson *FContainer;
+    std::unordered_set<std::string> FNames;
+};
 
 // Builds the tree like nlohmann's own DOM parser, but keeps the first of duplicate members,
 // refuses nesting deeper than MaxJsonDepth and keeps the literal of numbers (TJsonNumber).
@@ -40,8 +81,7 @@ public:
     {
         if (FSkipDepth > 0)
             return true;
-        TJson &object = *FStack.back();
-        if (object.contains(name)) {
+        if (FStack.back().Contains(name)) {
             FSkipNext = true;
             return true;
         }
@@ -73,7 +113,7 @@ private:
             ++FSkipDepth;
             return true;
         }
-        FStack.push_back(Place(std::move(container)));
+        FStack.emplace_back(Place(std::move(container)));
         return true;
     }
 
@@ -93,17 +133,17 @@ private:
             FRoot = std::move(value);
             return &FRoot;
         }
-        TJson &parent = *FStack.back();
+        TMemberNames &open = FStack.back();
+        TJson &parent = open.Container();
         if (parent.is_array()) {
             parent.push_back(std::move(value));
             return &parent.back();
         }
-        auto [it, inserted] = parent.get_ref<TJson::object_t &>().emplace(std::move(FPendingKey), std::move(value));
-        return &it->second;
+        return open.Append(std::move(FPendingKey), std::move(value));
     }
 
     TJson &FRoot;
-    std::vector<TJson *> FStack;
+    std::vector<TMemberNames> FStack;
     std::string FPendingKey;
     int FDepth = 0;
     int FSkipDepth = 0;

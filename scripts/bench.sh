@@ -61,7 +61,14 @@ if [ -f "$logs/convert.log" ]; then
   sed 's/\x1b\[[0-9;]*m//g' "$logs/convert.log" | awk -v quick=$quick '
     $1 ~ /^BM_ParseJson.*_median$/ { parse = $4 }
     $1 ~ /^BM_LoadTableFromArray.*_median$/ { load = $4 }
+    $1 ~ /^BM_ParseWideObject\/2000\/.*_median$/ { wide1 = $4 }
+    $1 ~ /^BM_ParseWideObject\/20000\/.*_median$/ { wide10 = $4 }
     END {
+      if (wide1 > 0) {
+        ratio = wide10 / wide1
+        verdict = quick ? "QUICK" : (ratio <= 15 ? "PASS" : "FAIL")
+        printf "ROW|3w|ParseJson of one object of 20,000 members vs of 2,000 (linear: 10x)|%.2f ms|%.2f ms|%.1fx|<= 15x|%s\n", wide10, wide1, ratio, verdict
+      }
       if (parse > 0) {
         ratio = load / parse
         verdict = quick ? "QUICK" : (ratio <= 0.5 ? "PASS" : "FAIL")

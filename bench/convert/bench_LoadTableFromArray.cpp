@@ -71,6 +71,25 @@ void BM_LoadTableFromArray(benchmark::State &state)
         state.SkipWithError("rows lost");
 }
 
+// One object of n members: parsing must stay linear in n (the first of duplicate names is kept).
+std::string WideObjectText(int members)
+{
+    TJson object = TJson::object();
+    for (int i = 0; i < members; ++i)
+        object["campo" + std::to_string(i)] = i;
+    return object.dump();
+}
+
+void BM_ParseWideObject(benchmark::State &state)
+{
+    const std::string text = WideObjectText(int(state.range(0)));
+    for (auto _ : state) {
+        auto value = ParseJson(std::string_view(text));
+        benchmark::DoNotOptimize(value);
+    }
+}
+
+BENCHMARK(BM_ParseWideObject)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ParseJson)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_LoadTableFromArray)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 

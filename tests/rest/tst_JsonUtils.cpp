@@ -63,6 +63,24 @@ private slots:
         QCOMPARE(QString::fromStdString(value.dump()), QStringLiteral(R"({"a":1,"b":{"x":[1,{"a":2}]},"c":[{"k":1}]})"));
     }
 
+    // Past a few members the names go into a hash: duplicates of names seen before and after that
+    // point are dropped alike, and the order is kept.
+    void firstOfDuplicateMembersWinsInAWideObject()
+    {
+        std::string text = "{";
+        std::string expected = "{";
+        for (int i = 0; i < 40; ++i) {
+            const std::string member = "\"m" + std::to_string(i) + "\":" + std::to_string(i);
+            text += member + ",";
+            expected += (i ? "," : "") + member;
+            if (i == 14 || i == 15 || i == 16 || i == 39)
+                text += "\"m0\":-1,\"m" + std::to_string(i) + "\":-2,";
+        }
+        text += "\"m20\":-3}";
+        expected += "}";
+        QCOMPARE(Parsed(text.c_str()).dump(), expected);
+    }
+
     void keepsMemberOrder()
     {
         QCOMPARE(Parsed(R"({"z":1,"a":2,"m":3})").dump(), std::string(R"({"z":1,"a":2,"m":3})"));
