@@ -71,8 +71,7 @@ bool IsTyped(const QKeyEvent &event)
 
 } // namespace
 
-TLXDateEdit::TLXDateEdit(QWidget *parent)
-    : QDateEdit(parent), FCalendar(new QCalendarWidget(this))
+TLXDateEdit::TLXDateEdit(QWidget *parent) : QDateEdit(parent)
 {
     setDisplayFormat(ShortDateFormat(QLocale())); // the regional settings, as QDateEdit reads them
     FEntry = EntryPattern(displayFormat());
@@ -80,7 +79,16 @@ TLXDateEdit::TLXDateEdit(QWidget *parent)
     setMinimumDate(EmptyDate());
     setSpecialValueText(QStringLiteral(" "));
     setDate(EmptyDate());
+    setCalendarPopup(true);
+}
 
+// The calendar is made when it is first opened: a screen holds many date edits, and a calendar is
+// a whole month table with its buttons and menus.
+void TLXDateEdit::EnsureCalendar()
+{
+    if (FCalendar)
+        return;
+    FCalendar = new QCalendarWidget(this);
     // Qt's own typing inside the calendar shows nonsense such as "05/-2147483648/0" and can pick
     // an invalid date; what is typed there goes to the edit instead.
     FCalendar->setDateEditEnabled(false);
@@ -89,8 +97,14 @@ TLXDateEdit::TLXDateEdit(QWidget *parent)
     FCalendarDays = FCalendar->findChild<QAbstractItemView *>();
     if (FCalendarDays)
         FCalendarDays->installEventFilter(this);
-    setCalendarPopup(true);
     setCalendarWidget(FCalendar);
+}
+
+// The drop-down arrow is the one way Qt opens the calendar.
+void TLXDateEdit::mousePressEvent(QMouseEvent *event)
+{
+    EnsureCalendar();
+    QDateEdit::mousePressEvent(event);
 }
 
 TLXDateEdit::~TLXDateEdit() = default;

@@ -62,12 +62,16 @@ void tst_TLXDateEdit::cleanup()
 // A real click on the drop-down arrow.
 void tst_TLXDateEdit::OpenCalendar()
 {
+    // The calendar is made at the first click, as the edit sets it up.
+    QCOMPARE(FEdit->findChildren<QCalendarWidget *>().size(), 0);
     QStyleOptionComboBox option;
     option.initFrom(FEdit);
     option.editable = true;
     const QRect arrow = FEdit->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, FEdit);
     QTest::mouseClick(FEdit, Qt::LeftButton, {}, arrow.center());
     QTRY_VERIFY(FEdit->calendarWidget()->isVisible());
+    QCOMPARE(FEdit->findChildren<QCalendarWidget *>().size(), 1);
+    QCOMPARE(FEdit->calendarWidget()->verticalHeaderFormat(), QCalendarWidget::NoVerticalHeader);
 }
 
 void tst_TLXDateEdit::Leave()
