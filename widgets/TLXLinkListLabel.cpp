@@ -8,21 +8,40 @@
 TLXLinkListLabel::TLXLinkListLabel(QWidget *parent)
     : QLabel(parent)
 {
-    QFont defaults = TFonts::Of(TFontFace::Content, 10);
-    defaults.setWeight(QFont::Normal);
-    defaults.setItalic(false);
-    defaults.setUnderline(false);
-    defaults.setStrikeOut(false);
-    setFont(defaults);
-
-    QPalette colours = palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
-        colours.setColor(group, QPalette::WindowText, Qt::white);
-    setPalette(colours);
-
+    if (!HasLinkLook(parent))
+        GiveLinkLook(this);
     // Full width of the list whatever the caption; height from sizeHint.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     setEnabled(false);
+}
+
+QFont TLXLinkListLabel::LinkFont()
+{
+    QFont font = TFonts::Of(TFontFace::Content, 10);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+void TLXLinkListLabel::GiveLinkLook(QWidget *widget)
+{
+    widget->setFont(LinkFont());
+    QPalette colours = widget->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        colours.setColor(group, QPalette::WindowText, Qt::white);
+    widget->setPalette(colours);
+}
+
+bool TLXLinkListLabel::HasLinkLook(const QWidget *widget)
+{
+    if (!widget)
+        return false;
+    const QFont font = LinkFont();
+    const QPalette &colours = widget->palette();
+    return widget->font() == font && colours.color(QPalette::Active, QPalette::WindowText) == QColor(Qt::white)
+        && colours.color(QPalette::Inactive, QPalette::WindowText) == QColor(Qt::white);
 }
 
 void TLXLinkListLabel::connectNotify(const QMetaMethod &signal)
