@@ -89,6 +89,8 @@ public:
         FProxy.setSourceModel(&FModel);
         FProxy.setFilterCaseSensitivity(Qt::CaseInsensitive);
         FView.setModel(&FProxy);
+        // One line of text each, as a menu's entries are: the view need not measure them one by one.
+        FView.setUniformItemSizes(true);
         FView.resize(kSideBar);
         FView.show();
         QCoreApplication::processEvents();
