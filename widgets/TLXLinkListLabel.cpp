@@ -25,6 +25,13 @@ QFont TLXLinkListLabel::LinkFont()
     return font;
 }
 
+namespace {
+
+// Marks a widget that carries the links' starting look for its children.
+const char *const kLinkLook = "quorelLinkLook";
+
+} // namespace
+
 void TLXLinkListLabel::GiveLinkLook(QWidget *widget)
 {
     widget->setFont(LinkFont());
@@ -32,16 +39,12 @@ void TLXLinkListLabel::GiveLinkLook(QWidget *widget)
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
         colours.setColor(group, QPalette::WindowText, Qt::white);
     widget->setPalette(colours);
+    widget->setProperty(kLinkLook, true);
 }
 
 bool TLXLinkListLabel::HasLinkLook(const QWidget *widget)
 {
-    if (!widget)
-        return false;
-    const QFont font = LinkFont();
-    const QPalette &colours = widget->palette();
-    return widget->font() == font && colours.color(QPalette::Active, QPalette::WindowText) == QColor(Qt::white)
-        && colours.color(QPalette::Inactive, QPalette::WindowText) == QColor(Qt::white);
+    return widget && widget->property(kLinkLook).toBool();
 }
 
 void TLXLinkListLabel::connectNotify(const QMetaMethod &signal)
