@@ -19,8 +19,8 @@ static void InitResources()
 namespace {
 
 // Resource file names, in the order of TIcon.
-constexpr std::array kNames{"save", "cancel", "new", "edit", "delete", "search", "select", "debug",
-                            "app", "expanded", "collapsed", "magnifier-light"};
+constexpr std::array kNames {"save", "cancel", "new", "edit", "delete", "search", "select", "debug", "app", "expanded",
+    "collapsed", "magnifier-light"};
 
 // The pixel sizes each icon is drawn at (gui/CMakeLists.txt draws the same): those the screens show
 // them at and twice those; the window system asks for larger application icons.
@@ -42,7 +42,8 @@ QIcon Make(TIcon icon)
     for (int size : SizesOf(icon)) {
         const QPixmap picture = TIcons::ReadPng(PathAt(icon, size));
         if (picture.isNull())
-            qCWarning(lcGui) << "icon resource" << PathAt(icon, size) << "is missing or unreadable; that size stays blank";
+            qCWarning(lcGui) << "icon resource" << PathAt(icon, size)
+                             << "is missing or unreadable; that size stays blank";
         else
             made.addPixmap(picture);
     }

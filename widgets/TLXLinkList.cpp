@@ -10,8 +10,7 @@
 
 #include <algorithm>
 
-TLXLinkList::TLXLinkList(QWidget *parent)
-    : QScrollArea(parent), FItems(std::make_unique<TLXLinkListCollection>(this))
+TLXLinkList::TLXLinkList(QWidget *parent) : QScrollArea(parent), FItems(std::make_unique<TLXLinkListCollection>(this))
 {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -64,8 +63,8 @@ void TLXLinkList::Filter(const QString &value)
 
 int TLXLinkList::VisibleCount() const
 {
-    return static_cast<int>(std::count_if(FItems->begin(), FItems->end(),
-                                          [](const auto &item) { return item->IsShown(); }));
+    return static_cast<int>(
+        std::count_if(FItems->begin(), FItems->end(), [](const auto &item) { return item->IsShown(); }));
 }
 
 void TLXLinkList::appendLink(TLXLinkListLabel *label)
@@ -91,8 +90,9 @@ void TLXLinkList::linksChanged()
 void TLXLinkList::forgetLink(const TLXLinkListLabel *label)
 {
     FOnScreen.erase(std::remove(FOnScreen.begin(), FOnScreen.end(), label), FOnScreen.end());
-    FPlaced.erase(std::remove_if(FPlaced.begin(), FPlaced.end(), [label](const TPlaced &placed) { return placed.Label == label; }),
-                  FPlaced.end());
+    FPlaced.erase(std::remove_if(
+                      FPlaced.begin(), FPlaced.end(), [label](const TPlaced &placed) { return placed.Label == label; }),
+        FPlaced.end());
 }
 
 void TLXLinkList::forgetAllLinks()
@@ -134,7 +134,7 @@ void TLXLinkList::showLinksInView()
     const int viewBottom = viewTop + viewport()->height();
     // The first placed link whose bottom lies below the viewport's top, then on while they start above its bottom.
     auto link = std::upper_bound(FPlaced.begin(), FPlaced.end(), viewTop,
-                                 [](int y, const TPlaced &placed) { return y < placed.Top + placed.Height; });
+        [](int y, const TPlaced &placed) { return y < placed.Top + placed.Height; });
     std::vector<TLXLinkListLabel *> inView;
     for (; link != FPlaced.end() && link->Top < viewBottom; ++link)
         inView.push_back(link->Label);

@@ -3,10 +3,8 @@
 #include "widgets/TLXLinkList.h"
 #include "widgets/TLXLinkListItem.h"
 
-TLXLinkListCollection::TLXLinkListCollection(TLXLinkList *owner)
-    : FOwner(owner)
-{
-}
+TLXLinkListCollection::TLXLinkListCollection(TLXLinkList *owner) : FOwner(owner)
+{ }
 
 TLXLinkListCollection::~TLXLinkListCollection() = default;
 

@@ -4,8 +4,7 @@
 
 TLXLinkListItem::TLXLinkListItem(TLXLinkList *list)
     : FList(list), FLabel(std::make_unique<TLXLinkListLabel>(list->widget()))
-{
-}
+{ }
 
 TLXLinkListItem::~TLXLinkListItem() = default;
 

@@ -5,8 +5,7 @@
 #include <QMetaMethod>
 #include <QMouseEvent>
 
-TLXLinkListLabel::TLXLinkListLabel(QWidget *parent)
-    : QLabel(parent)
+TLXLinkListLabel::TLXLinkListLabel(QWidget *parent) : QLabel(parent)
 {
     if (!HasLinkLook(parent))
         GiveLinkLook(this);

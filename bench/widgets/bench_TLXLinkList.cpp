@@ -124,9 +124,8 @@ void Measure(int entries, int rounds)
     const auto print = [&](const std::string &suffix, const char *what, double oursMs, double limitMs) {
         const double ratio = limitMs > 0 ? oursMs / limitMs : 0;
         bench::PrintRow(row + suffix, std::string(what) + ", " + size + " entries, vs QListView + proxy",
-                        bench::Format("%.2f ms", oursMs), bench::Format("%.2f ms", limitMs),
-                        bench::Format("%.2fx", ratio), "<= 16 ms, <= 3x",
-                        bench::Verdict(oursMs <= 16 && ratio <= 3));
+            bench::Format("%.2f ms", oursMs), bench::Format("%.2f ms", limitMs), bench::Format("%.2fx", ratio),
+            "<= 16 ms, <= 3x", bench::Verdict(oursMs <= 16 && ratio <= 3));
     };
     print("n", "menu filter keystroke narrowing", Median(ours.Side.NarrowMs), Median(limit.Side.NarrowMs));
     print("w", "menu filter keystroke widening", Median(ours.Side.WidenMs), Median(limit.Side.WidenMs));

@@ -52,7 +52,8 @@ int main(int argc, char **argv)
         for (const QString &size : spec.section(QLatin1Char(':'), 1).split(QLatin1Char(','))) {
             const QString png = output.filePath(QStringLiteral("%1-%2.png").arg(name, size));
             if (!Render(sources.filePath(name + QStringLiteral(".svg")), size.toInt(), png)) {
-                std::fprintf(stderr, "quorel_render_icons: cannot draw %s at %s px\n", qPrintable(name), qPrintable(size));
+                std::fprintf(
+                    stderr, "quorel_render_icons: cannot draw %s at %s px\n", qPrintable(name), qPrintable(size));
                 return 1;
             }
         }

@@ -6,8 +6,8 @@
 namespace {
 
 // The icons' resource names, in the order of TIcon.
-const QStringList Sources = {"save", "cancel", "new", "edit", "delete", "search", "select", "debug",
-                             "app", "expanded", "collapsed", "magnifier-light"};
+const QStringList Sources = {"save", "cancel", "new", "edit", "delete", "search", "select", "debug", "app", "expanded",
+    "collapsed", "magnifier-light"};
 
 QImage Pixels(const QIcon &icon, int size)
 {
