@@ -113,10 +113,9 @@ QWidget *TfrmPrincipal::BuildSideBar()
     logotipo->setObjectName(QStringLiteral("Image11"));
     logotipo->setGeometry(7, 9, 211, 41);
     // A bitmap rendered from resources/icons/logo.svg: drawing the SVG's text at start-up costs more
-    // than the rest of the side bar. Read as PNG directly, at the screen's pixel ratio: through QIcon
-    // every image-format plug-in would be loaded to identify the file.
+    // than the rest of the side bar. Read at the screen's pixel ratio.
     const bool sharp = logotipo->devicePixelRatioF() > 1;
-    QPixmap logo(sharp ? QStringLiteral(":/icons/logo@2x.png") : QStringLiteral(":/icons/logo.png"), "PNG");
+    QPixmap logo = TIcons::ReadPng(sharp ? QStringLiteral(":/icons/logo@2x.png") : QStringLiteral(":/icons/logo.png"));
     logo.setDevicePixelRatio(sharp ? 2 : 1);
     logotipo->setPixmap(logo);
 

@@ -3,27 +3,32 @@
 #include "widgets/TLXLinkListCollection.h"
 #include "widgets/TLXLinkListItem.h"
 
+#include <QCoreApplication>
 #include <QEvent>
-#include <QVBoxLayout>
+#include <QLocale>
+#include <QScrollBar>
 
 #include <algorithm>
 
-TLXLinkList::TLXLinkList(QWidget *parent)
-    : QScrollArea(parent), FItems(std::make_unique<TLXLinkListCollection>(this))
+TLXLinkList::TLXLinkList(QWidget *parent) : QScrollArea(parent), FItems(std::make_unique<TLXLinkListCollection>(this))
 {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setWidgetResizable(true);
+    // The content is sized here: as wide as the viewport, as high as the links that pass the filter.
+    setWidgetResizable(false);
     auto *content = new QWidget;
-    FStack = new QVBoxLayout(content);
-    FStack->setContentsMargins(0, 0, 0, 0);
-    FStack->setSpacing(0);
-    FStack->addStretch(1);
-    setWidget(content);
+    // The links' font and colour live here once; every label inherits them.
+    TLXLinkListLabel::GiveLinkLook(content);
+    setWidget(content); // which also filters the content's events through eventFilter
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { showLinksInView(); });
 }
 
-// The items go first: they free their labels while the content widget still exists.
-TLXLinkList::~TLXLinkList() = default;
+// The items go first: they free their labels while the content widget and the placement still exist.
+TLXLinkList::~TLXLinkList()
+{
+    disconnect(verticalScrollBar(), nullptr, this, nullptr);
+    FItems.reset();
+}
 
 void TLXLinkList::setItemHeight(int height)
 {
@@ -49,26 +54,101 @@ void TLXLinkList::setColor(const QColor &colour)
 
 void TLXLinkList::Filter(const QString &value)
 {
+    const QLocale locale;
+    const QString lowered = locale.toLower(value);
     for (const auto &item : *FItems)
-        item->Filter(value);
+        item->ApplyFilter(value, lowered, locale);
+    layoutLinks();
 }
 
 int TLXLinkList::VisibleCount() const
 {
-    return static_cast<int>(std::count_if(FItems->begin(), FItems->end(),
-                                          [](const auto &item) { return item->IsShown(); }));
+    return static_cast<int>(
+        std::count_if(FItems->begin(), FItems->end(), [](const auto &item) { return item->IsShown(); }));
 }
 
-void TLXLinkList::placeLink(TLXLinkListLabel *label)
+void TLXLinkList::appendLink(TLXLinkListLabel *label)
 {
-    FStack->insertWidget(FStack->count() - 1, label);
-    // Shown now, not at the layout's next pass, so a list already on screen counts it.
-    label->show();
+    // Placed now, not at the next pass, so a list already on screen shows and counts it.
+    const int height = label->sizeHint().height();
+    label->setGeometry(0, FContentHeight, viewport()->width(), height);
+    FPlaced.push_back({FContentHeight, height, label});
+    FContentHeight += height;
+    label->setVisible(false);
+    resizeContent();
+    showLinksInView();
+}
+
+void TLXLinkList::linksChanged()
+{
+    if (FLayoutPosted)
+        return;
+    FLayoutPosted = true;
+    QCoreApplication::postEvent(widget(), new QEvent(QEvent::LayoutRequest));
+}
+
+void TLXLinkList::forgetLink(const TLXLinkListLabel *label)
+{
+    FOnScreen.erase(std::remove(FOnScreen.begin(), FOnScreen.end(), label), FOnScreen.end());
+    FPlaced.erase(std::remove_if(
+                      FPlaced.begin(), FPlaced.end(), [label](const TPlaced &placed) { return placed.Label == label; }),
+        FPlaced.end());
+}
+
+void TLXLinkList::forgetAllLinks()
+{
+    FOnScreen.clear();
+    FPlaced.clear();
+}
+
+void TLXLinkList::layoutLinks()
+{
+    FLayoutPosted = false;
+    const int width = viewport()->width();
+    FPlaced.clear();
+    int top = 0;
+    for (const auto &item : *FItems) {
+        TLXLinkListLabel *label = item->Label();
+        if (!item->IsShown()) {
+            label->setVisible(false);
+            continue;
+        }
+        const int height = label->sizeHint().height();
+        label->setGeometry(0, top, width, height);
+        FPlaced.push_back({top, height, label});
+        top += height;
+    }
+    FContentHeight = top;
+    resizeContent();
+    showLinksInView();
+}
+
+void TLXLinkList::resizeContent()
+{
+    widget()->resize(viewport()->width(), FContentHeight);
+}
+
+void TLXLinkList::showLinksInView()
+{
+    const int viewTop = verticalScrollBar()->value();
+    const int viewBottom = viewTop + viewport()->height();
+    // The first placed link whose bottom lies below the viewport's top, then on while they start above its bottom.
+    auto link = std::upper_bound(FPlaced.begin(), FPlaced.end(), viewTop,
+        [](int y, const TPlaced &placed) { return y < placed.Top + placed.Height; });
+    std::vector<TLXLinkListLabel *> inView;
+    for (; link != FPlaced.end() && link->Top < viewBottom; ++link)
+        inView.push_back(link->Label);
+    for (TLXLinkListLabel *label : FOnScreen)
+        if (std::find(inView.begin(), inView.end(), label) == inView.end())
+            label->setVisible(false);
+    for (TLXLinkListLabel *label : inView)
+        label->setVisible(true);
+    FOnScreen = std::move(inView);
 }
 
 QSize TLXLinkList::sizeHint() const
 {
-    return {200, qBound(FItemHeight, widget()->sizeHint().height(), 400)};
+    return {200, qBound(FItemHeight, FContentHeight, 400)};
 }
 
 void TLXLinkList::changeEvent(QEvent *event)
@@ -78,4 +158,20 @@ void TLXLinkList::changeEvent(QEvent *event)
         for (const auto &item : *FItems)
             item->setFont(font());
     }
+}
+
+bool TLXLinkList::viewportEvent(QEvent *event)
+{
+    // A new width is every label's width; a new height brings other labels into view.
+    if (event->type() == QEvent::Resize)
+        layoutLinks();
+    return QScrollArea::viewportEvent(event);
+}
+
+bool TLXLinkList::eventFilter(QObject *watched, QEvent *event)
+{
+    // A label on screen whose text or font changed asks its parent, the content, to lay it out again.
+    if (watched == widget() && event->type() == QEvent::LayoutRequest)
+        layoutLinks();
+    return QScrollArea::eventFilter(watched, event);
 }

@@ -3,13 +3,16 @@
 #include <QScrollArea>
 
 #include <memory>
+#include <vector>
 
-class QVBoxLayout;
 class TLXLinkListCollection;
 class TLXLinkListLabel;
 
-// A frameless, vertically scrolling stack of links, one per item of Items, that
-// can be filtered by a search text. The list owns its items and their labels.
+// A frameless, vertically scrolling stack of links, one per item of Items, that can be filtered by
+// a search text. The list owns its items and their labels, and places the labels itself: one pass
+// puts every link that passes the filter below the previous one, and only the labels inside the
+// viewport are shown (the others are hidden until scrolled into view), so a filter keystroke costs
+// a text match per link plus the few labels on screen, not a layout of the whole stack.
 class TLXLinkList final : public QScrollArea
 {
     Q_OBJECT
@@ -28,18 +31,44 @@ public:
 
     // Applies the filter text to every link; an empty text shows them all.
     void Filter(const QString &value);
+    // The links that pass the filter, on screen or scrolled out of it.
     int VisibleCount() const;
 
-    // Adds a new link's label below the others; used by the collection.
-    void placeLink(TLXLinkListLabel *label);
+    // Used by the collection and its items: a new link's label goes below the others at once; a
+    // change of a link's height or filter places the links again at the next turn of the event
+    // loop; a label about to be freed is forgotten first.
+    void appendLink(TLXLinkListLabel *label);
+    void linksChanged();
+    void forgetLink(const TLXLinkListLabel *label);
+    void forgetAllLinks();
+    // Places the links that pass the filter and shows those in the viewport.
+    void layoutLinks();
 
     QSize sizeHint() const override;
 
 protected:
     void changeEvent(QEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    struct TPlaced
+    {
+        int Top;
+        int Height;
+        TLXLinkListLabel *Label;
+    };
+
+    void resizeContent();
+    // Shows the placed labels that meet the viewport and hides the ones that left it.
+    void showLinksInView();
+
     std::unique_ptr<TLXLinkListCollection> FItems;
     int FItemHeight = 16;
-    QVBoxLayout *FStack;
+    // The links that pass the filter, top to bottom, and the height they take together.
+    std::vector<TPlaced> FPlaced;
+    int FContentHeight = 0;
+    // The labels currently shown: those that meet the viewport.
+    std::vector<TLXLinkListLabel *> FOnScreen;
+    bool FLayoutPosted = false;
 };

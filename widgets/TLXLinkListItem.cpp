@@ -1,11 +1,10 @@
 #include "widgets/TLXLinkListItem.h"
 
-#include <QLocale>
+#include "widgets/TLXLinkList.h"
 
-TLXLinkListItem::TLXLinkListItem(QWidget *listContent)
-    : FLabel(std::make_unique<TLXLinkListLabel>(listContent))
-{
-}
+TLXLinkListItem::TLXLinkListItem(TLXLinkList *list)
+    : FList(list), FLabel(std::make_unique<TLXLinkListLabel>(list->widget()))
+{ }
 
 TLXLinkListItem::~TLXLinkListItem() = default;
 
@@ -13,6 +12,7 @@ void TLXLinkListItem::setText(const QString &text)
 {
     FText = text;
     FLabel->setCaption(text);
+    FList->linksChanged();
 }
 
 void TLXLinkListItem::setResource(const QString &resource)
@@ -25,6 +25,7 @@ void TLXLinkListItem::setHeight(int height)
 {
     FHeight = height;
     FLabel->setLinkHeight(height);
+    FList->linksChanged();
 }
 
 QFont TLXLinkListItem::Font() const
@@ -35,16 +36,29 @@ QFont TLXLinkListItem::Font() const
 void TLXLinkListItem::setFont(const QFont &font)
 {
     FLabel->setFont(font);
+    FList->linksChanged();
 }
 
 void TLXLinkListItem::Filter(const QString &value)
 {
-    FFilter = value;
     const QLocale locale;
-    FLabel->setVisible(FFilter.isEmpty() || locale.toLower(FLabel->text()).contains(locale.toLower(FFilter)));
+    ApplyFilter(value, locale.toLower(value), locale);
+    FList->linksChanged();
 }
 
-bool TLXLinkListItem::IsShown() const
+void TLXLinkListItem::ApplyFilter(const QString &value, const QString &loweredValue, const QLocale &locale)
 {
-    return !FLabel->isHidden();
+    FFilter = value;
+    FShown = FFilter.isEmpty() || LoweredCaption(locale).contains(loweredValue);
+}
+
+const QString &TLXLinkListItem::LoweredCaption(const QLocale &locale)
+{
+    const QString caption = FLabel->text();
+    if (caption != FLoweredOf || locale != FLoweredIn) {
+        FLoweredOf = caption;
+        FLowered = locale.toLower(caption);
+        FLoweredIn = locale;
+    }
+    return FLowered;
 }

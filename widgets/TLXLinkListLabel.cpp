@@ -5,24 +5,45 @@
 #include <QMetaMethod>
 #include <QMouseEvent>
 
-TLXLinkListLabel::TLXLinkListLabel(QWidget *parent)
-    : QLabel(parent)
+TLXLinkListLabel::TLXLinkListLabel(QWidget *parent) : QLabel(parent)
 {
-    QFont defaults = TFonts::Of(TFontFace::Content, 10);
-    defaults.setWeight(QFont::Normal);
-    defaults.setItalic(false);
-    defaults.setUnderline(false);
-    defaults.setStrikeOut(false);
-    setFont(defaults);
-
-    QPalette colours = palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
-        colours.setColor(group, QPalette::WindowText, Qt::white);
-    setPalette(colours);
-
+    if (!HasLinkLook(parent))
+        GiveLinkLook(this);
     // Full width of the list whatever the caption; height from sizeHint.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     setEnabled(false);
+}
+
+QFont TLXLinkListLabel::LinkFont()
+{
+    QFont font = TFonts::Of(TFontFace::Content, 10);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+namespace {
+
+// Marks a widget that carries the links' starting look for its children.
+const char *const kLinkLook = "quorelLinkLook";
+
+} // namespace
+
+void TLXLinkListLabel::GiveLinkLook(QWidget *widget)
+{
+    widget->setFont(LinkFont());
+    QPalette colours = widget->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        colours.setColor(group, QPalette::WindowText, Qt::white);
+    widget->setPalette(colours);
+    widget->setProperty(kLinkLook, true);
+}
+
+bool TLXLinkListLabel::HasLinkLook(const QWidget *widget)
+{
+    return widget && widget->property(kLinkLook).toBool();
 }
 
 void TLXLinkListLabel::connectNotify(const QMetaMethod &signal)

@@ -16,6 +16,10 @@ class TLXLinkListLabel final : public QLabel
 public:
     explicit TLXLinkListLabel(QWidget *parent = nullptr);
 
+    // Gives widget the links' starting look (font and text colour). The list gives it to its
+    // content once, and the labels inside inherit it instead of each carrying a copy.
+    static void GiveLinkLook(QWidget *widget);
+
     QString Resource() const { return FResource; }
     void setResource(const QString &resource) { FResource = resource; }
 
@@ -41,6 +45,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    static QFont LinkFont();
+    static bool HasLinkLook(const QWidget *widget);
     void setStyleUnderlined(bool underlined);
     void fitToText();
     // Enabled, with a pointing hand, while clicked() has a receiver.

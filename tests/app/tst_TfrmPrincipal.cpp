@@ -12,6 +12,7 @@
 #include "widgets/TLXLinkListCollection.h"
 #include "widgets/TLXLinkListItem.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -93,6 +94,26 @@ private slots:
         QCOMPARE(window->abas->count(), 0);
         QVERIFY(FBoxes.isEmpty());
         QCOMPARE(FServer->Requests().at(0).Target, std::string("/acesso/menus"));
+    }
+
+    // The side bar's pictures are read from their bitmaps; a picture that cannot be read leaves a blank.
+    void sideBarPicturesAreDrawn()
+    {
+        const auto window = OpenWindow();
+        const auto *logo = window->findChild<QLabel *>(QStringLiteral("Image11"));
+        const auto *magnifier = window->findChild<QLabel *>(QStringLiteral("Image10"));
+        QVERIFY(logo && magnifier);
+        QVERIFY(!logo->pixmap().isNull());
+        QCOMPARE(logo->pixmap().deviceIndependentSize().toSize(), QSize(211, 41));
+        QCOMPARE(magnifier->pixmap().size(), QSize(24, 24));
+        for (const QLabel *picture : {logo, magnifier}) {
+            const QImage pixels = picture->pixmap().toImage();
+            bool drawn = false;
+            for (int y = 0; y < pixels.height() && !drawn; ++y)
+                for (int x = 0; x < pixels.width() && !drawn; ++x)
+                    drawn = pixels.pixelColor(x, y).alpha() > 0;
+            QVERIFY2(drawn, qPrintable(picture->objectName()));
+        }
     }
 
     void menuFailures_data()

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -35,6 +36,26 @@ QString shownPattern(const TLXLinkList &list)
     for (const auto &item : *list.Items())
         pattern += item->IsShown() ? '1' : '0';
     return pattern;
+}
+
+// Every link that passes the filter sits below the previous one, full width, with no gap or overlap;
+// exactly those that meet the viewport are on screen.
+void verifyPlacement(const TLXLinkList &list)
+{
+    const QWidget *viewport = list.viewport();
+    const QRect inView(QPoint(0, list.verticalScrollBar()->value()), viewport->size());
+    int top = 0;
+    for (const auto &item : *list.Items()) {
+        const TLXLinkListLabel *label = item->Label();
+        if (!item->IsShown()) {
+            QVERIFY2(!label->isVisible(), qPrintable(item->Text()));
+            continue;
+        }
+        QCOMPARE(label->geometry(), QRect(0, top, viewport->width(), label->sizeHint().height()));
+        QCOMPARE(label->isVisible(), inView.intersects(label->geometry()));
+        top += label->height();
+    }
+    QCOMPARE(list.widget()->height(), top);
 }
 
 void settle(QWidget &widget)
@@ -63,6 +84,9 @@ private slots:
     void heightFromItemHeightUntilCaptionChanges();
     void listFontRestylesExistingLinksOnly();
     void scrollsWhenLinksDoNotFit();
+    void narrowAndWidenKeepLinksInOrder_data();
+    void narrowAndWidenKeepLinksInOrder();
+    void scrollingShowsTheLinksInView();
 
 private:
     TLXLinkListItem *addLink(const QString &caption, const QString &resource = {});
@@ -250,6 +274,12 @@ void tst_TLXLinkList::listFontRestylesExistingLinksOnly()
     TLXLinkListItem *after = addLink("Estado");
     QCOMPARE(after->Font().family(), QString("Segoe UI"));
     QCOMPARE(after->Font().pointSize(), 10);
+    // Inside the list and on its own alike, a link starts in white.
+    TLXLinkListLabel alone;
+    for (const QWidget *label : {static_cast<QWidget *>(after->Label()), static_cast<QWidget *>(&alone)}) {
+        QCOMPARE(label->palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::white));
+        QCOMPARE(label->font().pointSize(), 10);
+    }
 }
 
 void tst_TLXLinkList::scrollsWhenLinksDoNotFit()
@@ -264,6 +294,74 @@ void tst_TLXLinkList::scrollsWhenLinksDoNotFit()
     settle(*list);
     QCOMPARE(list->VisibleCount(), 11);
     QTRY_COMPARE(list->verticalScrollBar()->maximum(), 0);
+}
+
+void tst_TLXLinkList::narrowAndWidenKeepLinksInOrder_data()
+{
+    QTest::addColumn<QStringList>("keystrokes");
+    QTest::addColumn<int>("shown");
+
+    QTest::newRow("narrow") << QStringList({"1"}) << 119;
+    QTest::newRow("narrow then widen to all") << QStringList({"1", ""}) << 200;
+    QTest::newRow("narrow twice, widen once") << QStringList({"1", "12", "1"}) << 119;
+    QTest::newRow("from nothing to all") << QStringList({"xyz", ""}) << 200;
+    QTest::newRow("to one link far down") << QStringList({"1", "cadastro 199"}) << 1;
+}
+
+void tst_TLXLinkList::narrowAndWidenKeepLinksInOrder()
+{
+    QFETCH(QStringList, keystrokes);
+    QFETCH(int, shown);
+    for (int i = 0; i < 200; ++i)
+        addLink(QString("Cadastro %1").arg(i), QString("r%1").arg(i));
+    settle(*list);
+
+    for (const QString &text : keystrokes) {
+        list->Filter(text);
+        verifyPlacement(*list);
+    }
+    settle(*list);
+    QCOMPARE(list->VisibleCount(), shown);
+    verifyPlacement(*list);
+
+    // The first link that passes the filter is at the top and still reaches its handler.
+    const auto first = std::find_if(list->Items()->begin(), list->Items()->end(), [](const auto &item) { return item->IsShown(); });
+    QVERIFY(first != list->Items()->end());
+    QCOMPARE((*first)->Label()->y(), 0);
+    QTest::mouseClick((*first)->Label(), Qt::LeftButton);
+    QCOMPARE(clicked, QStringList({(*first)->Text() + '|' + (*first)->Resource()}));
+}
+
+void tst_TLXLinkList::scrollingShowsTheLinksInView()
+{
+    for (int i = 0; i < 300; ++i)
+        addLink(QString("Cadastro %1").arg(i), QString("r%1").arg(i));
+    settle(*list);
+    list->Filter("2");
+    settle(*list);
+    QScrollBar *bar = list->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+
+    for (int value : {bar->maximum() / 2, bar->maximum(), 0}) {
+        bar->setValue(value);
+        settle(*list);
+        verifyPlacement(*list);
+    }
+    bar->setValue(bar->maximum());
+    settle(*list);
+    TLXLinkListItem *last = list->Items()->Items(299);
+    QVERIFY(last->Label()->isVisible());
+    QTest::mouseClick(last->Label(), Qt::LeftButton);
+    QCOMPARE(clicked, QStringList({"Cadastro 299|r299"}));
+
+    // Taking links out while scrolled keeps the rest in place.
+    list->Items()->Delete(299);
+    list->Items()->Delete(0);
+    settle(*list);
+    verifyPlacement(*list);
+    list->Items()->Clear();
+    QCOMPARE(list->VisibleCount(), 0);
+    QCOMPARE(list->widget()->height(), 0);
 }
 
 QTEST_MAIN(tst_TLXLinkList)
