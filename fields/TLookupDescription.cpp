@@ -6,10 +6,8 @@
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 
-TLookupDescription::TLookupDescription(TLXSearchEdit *edit)
-    : QObject(edit)
-{
-}
+TLookupDescription::TLookupDescription(TLXSearchEdit *edit) : QObject(edit)
+{ }
 
 TLookupDescription *TLookupDescription::Find(TLXSearchEdit *edit)
 {
@@ -45,7 +43,8 @@ void TLookupDescription::Show(const QString &path, const QString &key, const TRe
     if (edit->KeyValue() != key) // the user chose or typed another key meanwhile
         return;
     if (!answer.Is(200)) {
-        qCWarning(lcFields).noquote() << "the description of" << path << "did not come:" << answer.Status << answer.Error;
+        qCWarning(lcFields).noquote() << "the description of" << path << "did not come:" << answer.Status
+                                      << answer.Error;
         return;
     }
     const QString displayField = edit->Config()->DisplayField();
