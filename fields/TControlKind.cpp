@@ -1,12 +1,10 @@
 #include "fields/TControlKind.h"
 
 #include "fields/IDetailListEditor.h"
+#include "fields/TLookupDescription.h"
 #include "fields/TResourceComboBox.h"
-#include "rest/TApiPaths.h"
-#include "rest/THttpVerbs.h"
 #include "widgets/TLXDateEdit.h"
 #include "widgets/TLXSearchEdit.h"
-#include "widgets/TLXSearchEditConfig.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,28 +36,22 @@ TJson ReadCheckBox(const QWidget *c) { return As<QCheckBox>(c)->isChecked(); }
 void WriteCheckBox(QWidget *c, const TJson &m) { As<QCheckBox>(c)->setChecked(GetValueBool(m, QString())); }
 bool CheckBoxEmpty(const QWidget *) { return false; }
 
-// ---- lookup edit: the key is saved; the description is fetched from the server on load
+// ---- lookup edit: the key is saved; its description comes from the server after the load
 
 bool IsLookupEdit(const QWidget *c) { return As<TLXSearchEdit>(c); }
 
 void ClearLookupEdit(QWidget *c)
 {
     auto *edit = As<TLXSearchEdit>(c);
+    TLookupDescription::Forget(edit);
     edit->setKeyValue(QString());
     edit->setDisplayValue(QString());
 }
 
 TJson ReadLookupEdit(const QWidget *c) { return As<TLXSearchEdit>(c)->KeyValue().toStdString(); }
 
-// GET "<resource>/<id>" on the calling thread; the description is the answer's display member.
-QString FetchLookupDisplay(const TLXSearchEditConfig &config, int id)
-{
-    const TRestResult answer = THttpVerbs::GetSync(TApiPaths::Record(config.Resource(), qint64(id)));
-    if (!answer.Answered())
-        throw EHttpClientError(answer.Error.toStdString());
-    return GetValueText(answer.Json ? *answer.Json : TJson::object(), config.DisplayField());
-}
-
+// The key shows at once; its description is written when the server's answer comes. A key other
+// than the one shown loses the previous description, so nothing describes the wrong record.
 void WriteLookupEdit(QWidget *c, const TJson &m)
 {
     auto *edit = As<TLXSearchEdit>(c);
@@ -68,9 +60,11 @@ void WriteLookupEdit(QWidget *c, const TJson &m)
         ClearLookupEdit(c);
         return;
     }
-    const QString display = FetchLookupDisplay(*edit->Config(), GetValueInt(m, QString()));
+    const int id = GetValueInt(m, QString());
+    if (key != edit->KeyValue())
+        edit->setDisplayValue(QString());
     edit->setKeyValue(key);
-    edit->setDisplayValue(display);
+    TLookupDescription::Fetch(edit, id);
 }
 
 bool LookupEditEmpty(const QWidget *c) { return As<TLXSearchEdit>(c)->KeyValue().isEmpty(); }

@@ -30,8 +30,8 @@ public:
     void Clear(QWidget *control) const;
     // The control's value as saved in the record.
     TJson Read(const QWidget *control) const;
-    // Shows a record member in the control; raises EJsonException (or EHttpClientError for a lookup
-    // display that could not be fetched) when the member cannot be taken.
+    // Shows a record member in the control; raises EJsonException when the member cannot be taken.
+    // A lookup edit shows its key at once and its description when the server answers.
     void Write(QWidget *control, const TJson &member) const;
     // True when a required control holds nothing; check boxes and detail lists never do.
     bool IsEmpty(const QWidget *control) const;

@@ -19,6 +19,8 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -211,6 +213,41 @@ void ForEachBound(const TFieldMap &fieldMap, const std::function<void(QWidget *,
             action(control, *kind);
 }
 
+using TMemberIndex = std::unordered_map<std::string_view, const TJson *>;
+
+// A record object's members by name; of a name given twice the first counts, as a lookup in the
+// object finds it.
+TMemberIndex IndexMembers(const TJson &object)
+{
+    TMemberIndex members;
+    members.reserve(object.size());
+    for (auto member = object.cbegin(); member != object.cend(); ++member)
+        members.emplace(member.key(), &member.value());
+    return members;
+}
+
+// Fills a record object member by member in the order given. A name given twice keeps its first
+// place and takes the last value, as assigning through the object's operator[] does, but without
+// scanning the object for every member.
+class TMemberAppender final
+{
+public:
+    explicit TMemberAppender(TJson &object) : FMembers(object.get_ref<TJson::object_t &>()) {}
+
+    void Put(std::string name, TJson value)
+    {
+        const auto [placed, added] = FPlaces.try_emplace(std::move(name), FMembers.size());
+        if (added)
+            FMembers.TJson::object_t::Container::emplace_back(placed->first, std::move(value));
+        else
+            (FMembers.begin() + std::ptrdiff_t(placed->second))->second = std::move(value);
+    }
+
+private:
+    TJson::object_t &FMembers;
+    std::unordered_map<std::string, std::size_t> FPlaces;
+};
+
 } // namespace
 
 TLXColumnPanel *TFieldEngine::GetItemLayout(QWidget *Owner)
@@ -266,15 +303,16 @@ TJson TFieldEngine::GetRecord(const TFieldMap &FieldMap, const TGroupMap *Object
 TJson &TFieldEngine::GetRecord(const TFieldMap &FieldMap, const TGroupMap *Objects, TJson &Data)
 {
     Data = TJson::object();
-    ForEachBound(FieldMap, [&Data](QWidget *control, const TControlKind &kind) {
-        Data[kind.MemberName(control).toStdString()] = kind.Read(control);
+    TMemberAppender members(Data);
+    ForEachBound(FieldMap, [&members](QWidget *control, const TControlKind &kind) {
+        members.Put(kind.MemberName(control).toStdString(), kind.Read(control));
     });
     if (!Objects)
         return Data;
     for (auto group = Objects->cbegin(); group != Objects->cend(); ++group) {
         TJson object = GetRecord(group.value());
         if (!isObjectEmpty(object))
-            Data[group.key().toStdString()] = std::move(object);
+            members.Put(group.key().toStdString(), std::move(object));
     }
     return Data;
 }
@@ -283,10 +321,13 @@ void TFieldEngine::LoadRecord(const TJson *Json, const TFieldMap &FieldMap)
 {
     if (!Json || !Json->is_object())
         return;
-    ForEachBound(FieldMap, [Json](QWidget *control, const TControlKind &kind) {
-        const auto member = Json->find(kind.MemberName(control).toStdString());
-        if (member != Json->end())
-            kind.Write(control, *member);
+    // The members by name, read once: finding each control's member in the ordered object would
+    // scan it once per control.
+    const TMemberIndex members = IndexMembers(*Json);
+    ForEachBound(FieldMap, [&members](QWidget *control, const TControlKind &kind) {
+        const auto member = members.find(kind.MemberName(control).toStdString());
+        if (member != members.end())
+            kind.Write(control, *member->second);
     });
 }
 

@@ -42,7 +42,8 @@ public:
     static TJson &GetRecord(const TFieldMap &FieldMap, const TGroupMap *Objects, TJson &Data);
     // Writes the members of a record object into the controls named after them; controls without a
     // member keep their value. Null or absent Json loads nothing. Raises on a member that cannot be
-    // shown, leaving the controls before it filled.
+    // shown, leaving the controls before it filled. Lookup edits show their keys at once; their
+    // descriptions are requested and written when the answers come, without blocking.
     static void LoadRecord(const TJson *Json, const TFieldMap &FieldMap);
     static void LoadRecord(const TJson &Json, const TFieldMap &FieldMap) { LoadRecord(&Json, FieldMap); }
     // Empties every control but the detail-list editors.

@@ -7,7 +7,9 @@
 #include "screens/TfrmTabForm.h"
 #include "tests/support/TTestServer.h"
 #include "tests/support/TMessageBoxRecorder.h"
+#include "rest/TRequestPool.h"
 #include "widgets/TLXColumnPanel.h"
+#include "widgets/TLXSearchEdit.h"
 #include "config/TSystemConfig.h"
 
 #include <QAction>
@@ -44,6 +46,13 @@ const char *const kPessoaCampos = R"([
 ])";
 
 const char *const kPessoa7 = R"({"id": 7, "nome": "Bia", "endereco": {"rua": "Rua A"}, "itens": []})";
+
+// A name and a supplier chosen through a lookup edit (more suppliers than a combo box shows).
+const char *const kPedidoCampos = R"([
+  {"nome": "nome", "label": "Nome", "tipo": "string"},
+  {"nome": "fornecedor", "label": "Fornecedor", "tipo": "long", "resource": "fornecedores", "type": "REMOTE",
+   "id": "id", "displayField": "razao", "count": 900}
+])";
 
 QStringList NamesOf(const TFieldMap &map)
 {
@@ -887,8 +896,8 @@ private slots:
         QCOMPARE(screen.edtRequest->toPlainText(), request);
     }
 
-    // An error raised by a tool-bar button clicked with the mouse (here "Desistir" writes the record
-    // back and its lookup's description gets no answer) is one error box, caught at our own code's
+    // An error raised by a tool-bar button clicked with the mouse (here "Desistir" writes back a
+    // stored record whose lookup key is no number) is one error box, caught at our own code's
     // edge: unwinding through Qt's event dispatch leaked what its frames held (LeakSanitizer).
     void toolBarErrorsBecomeOneBox()
     {
@@ -903,12 +912,11 @@ private slots:
         screen->btAlterar->click();
         QVERIFY(FBoxes.isEmpty());
 
-        TScriptedAnswer dropped = ScriptedAnswer(200, R"({"id": 3, "nome": "Ana"})");
-        dropped.Drop = true;
-        FServer->Script("GET", "/clientes/3", dropped);
+        screen->SetRegistro(TJson({{"id", 7}, {"cliente", "abc"}}));
         QTest::mouseClick(screen->btDesistir, Qt::LeftButton);
         QCOMPARE(FBoxes.size(), 1);
         QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
+        QCOMPARE(FBoxes[0].Text, QStringLiteral("'abc' is not a valid integer value"));
     }
 
     // A record asked for later replaces one still on its way: the earlier, slower answer is not shown.
@@ -924,6 +932,96 @@ private slots:
         QCOMPARE(screen->IDValue(), QStringLiteral("8"));
         QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Caio"));
         QVERIFY(!screen->Busy());
+    }
+
+    // A screen of kPedidoCampos showing record 7 (supplier 3), whose supplier's description is
+    // delayed by delayMs.
+    std::unique_ptr<TfrmCadastroPadrao> OpenPedido7(int delayMs)
+    {
+        auto screen = OpenScreen(kPedidoCampos);
+        FServer->Script("GET", "/pessoas/7", ScriptedAnswer(200, R"({"id": 7, "nome": "Bia", "fornecedor": 3})"));
+        FServer->Script("GET", "/fornecedores/3", ScriptedAnswer(200, R"({"id": 3, "razao": "ACME Ltda"})", delayMs));
+        FServer->ClearRequests();
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->Load(7);
+        if (!AwaitAnswer(*screen, answers))
+            qWarning("record 7 was not loaded");
+        return screen;
+    }
+
+    // Waits until the server has seen that many requests and every answer was handled or dropped.
+    bool WaitForRequestsToEnd(std::size_t requests)
+    {
+        return FServer->WaitForRequests(requests, 5000)
+            && QTest::qWaitFor([] { return TRequestPool::Pool().activeThreadCount() == 0; }, 10000);
+    }
+
+    // The record is on screen with the lookup's key while its description is still on its way; a
+    // save then sends the key, and the description is written when it comes.
+    void recordShowsBeforeLookupDescriptions()
+    {
+        const auto screen = OpenPedido7(800);
+        auto *fornecedor = screen->findChild<TLXSearchEdit *>(QStringLiteral("fornecedor"));
+        QVERIFY(fornecedor);
+        QCOMPARE(screen->IDValue(), QStringLiteral("7"));
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Bia"));
+        QCOMPARE(fornecedor->KeyValue(), QStringLiteral("3"));
+        QCOMPARE(fornecedor->text(), QStringLiteral("3"));
+        QCOMPARE(fornecedor->DisplayValue(), QString());
+
+        FServer->Script("PUT", "/pessoas/7", ScriptedAnswer(500, ""));
+        screen->btAlterar->click();
+        screen->btGravar->click();
+        QVERIFY(FServer->WaitForRequests(3, 5000)); // record, description, save
+        QCOMPARE(fornecedor->DisplayValue(), QString()); // the save went before the description came
+        const auto requests = FServer->Requests();
+        QCOMPARE(requests[2].Method, "PUT"s);
+        QCOMPARE(QString::fromStdString(requests[2].Body), QStringLiteral(R"({"nome":"Bia","fornecedor":"3"})"));
+
+        QTRY_COMPARE_WITH_TIMEOUT(fornecedor->DisplayValue(), QStringLiteral("ACME Ltda"), 5000);
+        QCOMPARE(fornecedor->text(), QStringLiteral("ACME Ltda"));
+        QCOMPARE(fornecedor->KeyValue(), QStringLiteral("3"));
+        QCOMPARE(FBoxes.size(), 1); // the failed save, nothing for the description
+    }
+
+    void lateDescriptionAfterTheScreenMovedOn_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<QString>("shown"); // what the lookup edit shows at the end
+        QTest::newRow("another record") << "load 8" << "Beta SA";
+        QTest::newRow("Novo") << "novo" << "";
+        QTest::newRow("tab closed") << "close" << "";
+    }
+
+    // A description still on its way when the screen moved on, or was closed, does nothing.
+    void lateDescriptionAfterTheScreenMovedOn()
+    {
+        QFETCH(QString, then);
+        QFETCH(QString, shown);
+        auto screen = OpenPedido7(500);
+        const QPointer<TLXSearchEdit> fornecedor = screen->findChild<TLXSearchEdit *>(QStringLiteral("fornecedor"));
+        std::size_t requests = 2;
+        if (then == QLatin1String("load 8")) {
+            FServer->Script("GET", "/pessoas/8", ScriptedAnswer(200, R"({"id": 8, "nome": "Caio", "fornecedor": 4})"));
+            FServer->Script("GET", "/fornecedores/4", ScriptedAnswer(200, R"({"id": 4, "razao": "Beta SA"})"));
+            QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+            screen->Load(8);
+            QVERIFY(AwaitAnswer(*screen, answers));
+            requests += 2;
+        } else if (then == QLatin1String("novo")) {
+            screen->btNovo->click();
+        } else {
+            screen.reset();
+        }
+        QVERIFY(WaitForRequestsToEnd(requests));
+        QTest::qWait(20);
+        QVERIFY(FBoxes.isEmpty());
+        if (!screen) {
+            QVERIFY(!fornecedor);
+            return;
+        }
+        QCOMPARE(fornecedor->text(), shown);
+        QCOMPARE(fornecedor->DisplayValue(), shown);
     }
 
     // Answers that arrive after the screen was destroyed leave it alone.
