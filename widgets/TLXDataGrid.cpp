@@ -27,6 +27,11 @@ void TLXDataGrid::setModel(QAbstractItemModel *model)
     connect(model, &QAbstractItemModel::modelReset, this, &TLXDataGrid::FitColumnsToContents);
     connect(model, &QAbstractItemModel::dataChanged, this, &TLXDataGrid::FitColumnsToContents);
     connect(model, &QAbstractItemModel::headerDataChanged, this, &TLXDataGrid::FitColumnsToContents);
+    connect(model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &parent, int first, int last) {
+                if (!parent.isValid())
+                    FitColumnsToRows(first, last);
+            });
     FitColumnsToContents();
 }
 
@@ -50,6 +55,22 @@ void TLXDataGrid::FitColumnsToContents()
     for (int column = 0; column < titles.size(); ++column) {
         const int fitted = std::min(std::max(sizeHintForColumn(column), header->sectionSizeHint(column)), MaxColumnWidth);
         if (newColumns || fitted > columnWidth(column))
+            setColumnWidth(column, fitted);
+    }
+}
+
+void TLXDataGrid::FitColumnsToRows(int first, int last)
+{
+    const QAbstractItemModel *shown = model();
+    if (!shown)
+        return;
+    const int gridLine = showGrid() ? 1 : 0;
+    for (int column = 0; column < shown->columnCount(); ++column) {
+        int fitted = columnWidth(column);
+        for (int row = first; row <= last; ++row)
+            fitted = std::max(fitted, sizeHintForIndex(shown->index(row, column)).width() + gridLine);
+        fitted = std::min(fitted, MaxColumnWidth);
+        if (fitted > columnWidth(column))
             setColumnWidth(column, fitted);
     }
 }

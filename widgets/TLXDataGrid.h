@@ -4,7 +4,7 @@
 
 // A read-only grid of whole rows, one line of text per row. Unlike a plain QTableView it sizes its
 // columns from what it shows (titles and rows, up to MaxColumnWidth; a column the user widened
-// stays as wide), and reports a double-click anywhere in the cells area, below the last row too.
+// stays as wide; a row inserted only widens them to fit itself), and reports a double-click anywhere in the cells area, below the last row too.
 // The model is not owned.
 class TLXDataGrid final : public QTableView
 {
@@ -20,6 +20,8 @@ public:
     // Fits every column to its title and the rows shown: exactly when the columns changed,
     // otherwise only wider.
     void FitColumnsToContents();
+    // Widens the columns to show the given rows, without looking at the others.
+    void FitColumnsToRows(int first, int last);
 
 signals:
     // A double-click with the left button on a row or on the empty area below the rows.
