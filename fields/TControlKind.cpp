@@ -151,7 +151,7 @@ bool ComboBoxEmpty(const QWidget *c) { return ComboKey(c).isEmpty(); }
 
 bool IsDetailList(const QWidget *c) { return DetailList(c); }
 // An emptied screen must not carry the previous record's rows into a new one.
-void ClearDetailList(QWidget *c) { DetailList(c)->SetValues(TJson::array()); }
+void ClearDetailList(QWidget *c) { DetailList(c)->SetValues(TJson::array()); } // nothing to copy
 TJson ReadDetailList(const QWidget *c) { return DetailList(c)->Values(); }
 void WriteDetailList(QWidget *c, const TJson &m) { DetailList(c)->SetValues(GetValueArray(m, QString())); }
 bool DetailListEmpty(const QWidget *) { return false; }
