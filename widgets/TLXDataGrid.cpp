@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -44,16 +45,40 @@ QStringList TLXDataGrid::ColumnTitles() const
     return titles;
 }
 
+// QTableView::sizeHintForColumn would measure up to a thousand rows of every column, in view or
+// not: with long lists that is most of a refresh.
+std::pair<int, int> TLXDataGrid::RowsInView() const
+{
+    const int rows = model()->rowCount(rootIndex());
+    const int first = std::max(0, rowAt(0));
+    // A grid not shown yet may get as tall as its screen.
+    const int height = isVisible() || !screen() ? viewport()->height() : screen()->availableGeometry().height();
+    const int lines = height / std::max(1, verticalHeader()->defaultSectionSize()) + 1;
+    return {first, std::min(rows - 1, first + lines)};
+}
+
+int TLXDataGrid::ContentWidth(int column, int first, int last) const
+{
+    int width = 0;
+    for (int row = first; row <= last; ++row)
+        if (!isRowHidden(row))
+            width = std::max(width, sizeHintForIndex(model()->index(row, column, rootIndex())).width());
+    return width + (showGrid() ? 1 : 0);
+}
+
 void TLXDataGrid::FitColumnsToContents()
 {
     if (!model())
         return;
+    ensurePolished();
     const QStringList titles = ColumnTitles();
     const bool newColumns = titles != FFittedTitles;
     FFittedTitles = titles;
     QHeaderView *header = horizontalHeader();
+    const auto [first, last] = RowsInView();
     for (int column = 0; column < titles.size(); ++column) {
-        const int fitted = std::min(std::max(sizeHintForColumn(column), header->sectionSizeHint(column)), MaxColumnWidth);
+        const int content = ContentWidth(column, first, last);
+        const int fitted = std::min(std::max(content, header->sectionSizeHint(column)), MaxColumnWidth);
         if (newColumns || fitted > columnWidth(column))
             setColumnWidth(column, fitted);
     }
@@ -61,15 +86,10 @@ void TLXDataGrid::FitColumnsToContents()
 
 void TLXDataGrid::FitColumnsToRows(int first, int last)
 {
-    const QAbstractItemModel *shown = model();
-    if (!shown)
+    if (!model())
         return;
-    const int gridLine = showGrid() ? 1 : 0;
-    for (int column = 0; column < shown->columnCount(); ++column) {
-        int fitted = columnWidth(column);
-        for (int row = first; row <= last; ++row)
-            fitted = std::max(fitted, sizeHintForIndex(shown->index(row, column)).width() + gridLine);
-        fitted = std::min(fitted, MaxColumnWidth);
+    for (int column = 0; column < model()->columnCount(rootIndex()); ++column) {
+        const int fitted = std::min(ContentWidth(column, first, last), MaxColumnWidth);
         if (fitted > columnWidth(column))
             setColumnWidth(column, fitted);
     }

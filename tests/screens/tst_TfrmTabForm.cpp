@@ -374,9 +374,9 @@ private slots:
             FEditor->btGravar->click();
         };
         if (action == QLatin1String("add")) {
-            WhenPopupOpens(*FEditor, [&](QDialog &) { fill(QStringLiteral("Novo")); });
+            WhenPopupOpens(*FEditor, [&](QDialog &) { fill(QStringLiteral("Novo e mais longo")); });
             FEditor->btNovo->click();
-            expected.push_back(Json(R"({"id": "", "descricao": "Novo", "quantidade": "", "ativo": false,
+            expected.push_back(Json(R"({"id": "", "descricao": "Novo e mais longo", "quantidade": "", "ativo": false,
                                         "entrega": {"rua": "Rua Nova", "numero": ""}})"));
         } else if (action == QLatin1String("edit")) {
             FEditor->gridRegistros->selectRow(row);
@@ -400,6 +400,9 @@ private slots:
         QCOMPARE(FEditor->cdsRegistros->RecNo(), recNo);
         QCOMPARE(FEditor->gridRegistros->currentIndex().row(), recNo - 1);
         QCOMPARE(TFieldEngine::GetRecord(TFieldMap{FEditor}).at("itens"), expected);
+        // The line in view shows its text whole (an added row is longer than the others).
+        const QFontMetrics metrics(FEditor->gridRegistros->font());
+        QVERIFY(FEditor->gridRegistros->columnWidth(1) > metrics.horizontalAdvance(Cell(*FEditor, recNo - 1, 1)));
     }
 
     // The parent's record carries every row of every list: the pop-up asks for it only when a
