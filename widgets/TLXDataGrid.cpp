@@ -1,5 +1,7 @@
 #include "widgets/TLXDataGrid.h"
 
+#include "widgets/TLXDataGridRowHeader.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScreen>
@@ -12,6 +14,7 @@ TLXDataGrid::TLXDataGrid(QWidget *parent) : QTableView(parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
+    setVerticalHeader(new TLXDataGridRowHeader(this));
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     // One line of text per row.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QDialog>
 #include <QLineEdit>
@@ -403,6 +404,22 @@ private slots:
         // The line in view shows its text whole (an added row is longer than the others).
         const QFontMetrics metrics(FEditor->gridRegistros->font());
         QVERIFY(FEditor->gridRegistros->columnWidth(1) > metrics.horizontalAdvance(Cell(*FEditor, recNo - 1, 1)));
+    }
+
+    // The row numbers' column grows with their digits, also when rows come one at a time.
+    void rowNumbersWidenWithTheirDigits()
+    {
+        FEditor->SetValues(LongList(9));
+        const QHeaderView *numbers = FEditor->gridRegistros->verticalHeader();
+        const int oneDigit = numbers->sizeHint().width();
+        WhenPopupOpens(*FEditor, [this](QDialog &) {
+            SetText(*FEditor, "descricao", QStringLiteral("Décimo"));
+            SetText(*FEditor, "rua", QStringLiteral("Rua J"));
+            FEditor->btGravar->click();
+        });
+        FEditor->btNovo->click();
+        QCOMPARE(FEditor->dsRegistros->rowCount(), 10);
+        QVERIFY(numbers->sizeHint().width() > oneDigit);
     }
 
     // The parent's record carries every row of every list: the pop-up asks for it only when a
