@@ -31,11 +31,10 @@ void TLXDataGrid::setModel(QAbstractItemModel *model)
     connect(model, &QAbstractItemModel::modelReset, this, &TLXDataGrid::FitColumnsToContents);
     connect(model, &QAbstractItemModel::dataChanged, this, &TLXDataGrid::FitColumnsToContents);
     connect(model, &QAbstractItemModel::headerDataChanged, this, &TLXDataGrid::FitColumnsToContents);
-    connect(model, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex &parent, int first, int last) {
-                if (!parent.isValid())
-                    FitColumnsToRows(first, last);
-            });
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &parent, int first, int last) {
+        if (!parent.isValid())
+            FitColumnsToRows(first, last);
+    });
     FitColumnsToContents();
 }
 

@@ -44,7 +44,7 @@ const char *const kFields = R"([
 TJson Row(int i)
 {
     return {{"id", i + 1}, {"descricao", "Item " + std::to_string(i)}, {"quantidade", i % 50},
-            {"preco", i * 0.25 + 0.1}, {"ativo", i % 2 == 0}};
+        {"preco", i * 0.25 + 0.1}, {"ativo", i % 2 == 0}};
 }
 
 TJson Rows(int count)
@@ -57,13 +57,12 @@ TJson Rows(int count)
 
 double ThreadCpuMs()
 {
-    timespec now{};
+    timespec now {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
-template <typename Action>
-double CpuMsOf(Action action)
+template <typename Action> double CpuMsOf(Action action)
 {
     const double start = ThreadCpuMs();
     action();
@@ -91,7 +90,7 @@ struct TEditorPage
         Editor->resize(900, 600);
         Editor->SetFields(TJson::parse(kFields));
         Editor->SetFieldName(QStringLiteral("itens"));
-        Editor->setParentRecord([editor = Editor] { return TJson{{"id", 7}, {"itens", editor->Values()}}; });
+        Editor->setParentRecord([editor = Editor] { return TJson {{"id", 7}, {"itens", editor->Values()}}; });
         Page->show();
         QCoreApplication::processEvents();
     }
@@ -185,7 +184,7 @@ void Row10(bool quick)
     const double o = Median(ours);
     const double l = Median(limit);
     bench::PrintRow("10", what, bench::Format("%.2f ms", o), bench::Format("%.2f ms", l),
-                    bench::Format("%.2fx", l > 0 ? o / l : 0), "<= 16 ms", ok ? bench::Verdict(o <= 16) : "FAIL (row not added)");
+        bench::Format("%.2fx", l > 0 ? o / l : 0), "<= 16 ms", ok ? bench::Verdict(o <= 16) : "FAIL (row not added)");
 }
 
 // Time of count adds from an empty list.
@@ -212,8 +211,8 @@ void Row10r(bool quick)
     }
     const double atSmall = Median(smallRuns);
     const double atLarge = Median(largeRuns);
-    const std::string what = "adds through the pop-up from an empty list: " + std::to_string(2 * small) + " vs "
-        + std::to_string(small);
+    const std::string what
+        = "adds through the pop-up from an empty list: " + std::to_string(2 * small) + " vs " + std::to_string(small);
     if (!ok) {
         bench::PrintRow("10r", what, "-", "-", "-", "<= 2.10x", "FAIL (row not added)");
         return;

@@ -78,8 +78,7 @@ private slots:
             const double m = mantissa(random);
             const double p = power(random);
             for (const double value : {m * std::pow(10, p), std::round(m * 1000) / 1000 * std::pow(10, int(p) % 5),
-                                       std::ldexp(double(random() >> 11), -int(random() % 60)),
-                                       std::bit_cast<double>(random())}) {
+                     std::ldexp(double(random() >> 11), -int(random() % 60)), std::bit_cast<double>(random())}) {
                 if (!std::isfinite(value) || (value == std::trunc(value) && std::fabs(value) < 1e15))
                     continue; // integral values are plain digits in every locale
                 QCOMPARE(TFormatSettings::FloatToText(value), reference.toString(value, 'g', 15));

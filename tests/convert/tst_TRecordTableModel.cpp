@@ -151,10 +151,10 @@ private slots:
         QTest::addColumn<int>("deleted"); // RecNo deleted after appending id 6; 0 for none
         QTest::addColumn<QStringList>("ids");
         QTest::addColumn<int>("current");
-        QTest::newRow("appended") << 0 << QStringList{"1", "2", "3", "4", "5", "6"} << 6;
-        QTest::newRow("first deleted") << 1 << QStringList{"2", "3", "4", "5", "6"} << 1;
-        QTest::newRow("middle deleted") << 3 << QStringList{"1", "2", "4", "5", "6"} << 3;
-        QTest::newRow("last deleted") << 6 << QStringList{"1", "2", "3", "4", "5"} << 5;
+        QTest::newRow("appended") << 0 << QStringList {"1", "2", "3", "4", "5", "6"} << 6;
+        QTest::newRow("first deleted") << 1 << QStringList {"2", "3", "4", "5", "6"} << 1;
+        QTest::newRow("middle deleted") << 3 << QStringList {"1", "2", "4", "5", "6"} << 3;
+        QTest::newRow("last deleted") << 6 << QStringList {"1", "2", "3", "4", "5"} << 5;
     }
 
     void oneRowMoreOrLessWithoutAReset()

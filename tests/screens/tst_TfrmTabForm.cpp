@@ -67,7 +67,7 @@ TJson LongList(int count)
     TJson rows = TJson::array();
     for (int i = 0; i < count; ++i)
         rows.push_back({{"id", i + 1}, {"descricao", "Item " + std::to_string(i)}, {"quantidade", i},
-                        {"ativo", i % 2 == 0}, {"entrega", {{"rua", "Rua " + std::to_string(i)}}}});
+            {"ativo", i % 2 == 0}, {"entrega", {{"rua", "Rua " + std::to_string(i)}}}});
     return rows;
 }
 
@@ -383,9 +383,9 @@ private slots:
             FEditor->gridRegistros->selectRow(row);
             WhenPopupOpens(*FEditor, [&](QDialog &) { fill(QStringLiteral("Alterado")); });
             FEditor->gridRegistrosDblClick();
-            expected[size_t(row)] = {{"id", std::to_string(row + 1)}, {"descricao", "Alterado"},
-                                     {"quantidade", std::to_string(row)}, {"ativo", row % 2 == 0},
-                                     {"entrega", {{"rua", "Rua Nova"}, {"numero", ""}}}};
+            expected[size_t(row)]
+                = {{"id", std::to_string(row + 1)}, {"descricao", "Alterado"}, {"quantidade", std::to_string(row)},
+                    {"ativo", row % 2 == 0}, {"entrega", {{"rua", "Rua Nova"}, {"numero", ""}}}};
         } else {
             FEditor->gridRegistros->selectRow(row);
             FEditor->btExcluir->click();
@@ -400,7 +400,7 @@ private slots:
         QCOMPARE(resets.count(), 0);
         QCOMPARE(FEditor->cdsRegistros->RecNo(), recNo);
         QCOMPARE(FEditor->gridRegistros->currentIndex().row(), recNo - 1);
-        QCOMPARE(TFieldEngine::GetRecord(TFieldMap{FEditor}).at("itens"), expected);
+        QCOMPARE(TFieldEngine::GetRecord(TFieldMap {FEditor}).at("itens"), expected);
         // The line in view shows its text whole (an added row is longer than the others).
         const QFontMetrics metrics(FEditor->gridRegistros->font());
         QVERIFY(FEditor->gridRegistros->columnWidth(1) > metrics.horizontalAdvance(Cell(*FEditor, recNo - 1, 1)));
@@ -430,12 +430,14 @@ private slots:
         QTest::addColumn<int>("asked");
         QTest::newRow("no combo box") << QString::fromUtf8(kItemFields) << 0;
         QTest::newRow("combo box of fixed values") << R"([{"nome": "situacao", "label": "Situação", "tipo": "enum",
-            "values": [{"id": "A", "descricao": "Ativo"}]}])" << 0;
+            "values": [{"id": "A", "descricao": "Ativo"}]}])"
+                                                   << 0;
         QTest::newRow("two local combo boxes") << R"([
             {"nome": "origem", "label": "Origem", "tipo": "long", "resource": "enderecos", "type": "LOCAL",
              "id": "id", "displayField": "rua"},
             {"nome": "destino", "label": "Destino", "tipo": "long", "resource": "enderecos", "type": "LOCAL",
-             "id": "id", "displayField": "rua"}])" << 1;
+             "id": "id", "displayField": "rua"}])"
+                                               << 1;
     }
 
     void parentRecordOnlyForCombosThatReadIt()
@@ -464,7 +466,7 @@ private slots:
         const TJson *first = &rows[0];
         FEditor->SetValues(std::move(rows));
         QCOMPARE(&FEditor->Values()[0], first);
-        QCOMPARE(Column(*FEditor, 1), (QStringList{"Caneta", "Lápis", "Borracha"}));
+        QCOMPARE(Column(*FEditor, 1), (QStringList {"Caneta", "Lápis", "Borracha"}));
     }
 
     void cancelChangesNothing()
