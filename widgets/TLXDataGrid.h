@@ -6,8 +6,8 @@
 
 // A read-only grid of whole rows, one line of text per row. Unlike a plain QTableView it sizes its
 // columns from what it shows (titles and the rows in view, up to MaxColumnWidth; a column the user
-// widened stays as wide; a row inserted only widens them to fit itself), and reports a double-click anywhere in the
-// cells area, below the last row too. The model is not owned.
+// widened stays as wide; a row inserted only widens them to fit itself), and reports a
+// double-click anywhere in the cells area, below the last row too. The model is not owned.
 class TLXDataGrid final : public QTableView
 {
     Q_OBJECT
