@@ -205,7 +205,8 @@ void TRecordTable::Post()
         FEof = FBof = false;
         FBuffer.clear();
         FState = dsBrowse;
-        NotifyReset();
+        if (!ControlsDisabled())
+            emit RowInserted(FCurrent);
         NotifyCurrent();
     } else if (FState == dsEdit) {
         std::move(FBuffer.begin(), FBuffer.end(), FCells.begin() + qsizetype(FCurrent) * FieldCount());
@@ -233,13 +234,18 @@ void TRecordTable::Delete()
     }
     Cancel();
     CheckNotEmpty();
-    const auto first = FCells.begin() + qsizetype(FCurrent) * FieldCount();
+    const int deleted = FCurrent;
+    const bool notify = !ControlsDisabled();
+    if (notify)
+        emit RowAboutToBeRemoved(deleted); // a view may move its current line meanwhile
+    const auto first = FCells.begin() + qsizetype(deleted) * FieldCount();
     FCells.erase(first, first + FieldCount());
-    FRowIds.erase(FRowIds.begin() + FCurrent);
+    FRowIds.erase(FRowIds.begin() + deleted);
     --FRowCount;
-    FCurrent = std::min(FCurrent, FRowCount - 1);
+    FCurrent = std::min(deleted, FRowCount - 1);
     FEof = FBof = FRowCount == 0;
-    NotifyReset();
+    if (notify)
+        emit RowRemoved(deleted);
     NotifyCurrent();
 }
 

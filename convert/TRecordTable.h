@@ -87,6 +87,11 @@ signals:
     void AfterEdit(TRecordTable *table);
     // Views rebuild everything: structure, rows or a batch of changes under DisableControls.
     void DataReset();
+    // One row posted at 0-based row; one row about to be deleted there, then deleted. Not sent
+    // while controls are disabled.
+    void RowInserted(int row);
+    void RowAboutToBeRemoved(int row);
+    void RowRemoved(int row);
     void RowChanged(int row);
     void FieldChanged(int column);
     void CurrentChanged();

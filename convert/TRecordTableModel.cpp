@@ -8,6 +8,9 @@ TRecordTableModel::TRecordTableModel(TRecordTable *table, QObject *parent) : QAb
     if (!table)
         return;
     connect(table, &TRecordTable::DataReset, this, &TRecordTableModel::Reset);
+    connect(table, &TRecordTable::RowInserted, this, &TRecordTableModel::InsertRow);
+    connect(table, &TRecordTable::RowAboutToBeRemoved, this, &TRecordTableModel::AboutToRemoveRow);
+    connect(table, &TRecordTable::RowRemoved, this, &TRecordTableModel::RemoveRow);
     connect(table, &TRecordTable::RowChanged, this, &TRecordTableModel::UpdateRow);
     connect(table, &TRecordTable::FieldChanged, this, &TRecordTableModel::UpdateTitle);
     connect(table, &QObject::destroyed, this, &TRecordTableModel::Reset);
@@ -21,6 +24,36 @@ void TRecordTableModel::Reset()
     FRowCount = FTable ? FTable->RecordCount() : 0;
     FColumnCount = FTable ? FTable->FieldCount() : 0;
     endResetModel();
+}
+
+// A row count that does not match the table's (a change the views missed) resets instead.
+void TRecordTableModel::InsertRow(int row)
+{
+    if (!FTable || FTable->RecordCount() != FRowCount + 1 || row < 0 || row > FRowCount) {
+        Reset();
+        return;
+    }
+    beginInsertRows({}, row, row);
+    ++FRowCount;
+    endInsertRows();
+}
+
+void TRecordTableModel::AboutToRemoveRow(int row)
+{
+    FRemoving = FTable && FTable->RecordCount() == FRowCount && row >= 0 && row < FRowCount;
+    if (FRemoving)
+        beginRemoveRows({}, row, row);
+}
+
+void TRecordTableModel::RemoveRow()
+{
+    if (!FRemoving) {
+        Reset();
+        return;
+    }
+    FRemoving = false;
+    --FRowCount;
+    endRemoveRows();
 }
 
 void TRecordTableModel::UpdateRow(int row)

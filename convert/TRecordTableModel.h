@@ -6,8 +6,9 @@
 class TRecordTable;
 
 // Shows a record table in item views: one column per field titled by its DisplayLabel, one
-// line per posted row, read-only. Row and column counts are taken at each reset, so a view
-// never sees a change that the table made while its controls were disabled. Does not own the
+// line per posted row, read-only. Row and column counts are taken at each reset and follow the
+// table's single-row inserts and deletes, so a view never sees a change that the table made
+// while its controls were disabled, and one row more or less costs no reset. Does not own the
 // table.
 class TRecordTableModel final : public QAbstractTableModel
 {
@@ -26,10 +27,14 @@ public:
 
 private:
     void Reset();
+    void InsertRow(int row);
+    void AboutToRemoveRow(int row);
+    void RemoveRow();
     void UpdateRow(int row);
     void UpdateTitle(int column);
 
     QPointer<TRecordTable> FTable;
     int FRowCount = 0;
     int FColumnCount = 0;
+    bool FRemoving = false; // a removal announced to the views is under way
 };

@@ -16,8 +16,10 @@ public:
     virtual QString FieldName() const = 0;
     // The rows: a JSON array of sub-record objects.
     virtual const TJson &Values() const = 0;
-    // Replaces the rows by the given array.
+    // Replaces the rows by the given array: a copy of it, or the array itself when the caller
+    // hands over its own (an editor that cannot take it over copies it).
     virtual void SetValues(const TJson &Values) = 0;
+    virtual void SetValues(TJson &&Values) { SetValues(static_cast<const TJson &>(Values)); }
 
 protected:
     IDetailListEditor() = default;

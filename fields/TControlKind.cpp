@@ -144,7 +144,8 @@ bool ComboBoxEmpty(const QWidget *c) { return ComboKey(c).isEmpty(); }
 // ---- detail-list editor: its rows, under its FieldName
 
 bool IsDetailList(const QWidget *c) { return DetailList(c); }
-// An emptied screen must not carry the previous record's rows into a new one.
+// An emptied screen must not carry the previous record's rows into a new one; the empty array is
+// handed over, not copied.
 void ClearDetailList(QWidget *c) { DetailList(c)->SetValues(TJson::array()); }
 TJson ReadDetailList(const QWidget *c) { return DetailList(c)->Values(); }
 void WriteDetailList(QWidget *c, const TJson &m) { DetailList(c)->SetValues(GetValueArray(m, QString())); }

@@ -7,6 +7,8 @@
 #include "convert/EDataSetConverterException.h"
 #include "convert/EInvalidCast.h"
 #include "convert/LoadTableFromArray.h"
+#include "convert/TConverter.h"
+#include "convert/TField.h"
 #include "convert/TFieldDef.h"
 #include "convert/TRecordTable.h"
 #include "convert/TRecordTableCursorBinder.h"
@@ -35,8 +37,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -91,11 +95,11 @@ QString FieldCaption(const QWidget *control)
 
 // A combo parameter's value: the member Field of each element of the array at the path Source
 // of the parent record, joined by ","; empty when the path finds no array.
-QString ParamValue(const TJson &parent, const TResourceParamSource &source)
+QString ParamValue(const std::function<const TJson &()> &parent, const TResourceParamSource &source)
 {
     if (source.Source.isEmpty())
         return {};
-    const TJson *found = FindJsonValue(parent, source.Source);
+    const TJson *found = FindJsonValue(parent(), source.Source);
     if (!found || !found->is_array())
         return {};
     QStringList parts;
@@ -307,16 +311,24 @@ void TfrmTabForm::AddControl(const TJson &descriptor, TFieldMap &controls)
 
 void TfrmTabForm::SetValues(const TJson &Value)
 {
-    FValues = Value.is_array() ? Value : TJson::array();
+    SetValues(TJson(Value));
+}
+
+void TfrmTabForm::SetValues(TJson &&Value)
+{
+    const bool isNull = Value.is_null();
+    const bool isArray = Value.is_array();
+    FValues = isArray ? std::move(Value) : TJson::array();
     ShowRows();
-    if (Value.is_null())
+    if (isNull)
         throw EDataSetConverterException("JSON Value Uninformed.");
-    if (!Value.is_array())
+    if (!isArray)
         throw EInvalidCast("Invalid class typecast");
 }
 
 void TfrmTabForm::ShowRows(int recNo)
 {
+    FRowsShown = false;
     if (!cdsRegistros->Active())
         return;
     {
@@ -325,10 +337,57 @@ void TfrmTabForm::ShowRows(int recNo)
         cdsRegistros->EmptyDataSet();
         LoadTableFromArray(cdsRegistros, &FValues);
     }
+    // An element that is an array gives rows of its own: then rows and elements differ.
+    FRowsShown = std::all_of(FValues.begin(), FValues.end(), [](const TJson &row) { return row.is_object(); });
     if (recNo >= 1 && recNo <= cdsRegistros->RecordCount())
         cdsRegistros->SetRecNo(recNo);
     else if (!cdsRegistros->IsEmpty())
         cdsRegistros->First();
+}
+
+bool TfrmTabForm::TableHolds(int rows) const
+{
+    return FRowsShown && cdsRegistros->Active() && cdsRegistros->RecordCount() == rows;
+}
+
+// Each change runs on the table as it stands; while one runs FRowsShown is off, so that a change
+// that fails leaves the rows to be shown again in full next time.
+void TfrmTabForm::ShowAppendedRow()
+{
+    const int rows = static_cast<int>(FValues.size());
+    if (!TableHolds(rows - 1) || !FValues.back().is_object()) {
+        ShowRows(rows);
+        return;
+    }
+    FRowsShown = false;
+    TConverter::New()->ForJson()->SetObject(&FValues.back())->AppendTo(cdsRegistros); // the cursor goes to it
+    FRowsShown = true;
+}
+
+void TfrmTabForm::ShowChangedRow(int index)
+{
+    if (!TableHolds(static_cast<int>(FValues.size())) || !FValues[static_cast<size_t>(index)].is_object()) {
+        ShowRows(index + 1);
+        return;
+    }
+    FRowsShown = false;
+    cdsRegistros->SetRecNo(index + 1);
+    cdsRegistros->Edit();
+    // Columns without a member come out empty, as in a row loaded anew.
+    for (int column = 0; column < cdsRegistros->FieldCount(); ++column)
+        cdsRegistros->Fields(column)->Clear();
+    TConverter::New()->ForJson()->SetObject(&FValues[static_cast<size_t>(index)])->UpdateIn(cdsRegistros);
+    FRowsShown = true;
+}
+
+void TfrmTabForm::ShowDeletedRow(int index)
+{
+    if (!TableHolds(static_cast<int>(FValues.size()) + 1)) {
+        ShowRows(qMin(index + 1, static_cast<int>(FValues.size())));
+        return;
+    }
+    cdsRegistros->SetRecNo(index + 1);
+    cdsRegistros->Delete(); // the next row becomes current, or the new last one
 }
 
 int TfrmTabForm::CurrentIndex() const
@@ -346,15 +405,22 @@ TJson TfrmTabForm::ParentRecord() const
     return FParentRecord ? FParentRecord() : TJson::object();
 }
 
+// The parent's record carries every row of every list: it is asked for only when a combo box
+// reads from it, and once.
 void TfrmTabForm::LoadCombos()
 {
-    const TJson parent = ParentRecord();
+    std::optional<TJson> record;
+    const std::function<const TJson &()> parent = [this, &record]() -> const TJson & {
+        if (!record)
+            record = ParentRecord();
+        return *record;
+    };
     for (QWidget *control : std::as_const(FFieldMap)) {
         auto *combo = qobject_cast<TResourceComboBox *>(control);
         if (!combo)
             continue;
         if (combo->ResourceType() == rtLocal) {
-            const TJson *options = FindJsonValue(parent, combo->Resource());
+            const TJson *options = FindJsonValue(parent(), combo->Resource());
             if (options && options->is_array())
                 combo->Load(*options);
         } else if (!combo->Params().empty()) {
@@ -402,7 +468,7 @@ void TfrmTabForm::btExcluirClick()
     if (index >= static_cast<int>(FValues.size()))
         return;
     FValues.erase(FValues.begin() + index);
-    ShowRows(qMin(index + 1, static_cast<int>(FValues.size())));
+    ShowDeletedRow(index);
 }
 
 void TfrmTabForm::gridRegistrosDblClick()
@@ -430,17 +496,17 @@ void TfrmTabForm::btGravarClick()
         empty->setFocus();
         return;
     }
-    int recNo = 0;
     // The rows may have been replaced while the pop-up was open: then the entry becomes a new row.
-    if (FID >= 0 && FID < static_cast<int>(FValues.size())) {
+    const bool replace = FID >= 0 && FID < static_cast<int>(FValues.size());
+    if (replace)
         TFieldEngine::GetRecord(FFieldMap, &FObjects, FValues[static_cast<size_t>(FID)]);
-        recNo = FID + 1;
-    } else {
+    else
         FValues.push_back(TFieldEngine::GetRecord(FFieldMap, &FObjects));
-        recNo = static_cast<int>(FValues.size());
-    }
     panelEdit->Form()->accept();
-    ShowRows(recNo);
+    if (replace)
+        ShowChangedRow(FID);
+    else
+        ShowAppendedRow();
 }
 
 void TfrmTabForm::btCancelarClick()

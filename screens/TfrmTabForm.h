@@ -41,9 +41,11 @@ public:
     const TJson &Fields() const { return FFields; }
     void SetFields(const TJson &Value);
     // The rows, one object per sub-record in grid order. Writing shows them; an argument that is
-    // not an array empties the rows and raises the converter's error.
+    // not an array empties the rows and raises the converter's error. The second form takes the
+    // caller's array over instead of copying it.
     const TJson &Values() const override { return FValues; }
     void SetValues(const TJson &Value) override;
+    void SetValues(TJson &&Value) override;
     QString FieldName() const override { return FFieldName; }
     void SetFieldName(const QString &value) { FFieldName = value; }
     // The current values of the record the rows belong to; they feed the pop-up's combo boxes.
@@ -95,6 +97,14 @@ private:
     void AddControl(const TJson &descriptor, TFieldMap &controls);
     // Shows FValues in the grid; the cursor goes to recNo when it names a line.
     void ShowRows(int recNo = 0);
+    // The grid's table after one change of FValues, without loading the other rows again: the
+    // last element appended, the element at index replaced, or the row at index deleted. While
+    // the table does not hold FValues row for row (a load that failed), all rows are shown again.
+    void ShowAppendedRow();
+    void ShowChangedRow(int index);
+    void ShowDeletedRow(int index);
+    // The table holds that many rows, one per element of FValues as last shown.
+    bool TableHolds(int rows) const;
     // The grid's current line as an index into FValues, or -1 without one.
     int CurrentIndex() const;
     // Options of the pop-up's combo boxes from the parent screen's current values.
@@ -106,6 +116,7 @@ private:
     TFieldMap FFieldMap;
     TRequiredMap FRequeridos;
     TJson FValues = TJson::array();
+    bool FRowsShown = false; // the last ShowRows loaded every element of FValues
     QString FFieldName;
     int FID = -1;
     TParentRecord FParentRecord;

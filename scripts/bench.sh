@@ -107,6 +107,9 @@ fi
 
 run screens "$build/bench/app/bench_screens"
 
+# Rows 10 and 11: the detail-list editor with lists of 10,000 rows.
+run detaillist "$build/bench/screens/bench_detail_list"
+
 echo
 awk -F'|' '
   BEGIN { printf "%-4s %-86s %16s %16s %10s %16s  %s\n", "row", "what", "ours", "limit", "ratio", "goal", "verdict" }

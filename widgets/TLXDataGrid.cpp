@@ -1,7 +1,10 @@
 #include "widgets/TLXDataGrid.h"
 
+#include "widgets/TLXDataGridRowHeader.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -11,6 +14,7 @@ TLXDataGrid::TLXDataGrid(QWidget *parent) : QTableView(parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
+    setVerticalHeader(new TLXDataGridRowHeader(this));
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     // One line of text per row.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -27,6 +31,10 @@ void TLXDataGrid::setModel(QAbstractItemModel *model)
     connect(model, &QAbstractItemModel::modelReset, this, &TLXDataGrid::FitColumnsToContents);
     connect(model, &QAbstractItemModel::dataChanged, this, &TLXDataGrid::FitColumnsToContents);
     connect(model, &QAbstractItemModel::headerDataChanged, this, &TLXDataGrid::FitColumnsToContents);
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &parent, int first, int last) {
+        if (!parent.isValid())
+            FitColumnsToRows(first, last);
+    });
     FitColumnsToContents();
 }
 
@@ -39,17 +47,52 @@ QStringList TLXDataGrid::ColumnTitles() const
     return titles;
 }
 
+// QTableView::sizeHintForColumn would measure up to a thousand rows of every column, in view or
+// not: with long lists that is most of a refresh.
+std::pair<int, int> TLXDataGrid::RowsInView() const
+{
+    const int rows = model()->rowCount(rootIndex());
+    const int first = std::max(0, rowAt(0));
+    // A grid not shown yet may get as tall as its screen.
+    const int height = isVisible() || !screen() ? viewport()->height() : screen()->availableGeometry().height();
+    const int lines = height / std::max(1, verticalHeader()->defaultSectionSize()) + 1;
+    return {first, std::min(rows - 1, first + lines)};
+}
+
+int TLXDataGrid::ContentWidth(int column, int first, int last) const
+{
+    int width = 0;
+    for (int row = first; row <= last; ++row)
+        if (!isRowHidden(row))
+            width = std::max(width, sizeHintForIndex(model()->index(row, column, rootIndex())).width());
+    return width + (showGrid() ? 1 : 0);
+}
+
 void TLXDataGrid::FitColumnsToContents()
 {
     if (!model())
         return;
+    ensurePolished();
     const QStringList titles = ColumnTitles();
     const bool newColumns = titles != FFittedTitles;
     FFittedTitles = titles;
     QHeaderView *header = horizontalHeader();
+    const auto [first, last] = RowsInView();
     for (int column = 0; column < titles.size(); ++column) {
-        const int fitted = std::min(std::max(sizeHintForColumn(column), header->sectionSizeHint(column)), MaxColumnWidth);
+        const int content = ContentWidth(column, first, last);
+        const int fitted = std::min(std::max(content, header->sectionSizeHint(column)), MaxColumnWidth);
         if (newColumns || fitted > columnWidth(column))
+            setColumnWidth(column, fitted);
+    }
+}
+
+void TLXDataGrid::FitColumnsToRows(int first, int last)
+{
+    if (!model())
+        return;
+    for (int column = 0; column < model()->columnCount(rootIndex()); ++column) {
+        const int fitted = std::min(ContentWidth(column, first, last), MaxColumnWidth);
+        if (fitted > columnWidth(column))
             setColumnWidth(column, fitted);
     }
 }

@@ -2,10 +2,12 @@
 
 #include <QTableView>
 
+#include <utility>
+
 // A read-only grid of whole rows, one line of text per row. Unlike a plain QTableView it sizes its
-// columns from what it shows (titles and rows, up to MaxColumnWidth; a column the user widened
-// stays as wide), and reports a double-click anywhere in the cells area, below the last row too.
-// The model is not owned.
+// columns from what it shows (titles and the rows in view, up to MaxColumnWidth; a column the user
+// widened stays as wide; a row inserted only widens them to fit itself), and reports a
+// double-click anywhere in the cells area, below the last row too. The model is not owned.
 class TLXDataGrid final : public QTableView
 {
     Q_OBJECT
@@ -17,9 +19,11 @@ public:
     explicit TLXDataGrid(QWidget *parent = nullptr);
 
     void setModel(QAbstractItemModel *model) override;
-    // Fits every column to its title and the rows shown: exactly when the columns changed,
+    // Fits every column to its title and the rows in view: exactly when the columns changed,
     // otherwise only wider.
     void FitColumnsToContents();
+    // Widens the columns to show the given rows, without looking at the others.
+    void FitColumnsToRows(int first, int last);
 
 signals:
     // A double-click with the left button on a row or on the empty area below the rows.
@@ -30,6 +34,10 @@ protected:
 
 private:
     QStringList ColumnTitles() const;
+    // First and last row in view (last < first without rows).
+    std::pair<int, int> RowsInView() const;
+    // Widest cell of column in rows first..last, with the grid line.
+    int ContentWidth(int column, int first, int last) const;
 
     QStringList FFittedTitles; // the columns the widths were last fitted exactly to
 };

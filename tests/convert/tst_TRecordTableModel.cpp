@@ -144,6 +144,59 @@ private slots:
         QCOMPARE(selectedRow(), -1);
     }
 
+    // One row posted or deleted reaches the view as that row, not as a reset; the selected line
+    // stays on the table's current row (after a delete the next row, or the new last one).
+    void oneRowMoreOrLessWithoutAReset_data()
+    {
+        QTest::addColumn<int>("deleted"); // RecNo deleted after appending id 6; 0 for none
+        QTest::addColumn<QStringList>("ids");
+        QTest::addColumn<int>("current");
+        QTest::newRow("appended") << 0 << QStringList {"1", "2", "3", "4", "5", "6"} << 6;
+        QTest::newRow("first deleted") << 1 << QStringList {"2", "3", "4", "5", "6"} << 1;
+        QTest::newRow("middle deleted") << 3 << QStringList {"1", "2", "4", "5", "6"} << 3;
+        QTest::newRow("last deleted") << 6 << QStringList {"1", "2", "3", "4", "5"} << 5;
+    }
+
+    void oneRowMoreOrLessWithoutAReset()
+    {
+        QFETCH(int, deleted);
+        QFETCH(QStringList, ids);
+        QFETCH(int, current);
+        TRecordTable table;
+        DefineResults(table);
+        QTableView view;
+        TRecordTableModel model(&table, &view);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        view.setModel(&model);
+        view.setSelectionBehavior(QAbstractItemView::SelectRows);
+        TRecordTableCursorBinder binder(view.selectionModel(), &table, &view);
+        view.show();
+        Reload(table, People(5));
+        table.SetRecNo(deleted > 0 ? deleted : 1);
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+
+        const json six = json::parse(R"([{"id": 6, "nome": "Seis"}])");
+        LoadTableFromArray(&table, &six);
+        if (deleted > 0) {
+            table.SetRecNo(deleted);
+            table.Delete();
+        }
+        QCOMPARE(resets.count(), 0);
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(removed.count(), deleted > 0 ? 1 : 0);
+        QStringList shown;
+        for (int row = 0; row < model.rowCount(); ++row)
+            shown << model.data(model.index(row, 0)).toString();
+        QCOMPARE(shown, ids);
+        QCOMPARE(table.RecNo(), current);
+        QCOMPARE(view.currentIndex().row(), current - 1);
+        const QModelIndexList selected = view.selectionModel()->selectedRows();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.first().row(), current - 1);
+    }
+
     void gridRenders()
     {
         TRecordTable table;

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QDialog>
 #include <QLineEdit>
@@ -58,6 +59,18 @@ const char *const kThreeItems = R"([
   {"id": 3, "descricao": "Borracha", "quantidade": 30, "ativo": true, "entrega": {"rua": "Rua C"}}
 ])";
 
+constexpr int kLongList = 1000;
+
+// Rows of kItemFields, as a record's answer brings them.
+TJson LongList(int count)
+{
+    TJson rows = TJson::array();
+    for (int i = 0; i < count; ++i)
+        rows.push_back({{"id", i + 1}, {"descricao", "Item " + std::to_string(i)}, {"quantidade", i},
+            {"ativo", i % 2 == 0}, {"entrega", {{"rua", "Rua " + std::to_string(i)}}}});
+    return rows;
+}
+
 QStringList Titles(const TfrmTabForm &editor)
 {
     QStringList titles;
@@ -77,6 +90,19 @@ QStringList Column(const TfrmTabForm &editor, int column)
     for (int r = 0; r < editor.dsRegistros->rowCount(); ++r)
         cells << Cell(editor, r, column);
     return cells;
+}
+
+// Every cell of the grid, line by line.
+QList<QStringList> GridText(const TfrmTabForm &editor)
+{
+    QList<QStringList> lines;
+    for (int r = 0; r < editor.dsRegistros->rowCount(); ++r) {
+        QStringList line;
+        for (int c = 0; c < editor.dsRegistros->columnCount(); ++c)
+            line << Cell(editor, r, c);
+        lines << line;
+    }
+    return lines;
 }
 
 template <typename T>
@@ -318,6 +344,129 @@ private slots:
         });
         editor.gridRegistrosDblClick();
         QCOMPARE(editor.Values(), rows);
+    }
+
+    // In a long list one row is added, changed or deleted: it lands where the user put it, the
+    // grid shows what a fresh load of the rows would show without being reset, the cursor ends on
+    // the same row as before, and the parent record built afterwards carries the rows in order.
+    void longListChangesOneRow_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("recNo");
+        QTest::newRow("add") << "add" << kLongList << kLongList + 1;
+        QTest::newRow("edit in the middle") << "edit" << 500 << 501;
+        QTest::newRow("delete in the middle") << "delete" << 500 << 501;
+        QTest::newRow("delete the first") << "delete" << 0 << 1;
+        QTest::newRow("delete the last") << "delete" << kLongList - 1 << kLongList - 1;
+    }
+
+    void longListChangesOneRow()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, row);
+        QFETCH(int, recNo);
+        FEditor->SetValues(LongList(kLongList));
+        TJson expected = FEditor->Values();
+        QSignalSpy resets(FEditor->dsRegistros, &QAbstractItemModel::modelReset);
+        const auto fill = [this](const QString &descricao) {
+            SetText(*FEditor, "descricao", descricao);
+            SetText(*FEditor, "rua", QStringLiteral("Rua Nova"));
+            FEditor->btGravar->click();
+        };
+        if (action == QLatin1String("add")) {
+            WhenPopupOpens(*FEditor, [&](QDialog &) { fill(QStringLiteral("Novo e mais longo")); });
+            FEditor->btNovo->click();
+            expected.push_back(Json(R"({"id": "", "descricao": "Novo e mais longo", "quantidade": "", "ativo": false,
+                                        "entrega": {"rua": "Rua Nova", "numero": ""}})"));
+        } else if (action == QLatin1String("edit")) {
+            FEditor->gridRegistros->selectRow(row);
+            WhenPopupOpens(*FEditor, [&](QDialog &) { fill(QStringLiteral("Alterado")); });
+            FEditor->gridRegistrosDblClick();
+            expected[size_t(row)]
+                = {{"id", std::to_string(row + 1)}, {"descricao", "Alterado"}, {"quantidade", std::to_string(row)},
+                    {"ativo", row % 2 == 0}, {"entrega", {{"rua", "Rua Nova"}, {"numero", ""}}}};
+        } else {
+            FEditor->gridRegistros->selectRow(row);
+            FEditor->btExcluir->click();
+            expected.erase(expected.begin() + row);
+        }
+        QVERIFY(FBoxes.size() == (action == QLatin1String("delete") ? 1 : 0));
+        QCOMPARE(FEditor->Values(), expected);
+        TfrmTabForm reloaded;
+        reloaded.SetFields(Json(kItemFields));
+        reloaded.SetValues(expected);
+        QVERIFY(GridText(*FEditor) == GridText(reloaded));
+        QCOMPARE(resets.count(), 0);
+        QCOMPARE(FEditor->cdsRegistros->RecNo(), recNo);
+        QCOMPARE(FEditor->gridRegistros->currentIndex().row(), recNo - 1);
+        QCOMPARE(TFieldEngine::GetRecord(TFieldMap {FEditor}).at("itens"), expected);
+        // The line in view shows its text whole (an added row is longer than the others).
+        const QFontMetrics metrics(FEditor->gridRegistros->font());
+        QVERIFY(FEditor->gridRegistros->columnWidth(1) > metrics.horizontalAdvance(Cell(*FEditor, recNo - 1, 1)));
+    }
+
+    // The row numbers' column grows with their digits, also when rows come one at a time.
+    void rowNumbersWidenWithTheirDigits()
+    {
+        FEditor->SetValues(LongList(9));
+        const QHeaderView *numbers = FEditor->gridRegistros->verticalHeader();
+        const int oneDigit = numbers->sizeHint().width();
+        WhenPopupOpens(*FEditor, [this](QDialog &) {
+            SetText(*FEditor, "descricao", QStringLiteral("Décimo"));
+            SetText(*FEditor, "rua", QStringLiteral("Rua J"));
+            FEditor->btGravar->click();
+        });
+        FEditor->btNovo->click();
+        QCOMPARE(FEditor->dsRegistros->rowCount(), 10);
+        QVERIFY(numbers->sizeHint().width() > oneDigit);
+    }
+
+    // The parent's record carries every row of every list: the pop-up asks for it only when a
+    // combo box takes its options from it, and then once.
+    void parentRecordOnlyForCombosThatReadIt_data()
+    {
+        QTest::addColumn<QString>("fields");
+        QTest::addColumn<int>("asked");
+        QTest::newRow("no combo box") << QString::fromUtf8(kItemFields) << 0;
+        QTest::newRow("combo box of fixed values") << R"([{"nome": "situacao", "label": "Situação", "tipo": "enum",
+            "values": [{"id": "A", "descricao": "Ativo"}]}])"
+                                                   << 0;
+        QTest::newRow("two local combo boxes") << R"([
+            {"nome": "origem", "label": "Origem", "tipo": "long", "resource": "enderecos", "type": "LOCAL",
+             "id": "id", "displayField": "rua"},
+            {"nome": "destino", "label": "Destino", "tipo": "long", "resource": "enderecos", "type": "LOCAL",
+             "id": "id", "displayField": "rua"}])"
+                                               << 1;
+    }
+
+    void parentRecordOnlyForCombosThatReadIt()
+    {
+        QFETCH(QString, fields);
+        QFETCH(int, asked);
+        TfrmTabForm editor;
+        editor.SetFields(TJson::parse(fields.toStdString()));
+        int calls = 0;
+        editor.setParentRecord([&calls] {
+            ++calls;
+            return Json(R"({"enderecos": [{"id": 1, "rua": "Rua A"}, {"id": 2, "rua": "Rua B"}]})");
+        });
+        WhenPopupOpens(editor, [](QDialog &) {});
+        editor.btNovoClick();
+        QCOMPARE(calls, asked);
+        for (auto *combo : editor.panelCadastro->findChildren<TResourceComboBox *>())
+            if (combo->ResourceType() == rtLocal)
+                QCOMPARE(combo->count(), 2);
+    }
+
+    // Rows handed over are taken as they are: the editor holds the caller's elements, no copies.
+    void rowsHandedOverAreNotCopied()
+    {
+        TJson rows = Json(kThreeItems);
+        const TJson *first = &rows[0];
+        FEditor->SetValues(std::move(rows));
+        QCOMPARE(&FEditor->Values()[0], first);
+        QCOMPARE(Column(*FEditor, 1), (QStringList {"Caneta", "Lápis", "Borracha"}));
     }
 
     void cancelChangesNothing()
