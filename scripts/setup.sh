@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
-  libcurl4-openssl-dev nlohmann-json3-dev libcpp-httplib-dev libsqlite3-dev libbenchmark-dev
+  libcurl4-openssl-dev nlohmann-json3-dev libcpp-httplib-dev libsqlite3-dev libpq-dev postgresql libbenchmark-dev
   fonts-dejavu-core xvfb xauth
   clang libclang-rt-14-dev openssl
 )

@@ -5,47 +5,48 @@
 #include <nlohmann/json.hpp>
 
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <optional>
 #include <string>
 
-struct sqlite3;
-
-// SQLite storage of the back-end: one table per resource, each record kept as JSON text beside its
-// integer id. One connection shared by all request threads; every use goes through transaction(),
-// which holds the store's lock, so a validation and the write that follows it are atomic.
-class RecordStore final
+// Storage of the back-end: one table per resource, each record kept as JSON text beside its integer
+// id. The routes, validation, paging and filters use only this interface; SqliteRecordStore keeps a
+// file (or memory) and PostgresRecordStore a PostgreSQL database shared by several server processes.
+// Every use goes through transaction(), so a validation and the write that follows it are atomic.
+class RecordStore
 {
 public:
-    // path ":memory:" keeps the database in memory.
-    explicit RecordStore(const std::string &path);
-    ~RecordStore();
-    RecordStore(const RecordStore &) = delete;
-    RecordStore &operator=(const RecordStore &) = delete;
+    virtual ~RecordStore() = default;
 
-    // Runs work inside BEGIN IMMEDIATE / COMMIT under the lock; rolls back when work throws.
-    void transaction(const std::function<void()> &work);
+    // "postgresql://..." or "postgres://..." (any libpq URI) opens PostgreSQL; anything else is a
+    // SQLite file, ":memory:" a SQLite database in memory.
+    static std::unique_ptr<RecordStore> open(const std::string &database);
+    static bool isPostgres(const std::string &database);
+
+    // Runs work inside one transaction; rolls back when work throws.
+    virtual void transaction(const std::function<void()> &work) = 0;
 
     // The operations below must run inside transaction().
-    void ensureTable(const std::string &resource);
+    virtual void ensureTable(const std::string &resource) = 0;
+    // Drops every resource table: the store starts from nothing (tests).
+    virtual void dropTables() = 0;
     // The record with "id" as first member, or nothing.
-    std::optional<nlohmann::ordered_json> find(const std::string &resource, long long id);
-    bool exists(const std::string &resource, long long id);
-    long long count(const std::string &resource);
+    virtual std::optional<nlohmann::ordered_json> find(const std::string &resource, long long id) = 0;
+    virtual bool exists(const std::string &resource, long long id) = 0;
+    virtual long long count(const std::string &resource) = 0;
     // Stores data (without "id"); explicitId > 0 keeps that id (seeding). Returns the id.
-    long long insert(const std::string &resource, const nlohmann::ordered_json &data, long long explicitId = 0);
-    bool update(const std::string &resource, long long id, const nlohmann::ordered_json &data);
-    bool remove(const std::string &resource, long long id);
+    virtual long long insert(const std::string &resource, const nlohmann::ordered_json &data, long long explicitId = 0) = 0;
+    virtual bool update(const std::string &resource, long long id, const nlohmann::ordered_json &data) = 0;
+    virtual bool remove(const std::string &resource, long long id) = 0;
     // The page object {"content", "totalPages", "number", "size", "totalElements"}.
-    nlohmann::ordered_json page(const std::string &resource, const RecordQuery &query);
+    virtual nlohmann::ordered_json page(const std::string &resource, const RecordQuery &query) = 0;
     // True when a record of resource holds id at memberPath, either directly (listPath empty) or in
     // an element of the array at listPath.
-    bool isReferenced(
-        const std::string &resource, const std::string &listPath, const std::string &memberPath, long long id);
+    virtual bool isReferenced(
+        const std::string &resource, const std::string &listPath, const std::string &memberPath, long long id) = 0;
 
-private:
-    void execute(const std::string &sql);
-
-    sqlite3 *m_db = nullptr;
-    std::mutex m_mutex;
+protected:
+    RecordStore() = default;
+    RecordStore(const RecordStore &) = delete;
+    RecordStore &operator=(const RecordStore &) = delete;
 };

@@ -42,12 +42,14 @@ ServerOptions ServerOptions::parse(const std::vector<std::string> &arguments)
 
 std::string ServerOptions::usage()
 {
-    return "usage: quorelapi-server [--port N] [--host ADDRESS] [--db FILE | --memory] [--no-seed]\n"
+    return "usage: quorelapi-server [--port N] [--host ADDRESS] [--db FILE | --db postgresql://... | --memory] [--no-seed]\n"
            "  --port N     port to listen on (default 8080; 0 picks a free one and prints it)\n"
            "  --host A     address to listen on (default 127.0.0.1)\n"
            "  --db FILE    SQLite database (default "
         + defaultDatabase()
         + ")\n"
+          "  --db postgresql://USER@HOST:PORT/NAME\n"
+          "               store everything in PostgreSQL (any libpq URI; several servers may share it)\n"
           "  --memory     keep the database in memory\n"
           "  --no-seed    leave empty tables empty instead of storing the sample records\n";
 }

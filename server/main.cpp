@@ -41,14 +41,14 @@ int main(int argc, char **argv)
         if (!options.memory) {
             database = options.database.empty() ? ServerOptions::defaultDatabase() : options.database;
             const auto folder = std::filesystem::path(database).parent_path();
-            if (!folder.empty())
+            if (!RecordStore::isPostgres(database) && !folder.empty())
                 std::filesystem::create_directories(folder);
         }
         const ResourceCatalog catalog = ResourceCatalog::fromEmbeddedFiles();
-        RecordStore store(database);
-        ApiServer server(catalog, store);
+        const std::unique_ptr<RecordStore> store = RecordStore::open(database);
+        ApiServer server(catalog, *store);
         if (options.seed) {
-            const int seeded = DatabaseSeeder::seed(catalog, store, RecordValidator(catalog, store));
+            const int seeded = DatabaseSeeder::seed(catalog, *store, RecordValidator(catalog, *store));
             if (seeded > 0)
                 std::cout << "quorelapi-server: stored " << seeded << " sample records in " << database << "\n";
         }

@@ -7,21 +7,24 @@
 #include "server/ResourceCatalog.h"
 
 #include <httplib.h>
+#include <libpq-fe.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <thread>
 
-// The real back-end on 127.0.0.1 with an in-memory database, served on its own thread for the
-// lifetime of the object.
+// The real back-end on 127.0.0.1, served on its own thread for the lifetime of the object. Its
+// database is a SQLite one in memory, or the PostgreSQL database QUOREL_TEST_POSTGRESQL names (a
+// libpq URI), emptied first.
 class LoopbackServer final
 {
 public:
     explicit LoopbackServer(bool seeded)
-        : m_catalog(ResourceCatalog::fromEmbeddedFiles()), m_store(":memory:"), m_server(m_catalog, m_store)
+        : m_catalog(ResourceCatalog::fromEmbeddedFiles()), m_store(OpenEmptyStore()), m_server(m_catalog, *m_store)
     {
         if (seeded)
-            DatabaseSeeder::seed(m_catalog, m_store, RecordValidator(m_catalog, m_store));
+            DatabaseSeeder::seed(m_catalog, *m_store, RecordValidator(m_catalog, *m_store));
         m_port = m_server.bind("127.0.0.1", 0);
         m_thread = std::thread([this] { m_server.listen(); });
         // A request answered proves the accept loop runs, so stop() in the destructor reaches it.
@@ -46,9 +49,32 @@ public:
         return client;
     }
 
+    static std::string TestDatabase()
+    {
+        const char *postgres = std::getenv("QUOREL_TEST_POSTGRESQL");
+        return postgres && *postgres ? postgres : ":memory:";
+    }
+
 private:
+    // Servers alive at the same time each get a schema of their own in the PostgreSQL database.
+    static std::unique_ptr<RecordStore> OpenEmptyStore()
+    {
+        std::string database = TestDatabase();
+        if (RecordStore::isPostgres(database)) {
+            static int servers = 0;
+            const std::string schema = "servidor_" + std::to_string(++servers);
+            PGconn *admin = PQconnectdb(database.c_str());
+            PQclear(PQexec(admin, ("CREATE SCHEMA IF NOT EXISTS " + schema).c_str()));
+            PQfinish(admin);
+            database += (database.find('?') == std::string::npos ? "?" : "&") + ("options=-csearch_path%3D" + schema);
+        }
+        auto store = RecordStore::open(database);
+        store->transaction([&store] { store->dropTables(); });
+        return store;
+    }
+
     ResourceCatalog m_catalog;
-    RecordStore m_store;
+    std::unique_ptr<RecordStore> m_store;
     ApiServer m_server;
     int m_port = -1;
     std::thread m_thread;
