@@ -111,17 +111,6 @@ std::string numberText(double number)
     std::snprintf(text, sizeof text, "%.17g", number);
     return text;
 }
-
-Json recordFrom(long long id, const std::string &dados)
-{
-    Json record = Json::object();
-    record["id"] = id;
-    Json stored = Json::parse(dados);
-    for (auto &[key, value] : stored.items())
-        record[key] = std::move(value);
-    return record;
-}
-
 } // namespace
 
 PostgresRecordStore::PostgresRecordStore(const std::string &connection) : m_db(PQconnectdb(connection.c_str()))
@@ -259,13 +248,7 @@ Json PostgresRecordStore::page(const std::string &resource, const RecordQuery &q
     for (int row = 0; row < rows.rows(); ++row)
         content.push_back(recordFrom(rows.integer(row, 0), rows.text(row, 1)));
 
-    Json page = Json::object();
-    page["content"] = std::move(content);
-    page["totalPages"] = (total + query.size - 1) / query.size;
-    page["number"] = query.page;
-    page["size"] = query.size;
-    page["totalElements"] = total;
-    return page;
+    return pageObject(std::move(content), total, query);
 }
 
 bool PostgresRecordStore::isReferenced(

@@ -14,3 +14,24 @@ std::unique_ptr<RecordStore> RecordStore::open(const std::string &database)
         return std::make_unique<PostgresRecordStore>(database);
     return std::make_unique<SqliteRecordStore>(database);
 }
+
+nlohmann::ordered_json RecordStore::recordFrom(long long id, const std::string &storedJson)
+{
+    nlohmann::ordered_json record = nlohmann::ordered_json::object();
+    record["id"] = id;
+    nlohmann::ordered_json stored = nlohmann::ordered_json::parse(storedJson);
+    for (auto &[key, value] : stored.items())
+        record[key] = std::move(value);
+    return record;
+}
+
+nlohmann::ordered_json RecordStore::pageObject(nlohmann::ordered_json content, long long total, const RecordQuery &query)
+{
+    nlohmann::ordered_json page = nlohmann::ordered_json::object();
+    page["content"] = std::move(content);
+    page["totalPages"] = (total + query.size - 1) / query.size;
+    page["number"] = query.page;
+    page["size"] = query.size;
+    page["totalElements"] = total;
+    return page;
+}

@@ -46,6 +46,11 @@ public:
         const std::string &resource, const std::string &listPath, const std::string &memberPath, long long id) = 0;
 
 protected:
+    // A stored record as the routes answer it: "id" first, then the stored members in their order.
+    static nlohmann::ordered_json recordFrom(long long id, const std::string &storedJson);
+    // The page object of page() around the rows of one page.
+    static nlohmann::ordered_json pageObject(nlohmann::ordered_json content, long long total, const RecordQuery &query);
+
     RecordStore() = default;
     RecordStore(const RecordStore &) = delete;
     RecordStore &operator=(const RecordStore &) = delete;

@@ -116,17 +116,6 @@ std::string memberExpression(const std::string &member)
 {
     return member == "id" ? std::string("id") : "json_extract(dados, " + jsonPath(member) + ")";
 }
-
-Json recordFrom(long long id, const std::string &dados)
-{
-    Json record = Json::object();
-    record["id"] = id;
-    Json stored = Json::parse(dados);
-    for (auto &[key, value] : stored.items())
-        record[key] = std::move(value);
-    return record;
-}
-
 } // namespace
 
 SqliteRecordStore::SqliteRecordStore(const std::string &path)
@@ -284,13 +273,7 @@ Json SqliteRecordStore::page(const std::string &resource, const RecordQuery &que
     while (rows.step())
         content.push_back(recordFrom(rows.integer(0), rows.text(1)));
 
-    Json page = Json::object();
-    page["content"] = std::move(content);
-    page["totalPages"] = (total + query.size - 1) / query.size;
-    page["number"] = query.page;
-    page["size"] = query.size;
-    page["totalElements"] = total;
-    return page;
+    return pageObject(std::move(content), total, query);
 }
 
 bool SqliteRecordStore::isReferenced(

@@ -47,9 +47,9 @@ int main(int argc, char **argv)
     const QDir output(arguments.at(2) + QStringLiteral("/icons"));
     if (!output.mkpath(QStringLiteral(".")))
         return 1;
-    for (const QString &spec : arguments.mid(3)) {
-        const QString name = spec.section(QLatin1Char(':'), 0, 0);
-        for (const QString &size : spec.section(QLatin1Char(':'), 1).split(QLatin1Char(','))) {
+    for (const QString &entry : arguments.mid(3)) {
+        const QString name = entry.section(QLatin1Char(':'), 0, 0);
+        for (const QString &size : entry.section(QLatin1Char(':'), 1).split(QLatin1Char(','))) {
             const QString png = output.filePath(QStringLiteral("%1-%2.png").arg(name, size));
             if (!Render(sources.filePath(name + QStringLiteral(".svg")), size.toInt(), png)) {
                 std::fprintf(
