@@ -120,6 +120,19 @@ void sendJson(httplib::Response &response, int status, const Json &body)
     response.set_content(body.dump(-1, ' ', false, Json::error_handler_t::replace), kJsonType);
 }
 
+// A record's version as its entity tag: a strong one, quoted.
+std::string entityTag(long long version)
+{
+    return "\"" + std::to_string(version) + "\"";
+}
+
+// A record with its version as ETag, so a client can make its next write conditional.
+void sendStored(httplib::Response &response, int status, const ApiServer::StoredRecord &stored)
+{
+    sendJson(response, status, stored.record);
+    response.set_header("ETag", entityTag(stored.version));
+}
+
 void sendError(httplib::Response &response, const ApiError &error)
 {
     sendJson(response, error.status(), error.messages());
@@ -128,6 +141,35 @@ void sendError(httplib::Response &response, const ApiError &error)
 ApiError notFound(const std::string &what)
 {
     return ApiError(404, "Registro não encontrado.", what + " não encontrado");
+}
+
+// Whether a write may go on over the stored version: always without If-Match; with it, when it is
+// "*" or lists the version's tag (a weak tag never allows a write).
+bool ifMatchAllows(const httplib::Request &request, long long version)
+{
+    if (!request.has_header("If-Match"))
+        return true;
+    const std::string header = request.get_header_value("If-Match");
+    const std::string tag = entityTag(version);
+    for (size_t start = 0; start <= header.size();) {
+        const size_t comma = header.find(',', start);
+        const std::string item = trimmed(header.substr(start, comma == std::string::npos ? comma : comma - start));
+        if (item == "*" || item == tag)
+            return true;
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return false;
+}
+
+// Refuses a write made over a version that is no longer the stored one: someone saved in between.
+void requireCurrentVersion(const httplib::Request &request, long long version)
+{
+    if (!ifMatchAllows(request, version))
+        throw ApiError(412, "O registro foi alterado por outro usuário. Recarregue-o antes de gravar.",
+            "If-Match " + request.get_header_value("If-Match") + " não corresponde à versão atual "
+                + entityTag(version));
 }
 
 } // namespace
@@ -215,7 +257,7 @@ void ApiServer::routeResource(
         if (method == "GET")
             return sendJson(response, 200, listPage(*definition, request, Json::object()));
         if (method == "POST")
-            return sendJson(response, 201, save(*definition, request.body, 0));
+            return sendStored(response, 201, save(*definition, request, 0));
         throw unknown();
     }
     if (segments.size() == 3 && segments[1] == "campos" && segments[2] == "pesquisa" && method == "GET")
@@ -226,16 +268,19 @@ void ApiServer::routeResource(
     const std::string &second = segments[1];
     if (const long long id = recordId(second)) {
         if (method == "GET") {
-            std::optional<Json> record;
-            m_store.transaction([&] { record = m_store.find(definition->name, id); });
-            if (!record)
+            StoredRecord stored;
+            m_store.transaction([&] {
+                if (auto record = m_store.find(definition->name, id))
+                    stored = {std::move(*record), m_store.version(definition->name, id).value_or(1)};
+            });
+            if (stored.record.is_null())
                 throw notFound(definition->name + "/" + second);
-            return sendJson(response, 200, *record);
+            return sendStored(response, 200, stored);
         }
         if (method == "PUT")
-            return sendJson(response, 200, save(*definition, request.body, id));
+            return sendStored(response, 200, save(*definition, request, id));
         if (method == "DELETE") {
-            remove(*definition, id);
+            remove(*definition, request, id);
             response.status = 204;
             return;
         }
@@ -310,31 +355,37 @@ Json ApiServer::withLiveCounts(const Json &fields)
     return result;
 }
 
-Json ApiServer::save(const ResourceDefinition &definition, const std::string &body, long long id)
+ApiServer::StoredRecord ApiServer::save(const ResourceDefinition &definition, const httplib::Request &request, long long id)
 {
-    const Json parsed = Json::parse(body, nullptr, false);
+    const Json parsed = Json::parse(request.body, nullptr, false);
     if (parsed.is_discarded())
         throw ApiError(400, "O conteúdo enviado não é um JSON válido.", "corpo da requisição não é JSON");
-    Json stored;
+    StoredRecord stored;
     m_store.transaction([&] {
-        if (id > 0 && !m_store.exists(definition.name, id))
-            throw notFound(definition.name + "/" + std::to_string(id));
+        if (id > 0) {
+            const std::optional<long long> version = m_store.version(definition.name, id);
+            if (!version)
+                throw notFound(definition.name + "/" + std::to_string(id));
+            requireCurrentVersion(request, *version);
+        }
         const Json record = m_validator.normalize(definition, parsed);
         long long storedId = id;
         if (id > 0)
             m_store.update(definition.name, id, record);
         else
             storedId = m_store.insert(definition.name, record);
-        stored = *m_store.find(definition.name, storedId);
+        stored = {*m_store.find(definition.name, storedId), m_store.version(definition.name, storedId).value_or(1)};
     });
     return stored;
 }
 
-void ApiServer::remove(const ResourceDefinition &definition, long long id)
+void ApiServer::remove(const ResourceDefinition &definition, const httplib::Request &request, long long id)
 {
     m_store.transaction([&] {
-        if (!m_store.exists(definition.name, id))
+        const std::optional<long long> version = m_store.version(definition.name, id);
+        if (!version)
             throw notFound(definition.name + "/" + std::to_string(id));
+        requireCurrentVersion(request, *version);
         for (const RecordValidator::ReferenceSite &site : m_validator.referencesTo(definition.name)) {
             if (!m_store.isReferenced(site.resource, site.listPath, site.memberPath, id))
                 continue;

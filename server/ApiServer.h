@@ -20,6 +20,7 @@ struct ResourceDefinition;
 // The back-end's HTTP interface over a catalog and a store (neither owned). Routes:
 //   GET acesso/menus; GET X/campos, X/campos/pesquisa, X/filtros;
 //   GET X?size&page&<filtros>, GET X/<consulta>?...; GET/PUT/DELETE X/{id}; POST X;
+//   a record's answer carries its version as ETag, and PUT/DELETE with If-Match are conditional on it;
 //   POST /process (the JSON formatting service).
 // Errors answer a JSON array of {"mensagemUsuario", "mensagemDesenvolvedor"}.
 class ApiServer final
@@ -38,6 +39,13 @@ public:
     bool listen();
     void stop();
 
+    // A record as stored, with its version.
+    struct StoredRecord
+    {
+        nlohmann::ordered_json record;
+        long long version = 0;
+    };
+
 private:
     void route(const httplib::Request &request, httplib::Response &response);
     void routeResource(
@@ -45,8 +53,10 @@ private:
     nlohmann::ordered_json listPage(
         const ResourceDefinition &definition, const httplib::Request &request, const nlohmann::ordered_json &fixed);
     nlohmann::ordered_json withLiveCounts(const nlohmann::ordered_json &fields);
-    nlohmann::ordered_json save(const ResourceDefinition &definition, const std::string &body, long long id);
-    void remove(const ResourceDefinition &definition, long long id);
+    // POST (id 0) or PUT; a PUT with If-Match over an older version is refused with 412.
+    StoredRecord save(const ResourceDefinition &definition, const httplib::Request &request, long long id);
+    // DELETE; with If-Match over an older version refused with 412.
+    void remove(const ResourceDefinition &definition, const httplib::Request &request, long long id);
     void format(const httplib::Request &request, httplib::Response &response);
 
     const ResourceCatalog &m_catalog;

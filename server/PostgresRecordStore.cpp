@@ -156,7 +156,10 @@ void PostgresRecordStore::ensureTable(const std::string &resource)
 {
     // Two processes starting at once would both create the table: the first takes the lock.
     Result(m_db, "SELECT pg_advisory_xact_lock(hashtext($1))", {resource});
-    Result(m_db, "CREATE TABLE IF NOT EXISTS " + table(resource) + " (id BIGSERIAL PRIMARY KEY, dados JSON NOT NULL)");
+    Result(m_db,
+        "CREATE TABLE IF NOT EXISTS " + table(resource)
+            + " (id BIGSERIAL PRIMARY KEY, dados JSON NOT NULL, versao BIGINT NOT NULL DEFAULT 1)");
+    Result(m_db, "ALTER TABLE " + table(resource) + " ADD COLUMN IF NOT EXISTS versao BIGINT NOT NULL DEFAULT 1");
 }
 
 void PostgresRecordStore::dropTables()
@@ -184,6 +187,14 @@ bool PostgresRecordStore::exists(const std::string &resource, long long id)
     return Result(m_db, "SELECT 1 FROM " + table(resource) + " WHERE id = $1", {std::to_string(id)}).rows() > 0;
 }
 
+std::optional<long long> PostgresRecordStore::version(const std::string &resource, long long id)
+{
+    Result result(m_db, "SELECT versao FROM " + table(resource) + " WHERE id = $1", {std::to_string(id)});
+    if (result.rows() == 0)
+        return std::nullopt;
+    return result.integer(0, 0);
+}
+
 long long PostgresRecordStore::count(const std::string &resource)
 {
     return Result(m_db, "SELECT count(*) FROM " + table(resource)).integer(0, 0);
@@ -206,7 +217,7 @@ long long PostgresRecordStore::insert(const std::string &resource, const Json &d
 
 bool PostgresRecordStore::update(const std::string &resource, long long id, const Json &data)
 {
-    return Result(m_db, "UPDATE " + table(resource) + " SET dados = $1::json WHERE id = $2",
+    return Result(m_db, "UPDATE " + table(resource) + " SET dados = $1::json, versao = versao + 1 WHERE id = $2",
                {data.dump(), std::to_string(id)})
                .changed()
         > 0;

@@ -22,6 +22,7 @@ public:
     void dropTables() override;
     std::optional<nlohmann::ordered_json> find(const std::string &resource, long long id) override;
     bool exists(const std::string &resource, long long id) override;
+    std::optional<long long> version(const std::string &resource, long long id) override;
     long long count(const std::string &resource) override;
     long long insert(const std::string &resource, const nlohmann::ordered_json &data, long long explicitId = 0) override;
     bool update(const std::string &resource, long long id, const nlohmann::ordered_json &data) override;

@@ -10,7 +10,7 @@
 #include <string>
 
 // Storage of the back-end: one table per resource, each record kept as JSON text beside its integer
-// id. The routes, validation, paging and filters use only this interface; SqliteRecordStore keeps a
+// id and its version (1 when stored, one more at each update). The routes, validation, paging and filters use only this interface; SqliteRecordStore keeps a
 // file (or memory) and PostgresRecordStore a PostgreSQL database shared by several server processes.
 // Every use goes through transaction(), so a validation and the write that follows it are atomic.
 class RecordStore
@@ -33,9 +33,12 @@ public:
     // The record with "id" as first member, or nothing.
     virtual std::optional<nlohmann::ordered_json> find(const std::string &resource, long long id) = 0;
     virtual bool exists(const std::string &resource, long long id) = 0;
+    // The record's version, or nothing when there is no such record.
+    virtual std::optional<long long> version(const std::string &resource, long long id) = 0;
     virtual long long count(const std::string &resource) = 0;
     // Stores data (without "id"); explicitId > 0 keeps that id (seeding). Returns the id.
     virtual long long insert(const std::string &resource, const nlohmann::ordered_json &data, long long explicitId = 0) = 0;
+    // Replaces the record's data and raises its version by one.
     virtual bool update(const std::string &resource, long long id, const nlohmann::ordered_json &data) = 0;
     virtual bool remove(const std::string &resource, long long id) = 0;
     // The page object {"content", "totalPages", "number", "size", "totalElements"}.

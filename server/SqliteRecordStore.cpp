@@ -175,7 +175,13 @@ void SqliteRecordStore::dropTables()
 void SqliteRecordStore::ensureTable(const std::string &resource)
 {
     execute("CREATE TABLE IF NOT EXISTS " + table(resource)
-        + " (id INTEGER PRIMARY KEY AUTOINCREMENT, dados TEXT NOT NULL CHECK (json_valid(dados)))");
+        + " (id INTEGER PRIMARY KEY AUTOINCREMENT, dados TEXT NOT NULL CHECK (json_valid(dados)),"
+          " versao INTEGER NOT NULL DEFAULT 1)");
+    // A database made before records had versions gets the column, every record at version 1.
+    Statement columns(m_db, "SELECT 1 FROM pragma_table_info(?) WHERE name = 'versao'");
+    columns.bind(1, resource);
+    if (!columns.step())
+        execute("ALTER TABLE " + table(resource) + " ADD COLUMN versao INTEGER NOT NULL DEFAULT 1");
 }
 
 std::optional<Json> SqliteRecordStore::find(const std::string &resource, long long id)
@@ -192,6 +198,15 @@ bool SqliteRecordStore::exists(const std::string &resource, long long id)
     Statement stmt(m_db, "SELECT 1 FROM " + table(resource) + " WHERE id = ?");
     stmt.bind(1, id);
     return stmt.step();
+}
+
+std::optional<long long> SqliteRecordStore::version(const std::string &resource, long long id)
+{
+    Statement stmt(m_db, "SELECT versao FROM " + table(resource) + " WHERE id = ?");
+    stmt.bind(1, id);
+    if (!stmt.step())
+        return std::nullopt;
+    return stmt.integer(0);
 }
 
 long long SqliteRecordStore::count(const std::string &resource)
@@ -218,7 +233,7 @@ long long SqliteRecordStore::insert(const std::string &resource, const Json &dat
 
 bool SqliteRecordStore::update(const std::string &resource, long long id, const Json &data)
 {
-    Statement stmt(m_db, "UPDATE " + table(resource) + " SET dados = ? WHERE id = ?");
+    Statement stmt(m_db, "UPDATE " + table(resource) + " SET dados = ?, versao = versao + 1 WHERE id = ?");
     stmt.bind(1, data.dump());
     stmt.bind(2, id);
     stmt.step();

@@ -68,6 +68,9 @@ private slots:
     void clientStyleRecordIsStoredTyped();
     void crudLifecycle();
     void deletingReferencedRecordIsRefused();
+    void secondSaveOverAnOldVersionIsRefused();
+    void conditionalWrites_data();
+    void conditionalWrites();
     void liveCountFollowsRecords();
     void concurrentWritesStayConsistent();
     void malformedAndOversizedBodies();
@@ -287,6 +290,76 @@ void tst_ApiServer::crudLifecycle()
     QCOMPARE(status(client->Delete(path.c_str())), 204);
     QCOMPARE(status(client->Get(path.c_str())), 404);
     QCOMPARE(status(client->Delete(path.c_str())), 404);
+}
+
+// Two people open the same record and both save: the second save, made over the version both
+// read, is refused and what the first one saved stays stored.
+void tst_ApiServer::secondSaveOverAnOldVersionIsRefused()
+{
+    auto first = m_seeded->client();
+    auto second = m_seeded->client();
+    const auto created = postJson(*first, "/estados", {{"sigla", "VV"}, {"nome", "Versão"}});
+    QCOMPARE(status(created), 201);
+    const std::string path = "/estados/" + parse(created)["id"].dump();
+
+    const auto readByFirst = first->Get(path.c_str());
+    const auto readBySecond = second->Get(path.c_str());
+    const std::string tag = readByFirst->get_header_value("ETag");
+    QVERIFY(!tag.empty());
+    QCOMPARE(readBySecond->get_header_value("ETag"), tag);
+
+    const auto saved = first->Put(path.c_str(), {{"If-Match", tag}}, R"({"sigla":"V1","nome":"Primeiro"})",
+        "application/json");
+    QCOMPARE(status(saved), 200);
+    QVERIFY(saved->get_header_value("ETag") != tag);
+
+    const auto refused = second->Put(path.c_str(), {{"If-Match", tag}}, R"({"sigla":"V2","nome":"Segundo"})",
+        "application/json");
+    QCOMPARE(status(refused), 412);
+    QCOMPARE(firstUserMessage(refused),
+        std::string("O registro foi alterado por outro usuário. Recarregue-o antes de gravar."));
+    QCOMPARE(parse(second->Get(path.c_str()))["nome"], Json("Primeiro"));
+    QCOMPARE(status(second->Delete(path.c_str(), {{"If-Match", tag}})), 412);
+    QCOMPARE(status(second->Get(path.c_str())), 200);
+}
+
+// What If-Match allows: nothing asked (as before), the current tag, "*", a list holding it; a weak
+// tag or an older one is refused. Each row saves a fresh record, then deletes it with the same
+// header, which by then names the version before the save when the save went through.
+void tst_ApiServer::conditionalWrites_data()
+{
+    QTest::addColumn<QString>("ifMatch"); // %1: the current tag, %2: the one before it
+    QTest::addColumn<int>("put");
+    QTest::addColumn<int>("deleteAfter");
+    QTest::newRow("no If-Match") << "" << 200 << 204;
+    QTest::newRow("current tag") << "%1" << 200 << 412;
+    QTest::newRow("any") << "*" << 200 << 204;
+    QTest::newRow("list holding it") << "\"999\", %1" << 200 << 412;
+    QTest::newRow("weak current tag") << "W/%1" << 412 << 412;
+    QTest::newRow("older tag") << "%2" << 412 << 412;
+    QTest::newRow("not a tag") << "abc" << 412 << 412;
+}
+
+void tst_ApiServer::conditionalWrites()
+{
+    QFETCH(QString, ifMatch);
+    QFETCH(int, put);
+    QFETCH(int, deleteAfter);
+    auto client = m_seeded->client();
+    const auto created = postJson(*client, "/estados", {{"sigla", "CW"}, {"nome", "Condicional"}});
+    const std::string path = "/estados/" + parse(created)["id"].dump();
+    const std::string older = created->get_header_value("ETag");
+    const auto changed = client->Put(path.c_str(), R"({"sigla":"CX","nome":"Alterado"})", "application/json");
+    const std::string current = changed->get_header_value("ETag");
+    QVERIFY(!older.empty() && current != older);
+
+    httplib::Headers headers;
+    if (!ifMatch.isEmpty())
+        headers.emplace("If-Match", ifMatch.replace("%1", QString::fromStdString(current))
+                                        .replace("%2", QString::fromStdString(older))
+                                        .toStdString());
+    QCOMPARE(status(client->Put(path.c_str(), headers, R"({"sigla":"CY","nome":"De novo"})", "application/json")), put);
+    QCOMPARE(status(client->Delete(path.c_str(), headers)), deleteAfter);
 }
 
 void tst_ApiServer::deletingReferencedRecordIsRefused()
