@@ -20,8 +20,12 @@
 class LoopbackServer final
 {
 public:
-    explicit LoopbackServer(bool seeded)
-        : m_catalog(ResourceCatalog::fromEmbeddedFiles()), m_store(OpenEmptyStore()), m_server(m_catalog, *m_store)
+    explicit LoopbackServer(bool seeded) : LoopbackServer(seeded, OpenEmptyStore()) { }
+    // Over a database as it is (a SQLite file a test made).
+    LoopbackServer(bool seeded, const std::string &database) : LoopbackServer(seeded, RecordStore::open(database)) { }
+
+    LoopbackServer(bool seeded, std::unique_ptr<RecordStore> store)
+        : m_catalog(ResourceCatalog::fromEmbeddedFiles()), m_store(std::move(store)), m_server(m_catalog, *m_store)
     {
         if (seeded)
             DatabaseSeeder::seed(m_catalog, *m_store, RecordValidator(m_catalog, *m_store));

@@ -1,7 +1,10 @@
 // The back-end over real HTTP on loopback: routes, paging, filters, validation, integrity.
 #include "tests/server/LoopbackServer.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 #include <atomic>
 #include <set>
@@ -71,6 +74,7 @@ private slots:
     void secondSaveOverAnOldVersionIsRefused();
     void conditionalWrites_data();
     void conditionalWrites();
+    void databaseFromBeforeVersionsGetsThem();
     void liveCountFollowsRecords();
     void concurrentWritesStayConsistent();
     void malformedAndOversizedBodies();
@@ -360,6 +364,34 @@ void tst_ApiServer::conditionalWrites()
                                         .toStdString());
     QCOMPARE(status(client->Put(path.c_str(), headers, R"({"sigla":"CY","nome":"De novo"})", "application/json")), put);
     QCOMPARE(status(client->Delete(path.c_str(), headers)), deleteAfter);
+}
+
+// A SQLite file written before records had versions: its tables get the column, every record
+// version 1, and writes go on from there.
+void tst_ApiServer::databaseFromBeforeVersionsGetsThem()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const std::string file = folder.filePath("antigo.db").toStdString();
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db,
+                 "CREATE TABLE estados (id INTEGER PRIMARY KEY AUTOINCREMENT, dados TEXT NOT NULL);"
+                 "INSERT INTO estados (id, dados) VALUES (5, '{\"sigla\":\"AN\",\"nome\":\"Antigo\"}');",
+                 nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(db);
+
+    LoopbackServer server(false, file);
+    auto client = server.client();
+    const auto read = client->Get("/estados/5");
+    QCOMPARE(status(read), 200);
+    QCOMPARE(parse(read)["nome"], Json("Antigo"));
+    QCOMPARE(read->get_header_value("ETag"), std::string("\"1\""));
+    const auto saved = client->Put("/estados/5", {{"If-Match", "\"1\""}}, R"({"sigla":"AN","nome":"Novo"})",
+        "application/json");
+    QCOMPARE(status(saved), 200);
+    QCOMPARE(saved->get_header_value("ETag"), std::string("\"2\""));
 }
 
 void tst_ApiServer::deletingReferencedRecordIsRefused()
