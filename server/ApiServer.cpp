@@ -8,6 +8,8 @@
 
 #include <httplib.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <regex>
@@ -228,6 +230,11 @@ void ApiServer::stop()
 void ApiServer::route(const httplib::Request &request, httplib::Response &response)
 {
     try {
+        if (!isAuthorized(request)) {
+            response.set_header("WWW-Authenticate", "Bearer");
+            throw ApiError(401, "Acesso não autorizado: informe um token de acesso válido.",
+                "Authorization: Bearer <token> ausente ou desconhecido");
+        }
         const std::vector<std::string> segments = pathSegments(request.path);
         if (segments == std::vector<std::string> {"acesso", "menus"} && request.method == "GET")
             sendJson(response, 200, m_catalog.menu());
@@ -242,6 +249,33 @@ void ApiServer::route(const httplib::Request &request, httplib::Response &respon
     } catch (const std::exception &error) {
         sendJson(response, 500, Json::array({ApiError::message("Erro interno no servidor.", error.what())}));
     }
+}
+
+void ApiServer::requireTokens(std::vector<std::string> tokens)
+{
+    m_tokens = std::move(tokens);
+}
+
+bool ApiServer::isAuthorized(const httplib::Request &request) const
+{
+    if (m_tokens.empty())
+        return true;
+    const std::string header = request.get_header_value("Authorization");
+    const std::string scheme = "bearer ";
+    if (header.size() <= scheme.size()
+        || !std::equal(scheme.begin(), scheme.end(), header.begin(),
+            [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); }))
+        return false;
+    const std::string given = trimmed(header.substr(scheme.size()));
+    // Compared in full whatever differs, so the time taken tells nothing of a token.
+    bool known = false;
+    for (const std::string &token : m_tokens) {
+        unsigned char difference = token.size() == given.size() ? 0 : 1;
+        for (size_t i = 0; i < token.size(); ++i)
+            difference |= static_cast<unsigned char>(token[i] ^ (i < given.size() ? given[i] : 0));
+        known |= difference == 0;
+    }
+    return known;
 }
 
 void ApiServer::routeResource(

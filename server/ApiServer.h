@@ -33,6 +33,9 @@ public:
     ApiServer(const ApiServer &) = delete;
     ApiServer &operator=(const ApiServer &) = delete;
 
+    // From now on every request must carry "Authorization: Bearer <one of tokens>"; others are
+    // answered 401 with "WWW-Authenticate: Bearer". Call before listen(); empty keeps it open.
+    void requireTokens(std::vector<std::string> tokens);
     // Binds host:port (port 0 picks a free one); returns the port bound, or -1.
     int bind(const std::string &host, int port);
     // Serves until stop(); call after bind().
@@ -58,9 +61,11 @@ private:
     // DELETE; with If-Match over an older version refused with 412.
     void remove(const ResourceDefinition &definition, const httplib::Request &request, long long id);
     void format(const httplib::Request &request, httplib::Response &response);
+    bool isAuthorized(const httplib::Request &request) const;
 
     const ResourceCatalog &m_catalog;
     RecordStore &m_store;
     RecordValidator m_validator;
     std::unique_ptr<httplib::Server> m_server;
+    std::vector<std::string> m_tokens;
 };

@@ -1,6 +1,7 @@
 #include "server/ServerOptions.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 
 ServerOptions ServerOptions::parse(const std::vector<std::string> &arguments)
@@ -29,6 +30,10 @@ ServerOptions ServerOptions::parse(const std::vector<std::string> &arguments)
             options.database = value();
         } else if (argument == "--memory") {
             options.memory = true;
+        } else if (argument == "--token") {
+            options.tokenFile = value();
+        } else if (argument == "--insecure-open") {
+            options.insecureOpen = true;
         } else if (argument == "--no-seed") {
             options.seed = false;
         } else if (argument == "--help" || argument == "-h") {
@@ -42,7 +47,7 @@ ServerOptions ServerOptions::parse(const std::vector<std::string> &arguments)
 
 std::string ServerOptions::usage()
 {
-    return "usage: quorelapi-server [--port N] [--host ADDRESS] [--db FILE | --db postgresql://... | --memory] [--no-seed]\n"
+    return "usage: quorelapi-server [--port N] [--host ADDRESS] [--db FILE | --db postgresql://... | --memory] [--no-seed] [--token FILE] [--insecure-open]\n"
            "  --port N     port to listen on (default 8080; 0 picks a free one and prints it)\n"
            "  --host A     address to listen on (default 127.0.0.1)\n"
            "  --db FILE    SQLite database (default "
@@ -51,7 +56,10 @@ std::string ServerOptions::usage()
           "  --db postgresql://USER@HOST:PORT/NAME\n"
           "               store everything in PostgreSQL (any libpq URI; several servers may share it)\n"
           "  --memory     keep the database in memory\n"
-          "  --no-seed    leave empty tables empty instead of storing the sample records\n";
+          "  --no-seed    leave empty tables empty instead of storing the sample records\n"
+          "  --token FILE every request must carry \"Authorization: Bearer T\" with a token T of FILE\n"
+          "               (one a line); without it only loopback addresses may be listened on\n"
+          "  --insecure-open  listen on another address without --token\n";
 }
 
 std::string ServerOptions::defaultDatabase()
@@ -60,4 +68,26 @@ std::string ServerOptions::defaultDatabase()
     const char *home = std::getenv("HOME");
     std::string base = dataHome && *dataHome ? dataHome : std::string(home && *home ? home : ".") + "/.local/share";
     return base + "/quorelapi/quorelapi.db";
+}
+
+std::vector<std::string> ServerOptions::readTokens(const std::string &file)
+{
+    std::ifstream in(file);
+    if (!in)
+        throw std::invalid_argument("--token: cannot read " + file);
+    std::vector<std::string> tokens;
+    for (std::string line; std::getline(in, line);) {
+        const auto first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos)
+            continue;
+        tokens.push_back(line.substr(first, line.find_last_not_of(" \t\r") - first + 1));
+    }
+    if (tokens.empty())
+        throw std::invalid_argument("--token: no token in " + file);
+    return tokens;
+}
+
+bool ServerOptions::isLoopback(const std::string &host)
+{
+    return host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0;
 }

@@ -11,6 +11,8 @@ struct ServerOptions
     std::string database; // empty: the default file under the user's data folder
     bool memory = false;
     bool seed = true;
+    std::string tokenFile;     // --token: the tokens a request must carry one of
+    bool insecureOpen = false; // --insecure-open: listen beyond loopback without tokens
     bool help = false;
 
     // Throws std::invalid_argument with a message for the user on a bad command line.
@@ -18,4 +20,9 @@ struct ServerOptions
     static std::string usage();
     // $XDG_DATA_HOME/quorelapi/quorelapi.db, else ~/.local/share/quorelapi/quorelapi.db.
     static std::string defaultDatabase();
+    // The tokens of a token file: one a line, blanks around them and empty lines ignored. Throws
+    // std::invalid_argument when the file cannot be read or holds none.
+    static std::vector<std::string> readTokens(const std::string &file);
+    // 127.0.0.0/8, ::1 and localhost.
+    static bool isLoopback(const std::string &host);
 };

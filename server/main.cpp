@@ -36,6 +36,24 @@ int main(int argc, char **argv)
         std::cout << ServerOptions::usage();
         return 0;
     }
+    std::vector<std::string> tokens;
+    try {
+        if (!options.tokenFile.empty())
+            tokens = ServerOptions::readTokens(options.tokenFile);
+    } catch (const std::invalid_argument &error) {
+        std::cerr << "quorelapi-server: " << error.what() << "\n";
+        return 2;
+    }
+    if (tokens.empty() && !ServerOptions::isLoopback(options.host)) {
+        if (!options.insecureOpen) {
+            std::cerr << "quorelapi-server: refusing to listen on " << options.host
+                      << " without --token: anyone on the network could read and change every record "
+                         "(--insecure-open does it anyway)\n";
+            return 2;
+        }
+        std::cerr << "quorelapi-server: WARNING: listening on " << options.host
+                  << " without --token: anyone who reaches it can read and change every record\n";
+    }
     try {
         std::string database = ":memory:";
         if (!options.memory) {
@@ -47,6 +65,7 @@ int main(int argc, char **argv)
         const ResourceCatalog catalog = ResourceCatalog::fromEmbeddedFiles();
         const std::unique_ptr<RecordStore> store = RecordStore::open(database);
         ApiServer server(catalog, *store);
+        server.requireTokens(tokens);
         if (options.seed) {
             const int seeded = DatabaseSeeder::seed(catalog, *store, RecordValidator(catalog, *store));
             if (seeded > 0)

@@ -44,6 +44,7 @@ public:
     LoopbackServer &operator=(const LoopbackServer &) = delete;
 
     int port() const { return m_port; }
+    ApiServer &api() { return m_server; }
     std::unique_ptr<httplib::Client> client() const
     {
         auto client = std::make_unique<httplib::Client>("127.0.0.1", m_port);

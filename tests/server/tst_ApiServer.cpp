@@ -75,6 +75,7 @@ private slots:
     void conditionalWrites_data();
     void conditionalWrites();
     void databaseFromBeforeVersionsGetsThem();
+    void tokensKeepOthersOut();
     void liveCountFollowsRecords();
     void concurrentWritesStayConsistent();
     void malformedAndOversizedBodies();
@@ -392,6 +393,33 @@ void tst_ApiServer::databaseFromBeforeVersionsGetsThem()
         "application/json");
     QCOMPARE(status(saved), 200);
     QCOMPARE(saved->get_header_value("ETag"), std::string("\"2\""));
+}
+
+// With tokens every route asks for one: none, another scheme or an unknown token gets 401 and the
+// Bearer challenge; a known one (any of them, any case of the scheme) gets the answer.
+void tst_ApiServer::tokensKeepOthersOut()
+{
+    LoopbackServer server(true);
+    server.api().requireTokens({"segredo-um", "segredo-dois"});
+    auto client = server.client();
+    const std::pair<const char *, int> cases[] = {{"", 401}, {"Basic c2VncmVkby11bQ==", 401},
+        {"Bearer segredo", 401}, {"Bearer segredo-um-e-mais", 401}, {"Bearer ", 401}, {"Bearer segredo-um", 200},
+        {"bearer segredo-dois", 200}};
+    for (const auto &[authorization, expected] : cases) {
+        httplib::Headers headers;
+        if (*authorization)
+            headers.emplace("Authorization", authorization);
+        for (const char *path : {"/acesso/menus", "/estados/1", "/estados?size=5&page=0"}) {
+            const auto result = client->Get(path, headers);
+            QCOMPARE(status(result), expected);
+            if (expected == 401) {
+                QCOMPARE(result->get_header_value("WWW-Authenticate"), std::string("Bearer"));
+                QVERIFY(firstUserMessage(result).find("não autorizado") != std::string::npos);
+            }
+        }
+        QCOMPARE(status(client->Put("/estados/1", headers, R"({"sigla":"RO","nome":"Rondônia"})", "application/json")),
+            expected);
+    }
 }
 
 void tst_ApiServer::deletingReferencedRecordIsRefused()
