@@ -20,12 +20,13 @@
 class LoopbackServer final
 {
 public:
-    explicit LoopbackServer(bool seeded) : LoopbackServer(seeded, OpenEmptyStore()) { }
-    // Over a database as it is (a SQLite file a test made).
-    LoopbackServer(bool seeded, const std::string &database) : LoopbackServer(seeded, RecordStore::open(database)) { }
-
-    LoopbackServer(bool seeded, std::unique_ptr<RecordStore> store)
-        : m_catalog(ResourceCatalog::fromEmbeddedFiles()), m_store(std::move(store)), m_server(m_catalog, *m_store)
+    explicit LoopbackServer(bool seeded) : LoopbackServer(seeded, EmptyDatabase()) { }
+    // Over a database as it is: a SQLite file a test made, or one another live server uses.
+    LoopbackServer(bool seeded, const std::string &database)
+        : m_catalog(ResourceCatalog::fromEmbeddedFiles()),
+          m_database(database),
+          m_store(RecordStore::open(database)),
+          m_server(m_catalog, *m_store)
     {
         if (seeded)
             DatabaseSeeder::seed(m_catalog, *m_store, RecordValidator(m_catalog, *m_store));
@@ -44,6 +45,7 @@ public:
     LoopbackServer &operator=(const LoopbackServer &) = delete;
 
     int port() const { return m_port; }
+    const std::string &database() const { return m_database; }
     ApiServer &api() { return m_server; }
     std::unique_ptr<httplib::Client> client() const
     {
@@ -54,17 +56,12 @@ public:
         return client;
     }
 
-    static std::string TestDatabase()
+    // A database no other live server uses, emptied: a schema of its own in the PostgreSQL
+    // database QUOREL_TEST_POSTGRESQL names, else `sqlite` (":memory:" or a file path).
+    static std::string EmptyDatabase(const std::string &sqlite = ":memory:")
     {
         const char *postgres = std::getenv("QUOREL_TEST_POSTGRESQL");
-        return postgres && *postgres ? postgres : ":memory:";
-    }
-
-private:
-    // Servers alive at the same time each get a schema of their own in the PostgreSQL database.
-    static std::unique_ptr<RecordStore> OpenEmptyStore()
-    {
-        std::string database = TestDatabase();
+        std::string database = postgres && *postgres ? postgres : sqlite;
         if (RecordStore::isPostgres(database)) {
             static int servers = 0;
             const std::string schema = "servidor_" + std::to_string(++servers);
@@ -73,12 +70,14 @@ private:
             PQfinish(admin);
             database += (database.find('?') == std::string::npos ? "?" : "&") + ("options=-csearch_path%3D" + schema);
         }
-        auto store = RecordStore::open(database);
+        const auto store = RecordStore::open(database);
         store->transaction([&store] { store->dropTables(); });
-        return store;
+        return database;
     }
 
+private:
     ResourceCatalog m_catalog;
+    std::string m_database;
     std::unique_ptr<RecordStore> m_store;
     ApiServer m_server;
     int m_port = -1;

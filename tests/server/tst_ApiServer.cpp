@@ -77,6 +77,7 @@ private slots:
     void databaseFromBeforeVersionsGetsThem();
     void tokensKeepOthersOut();
     void liveCountFollowsRecords();
+    void concurrentWritesStayConsistent_data();
     void concurrentWritesStayConsistent();
     void malformedAndOversizedBodies();
     void formattingService();
@@ -445,16 +446,34 @@ void tst_ApiServer::liveCountFollowsRecords()
     QCOMPARE(countOfEstado(), 1);
 }
 
+// Clients writing at once, through one server or through two servers sharing one database (as two
+// processes behind a balancer would): every record gets its own id and keeps its own values, and
+// what one server wrote the other reads, with the same version.
+void tst_ApiServer::concurrentWritesStayConsistent_data()
+{
+    QTest::addColumn<int>("servers");
+    QTest::newRow("one server") << 1;
+    QTest::newRow("two servers, one database") << 2;
+}
+
 void tst_ApiServer::concurrentWritesStayConsistent()
 {
-    LoopbackServer server(false);
+    QFETCH(int, servers);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    std::vector<std::unique_ptr<LoopbackServer>> running;
+    running.push_back(std::make_unique<LoopbackServer>(
+        false, LoopbackServer::EmptyDatabase(folder.filePath("compartilhado.db").toStdString())));
+    while (int(running.size()) < servers)
+        running.push_back(std::make_unique<LoopbackServer>(false, running.front()->database()));
+
     constexpr int threads = 4;
     constexpr int perThread = 25;
     std::atomic<int> failures {0};
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t) {
         workers.emplace_back([&, t] {
-            auto client = server.client();
+            auto client = running[t % servers]->client();
             for (int i = 0; i < perThread; ++i) {
                 const std::string sigla {char('A' + t), char('A' + i)};
                 const auto created
@@ -474,14 +493,31 @@ void tst_ApiServer::concurrentWritesStayConsistent()
     for (auto &worker : workers)
         worker.join();
     QCOMPARE(failures.load(), 0);
-    const Json page = parse(server.client()->Get("/estados?size=1000&page=0"));
-    QCOMPARE(page["totalElements"].get<int>(), threads * perThread);
-    std::set<int> ids;
-    for (const Json &row : page["content"]) {
-        ids.insert(row["id"].get<int>());
-        QCOMPARE(row["nome"].get<std::string>(), "Estado " + row["sigla"].get<std::string>());
+    for (const auto &server : running) {
+        const Json page = parse(server->client()->Get("/estados?size=1000&page=0"));
+        QCOMPARE(page["totalElements"].get<int>(), threads * perThread);
+        std::set<int> ids;
+        for (const Json &row : page["content"]) {
+            ids.insert(row["id"].get<int>());
+            QCOMPARE(row["nome"].get<std::string>(), "Estado " + row["sigla"].get<std::string>());
+        }
+        QCOMPARE(int(ids.size()), threads * perThread);
     }
-    QCOMPARE(int(ids.size()), threads * perThread);
+
+    // A save through the last server makes the first one's version old.
+    auto first = running.front()->client();
+    auto last = running.back()->client();
+    const std::string path = "/estados/" + parse(first->Get("/estados?size=1&page=0"))["content"][0]["id"].dump();
+    const auto readByFirst = first->Get(path.c_str());
+    const std::string tag = readByFirst->get_header_value("ETag");
+    QCOMPARE(last->Get(path.c_str())->get_header_value("ETag"), tag);
+    QCOMPARE(status(last->Put(path.c_str(), {{"If-Match", tag}}, R"({"sigla":"ZZ","nome":"Último"})",
+                 "application/json")),
+        200);
+    QCOMPARE(status(first->Put(path.c_str(), {{"If-Match", tag}}, R"({"sigla":"YY","nome":"Primeiro"})",
+                 "application/json")),
+        412);
+    QCOMPARE(parse(first->Get(path.c_str()))["nome"], Json("Último"));
 }
 
 void tst_ApiServer::malformedAndOversizedBodies()
