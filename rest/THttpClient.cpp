@@ -51,6 +51,21 @@ size_t WriteBody(char *data, size_t size, size_t count, void *user)
     return bytes;
 }
 
+// Keeps the header lines of the answer; a new status line (a redirect's next answer, or the
+// final answer after "100 Continue") starts them afresh.
+size_t ReadHeader(char *data, size_t size, size_t count, void *user)
+{
+    auto *headers = static_cast<QList<QPair<QByteArray, QByteArray>> *>(user);
+    const size_t bytes = size * count;
+    const QByteArray line = QByteArray(data, qsizetype(bytes)).trimmed();
+    if (line.startsWith("HTTP/")) {
+        headers->clear();
+    } else if (const qsizetype colon = line.indexOf(':'); colon > 0) {
+        headers->append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
+    }
+    return bytes;
+}
+
 // Lets a quitting program end transfers that would otherwise wait for their server forever.
 int CheckAbort(void *, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
@@ -85,6 +100,14 @@ QString THttpResponse::DeclaredText() const
             return decoder.decode(Body);
     }
     return QString::fromUtf8(Body);
+}
+
+QByteArray THttpResponse::Header(QByteArrayView name) const
+{
+    for (const auto &[header, value] : Headers)
+        if (QByteArrayView(header).compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    return {};
 }
 
 THttpClient::THttpClient() = default;
@@ -151,6 +174,8 @@ THttpResponse THttpClient::Perform(const char *method, const QString &url, const
     headers = curl_slist_append(headers, typeHeader.constData());
     if (!Accept.isEmpty())
         headers = curl_slist_append(headers, acceptHeader.constData());
+    for (const QByteArray &line : Headers)
+        headers = curl_slist_append(headers, line.constData());
     headers = curl_slist_append(headers, "Expect:");
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "QuorelApi/0.1");
@@ -174,6 +199,8 @@ THttpResponse THttpClient::Perform(const char *method, const QString &url, const
     TTransfer transfer;
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &response.Headers);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckAbort);
 
@@ -183,6 +210,7 @@ THttpResponse THttpClient::Perform(const char *method, const QString &url, const
     curl_slist_free_all(headers);
 
     if (code != CURLE_OK || transfer.tooLarge) {
+        response.Headers.clear();
         response.Error = transfer.tooLarge ? QStringLiteral("The answer is larger than %1 bytes").arg(MaxBodyBytes)
                        : QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code));
         return response;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
+#include <QByteArrayView>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -8,16 +10,19 @@
 #include <memory>
 #include <stdexcept>
 
-// What one HTTP exchange gave: the status and body of any answer, or Status -1 and the client's
-// failure text when no answer arrived.
+// What one HTTP exchange gave: the status, headers and body of any answer (the last one when
+// redirects were followed), or Status -1 and the client's failure text when no answer arrived.
 struct THttpResponse
 {
     int Status = -1;
     QByteArray Body;
     QByteArray ContentType;
+    QList<QPair<QByteArray, QByteArray>> Headers; // names as sent, values trimmed
     QString Error;
 
     bool Answered() const { return Status > 0; }
+    // The value of the first header of that name (any letter case); empty when there is none.
+    QByteArray Header(QByteArrayView name) const;
     // The body as text in the character set the answer declares (UTF-8 when it declares none).
     QString DeclaredText() const;
 };
@@ -45,6 +50,7 @@ public:
 
     QByteArray ContentType = "application/json;charset=utf-8";
     QByteArray Accept;           // empty: the client's default
+    QByteArrayList Headers;      // further request header lines, "Name: value"
     int ConnectTimeoutMs = 0;    // bound of connecting; 0: curl's default
     int ResponseTimeoutMs = 0;   // bound of the whole request, connecting included; 0: none
     bool FollowRedirects = false;

@@ -290,7 +290,7 @@ private slots:
             QRegularExpression(QStringLiteral("CURLOPT_(PROXY_)?SSL_VERIFY(PEER|HOST)\\s*,\\s*(0|false)")),
             QRegularExpression(QStringLiteral("enable_server_certificate_verification\\s*\\(\\s*false")),
             QRegularExpression(QStringLiteral("SSL_VERIFY_NO(NE)|Verify\\s*None")),
-            QRegularExpression(QStringLiteral("-{2}insecure|\\bcurl\\s+(-\\w*k\\b)")),
+            QRegularExpression(QStringLiteral("-{2}insecure(?![-\\w])|\\bcurl\\s+(-\\w*k\\b)")),
         };
         int scanned = 0;
         for (const char *folder : {"app", "rest", "fields", "screens", "convert", "widgets", "server", "tests", "bench", "scripts"}) {

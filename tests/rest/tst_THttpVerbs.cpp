@@ -95,6 +95,33 @@ private slots:
         QVERIFY(!request.HasHeader("cookie"));
     }
 
+    // Request lines a caller adds arrive as given; the answer's headers are read by name in any
+    // letter case, and only the final answer's count after a redirect.
+    void headersTravelBothWays()
+    {
+        TScriptedAnswer moved = ScriptedAnswer(302, "");
+        moved.Headers = {{"Location", FServer.BaseUrl().toStdString() + "/destino"}, {"ETag", "\"antigo\""}};
+        FServer.Script("GET", "/origem", moved);
+        TScriptedAnswer final = ScriptedAnswer(200, "{}");
+        final.Headers = {{"ETag", "\"7\""}, {"WWW-Authenticate", "Basic realm=\"x\""}};
+        FServer.Script("GET", "/destino", final);
+
+        THttpClient client;
+        client.FollowRedirects = true;
+        client.Headers = {"If-Match: \"6\"", "Authorization: Bearer abc"};
+        const THttpResponse response = client.Get(FServer.BaseUrl() + QStringLiteral("/origem"));
+        QCOMPARE(response.Status, 200);
+        QCOMPARE(response.Header("etag"), QByteArray("\"7\""));
+        QCOMPARE(response.Header("Www-Authenticate"), QByteArray("Basic realm=\"x\""));
+        QVERIFY(response.Header("Location").isEmpty());
+        const auto requests = FServer.Requests();
+        QCOMPARE(requests.size(), std::size_t(2));
+        for (const TRecordedRequest &request : requests) {
+            QCOMPARE(request.Header("if-match"), std::string("\"6\""));
+            QCOMPARE(request.Header("authorization"), std::string("Bearer abc"));
+        }
+    }
+
     void answersReachTheCallbackWithTheirBodies_data()
     {
         QTest::addColumn<int>("status");

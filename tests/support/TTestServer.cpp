@@ -100,6 +100,8 @@ void TTestServer::Handle(const httplib::Request &request, httplib::Response &res
     if (answer.DelayMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(answer.DelayMs));
     response.status = answer.Status;
+    for (const auto &[name, value] : answer.Headers)
+        response.set_header(name, value);
     if (answer.Drop) {
         response.set_content_provider(
             answer.Body.size() + 1000, answer.ContentType,

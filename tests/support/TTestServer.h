@@ -21,6 +21,7 @@ struct TScriptedAnswer
     std::string ContentType = "application/json; charset=utf-8";
     int DelayMs = 0;
     bool Drop = false; // send the headers, then close the connection without the body
+    std::multimap<std::string, std::string> Headers {}; // further answer headers
 };
 
 // A scripted answer of the default content type, delayed by delayMs.
