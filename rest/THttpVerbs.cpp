@@ -33,6 +33,7 @@ TRestResult ResultOf(THttpVerbs::TVerb verb, const THttpResponse &response)
     result.Error = response.Error;
     if (!response.Answered())
         return result;
+    result.ETag = response.Header("ETag");
     const bool get = verb == THttpVerbs::TVerb::Get;
     result.Text = get ? QString::fromUtf8(response.Body) : response.DeclaredText();
     // Valid UTF-8 is parsed as it came, without a second conversion.
@@ -56,7 +57,8 @@ std::unique_ptr<THttpClient> THttpVerbs::CreateRequest()
     return client;
 }
 
-TRestResult THttpVerbs::Perform(TVerb Verb, const QString &Path, const QByteArray &Body, int TimeoutMs)
+TRestResult THttpVerbs::Perform(TVerb Verb, const QString &Path, const QByteArray &Body, int TimeoutMs,
+                                const QByteArray &IfMatch)
 {
     QElapsedTimer elapsed;
     elapsed.start();
@@ -66,6 +68,9 @@ TRestResult THttpVerbs::Perform(TVerb Verb, const QString &Path, const QByteArra
     client->ResponseTimeoutMs = TimeoutMs;
     if (Verb != TVerb::Get)
         client->Accept = "application/json";
+    // A version holding a line break would smuggle a header of its own: such a value is not sent.
+    if (!IfMatch.isEmpty() && !IfMatch.contains('\r') && !IfMatch.contains('\n'))
+        client->Headers.append("If-Match: " + IfMatch);
     THttpResponse response;
     switch (Verb) {
     case TVerb::Get: response = client->Get(url); break;
@@ -93,24 +98,26 @@ void THttpVerbs::Post(const QString &Path, const QString &Body, QObject *Context
     Issue(TVerb::Post, Path, Body.toUtf8(), Context, std::move(Handler));
 }
 
-void THttpVerbs::Put(const QString &Path, const QString &Body, QObject *Context, THandler Handler)
+void THttpVerbs::Put(const QString &Path, const QString &Body, QObject *Context, THandler Handler,
+                     const QByteArray &IfMatch)
 {
-    Issue(TVerb::Put, Path, Body.toUtf8(), Context, std::move(Handler));
+    Issue(TVerb::Put, Path, Body.toUtf8(), Context, std::move(Handler), IfMatch);
 }
 
-void THttpVerbs::Delete(const QString &Path, QObject *Context, THandler Handler)
+void THttpVerbs::Delete(const QString &Path, QObject *Context, THandler Handler, const QByteArray &IfMatch)
 {
-    Issue(TVerb::Delete, Path, {}, Context, std::move(Handler));
+    Issue(TVerb::Delete, Path, {}, Context, std::move(Handler), IfMatch);
 }
 
-void THttpVerbs::Issue(TVerb Verb, const QString &Path, const QByteArray &Body, QObject *Context, THandler Handler)
+void THttpVerbs::Issue(TVerb Verb, const QString &Path, const QByteArray &Body, QObject *Context, THandler Handler,
+                       const QByteArray &IfMatch)
 {
     // Taken on the issuing (GUI) thread, so a context destroyed meanwhile is seen as gone.
     const QPointer<QObject> context(Context);
-    TRequestPool::Start([Verb, Path, Body, context, Handler = std::move(Handler)] {
+    TRequestPool::Start([Verb, Path, Body, context, Handler = std::move(Handler), IfMatch] {
         // An error here ends this request only; an exception leaving a pool task ends the program.
         try {
-            const TRestResult result = Perform(Verb, Path, Body);
+            const TRestResult result = Perform(Verb, Path, Body, 0, IfMatch);
             if (Handler)
                 TGuiSync::Run(context, [&] { Handler(result); });
         } catch (const std::exception &error) {

@@ -30,19 +30,24 @@ public:
 
     static void Get(const QString &Path, QObject *Context, THandler Handler);
     static void Post(const QString &Path, const QString &Body, QObject *Context, THandler Handler);
-    static void Put(const QString &Path, const QString &Body, QObject *Context, THandler Handler);
-    static void Delete(const QString &Path, QObject *Context, THandler Handler);
+    // IfMatch: the record version (an ETag as a GET answered it) the write is conditional on;
+    // empty sends no If-Match and writes whatever is stored.
+    static void Put(const QString &Path, const QString &Body, QObject *Context, THandler Handler,
+                    const QByteArray &IfMatch = {});
+    static void Delete(const QString &Path, QObject *Context, THandler Handler, const QByteArray &IfMatch = {});
 
     // A GET of a server path on the calling thread, bounded by SyncTimeoutInUseMs; for the GUI thread.
     static TRestResult GetSync(const QString &Path);
     // The work of one request on the calling thread, read and parsed as the handlers get it
     // (TimeoutMs 0: none). The verbs run it on the pool and GetSync on the GUI thread; callers use
     // those, the benchmarks measure it alone.
-    static TRestResult Perform(TVerb Verb, const QString &Path, const QByteArray &Body = {}, int TimeoutMs = 0);
+    static TRestResult Perform(TVerb Verb, const QString &Path, const QByteArray &Body = {}, int TimeoutMs = 0,
+                               const QByteArray &IfMatch = {});
 
     static std::unique_ptr<THttpClient> CreateRequest();
     static QString UrlOf(const QString &Path);
 
 private:
-    static void Issue(TVerb Verb, const QString &Path, const QByteArray &Body, QObject *Context, THandler Handler);
+    static void Issue(TVerb Verb, const QString &Path, const QByteArray &Body, QObject *Context, THandler Handler,
+                      const QByteArray &IfMatch = {});
 };

@@ -7,8 +7,8 @@
 #include <optional>
 
 // One answer of the back-end as its handler gets it: the status (-1 when no answer arrived), the
-// answer as text, the client's failure text when there was no answer, and the answer parsed as
-// JSON when it parsed. GET answers are read as UTF-8 whatever they declare; the other verbs' in
+// answer as text, the client's failure text when there was no answer, the record version the
+// answer names (its ETag header, as sent), and the answer parsed as JSON when it parsed. GET answers are read as UTF-8 whatever they declare; the other verbs' in
 // the character set they declare.
 struct TRestResult
 {
@@ -18,6 +18,7 @@ struct TRestResult
     int Status = -1;
     QString Text;
     QString Error;
+    QByteArray ETag;
     std::optional<TJson> Json;
 
     bool Answered() const { return Status > 0; }

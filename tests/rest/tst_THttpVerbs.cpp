@@ -122,6 +122,45 @@ private slots:
         }
     }
 
+    // A write conditional on a version carries it as If-Match; an answer's ETag reaches the
+    // handler; a version with a line break in it is not sent at all.
+    void writesCarryTheVersionTheyAreConditionalOn_data()
+    {
+        QTest::addColumn<QString>("verb");
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("PUT") << "PUT" << QByteArray("\"3\"") << QByteArray("\"3\"");
+        QTest::newRow("DELETE") << "DELETE" << QByteArray("W/\"x\"") << QByteArray("W/\"x\"");
+        QTest::newRow("PUT, no version") << "PUT" << QByteArray() << QByteArray();
+        QTest::newRow("header smuggled") << "PUT" << QByteArray("\"3\"\r\nX-Outro: 1") << QByteArray();
+    }
+
+    void writesCarryTheVersionTheyAreConditionalOn()
+    {
+        QFETCH(QString, verb);
+        QFETCH(QByteArray, version);
+        QFETCH(QByteArray, sent);
+        TScriptedAnswer answer = ScriptedAnswer(200, "{}");
+        answer.Headers = {{"ETag", "\"4\""}};
+        FServer.Script(verb.toStdString(), "/clientes/7", answer);
+        QByteArray etag;
+        bool answered = false;
+        const auto handler = [&](const TRestResult &result) {
+            etag = result.ETag;
+            answered = true;
+        };
+        if (verb == QLatin1String("PUT"))
+            THttpVerbs::Put(QStringLiteral("clientes/7"), QStringLiteral("{}"), this, handler, version);
+        else
+            THttpVerbs::Delete(QStringLiteral("clientes/7"), this, handler, version);
+        QTRY_VERIFY_WITH_TIMEOUT(answered, 10000);
+        QCOMPARE(etag, QByteArray("\"4\""));
+        const auto requests = FServer.Requests();
+        QCOMPARE(requests.size(), std::size_t(1));
+        QCOMPARE(QByteArray::fromStdString(requests.front().Header("if-match")), sent);
+        QVERIFY(!requests.front().HasHeader("x-outro"));
+    }
+
     void answersReachTheCallbackWithTheirBodies_data()
     {
         QTest::addColumn<int>("status");
