@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <regex>
 
 using Json = nlohmann::ordered_json;
@@ -90,6 +91,33 @@ long long pageParameter(
     if (!std::regex_match(text, digits) || std::stoll(text) < minimum)
         throw ApiError(400, "Parâmetro de paginação inválido.", std::string(name) + "=" + text);
     return std::stoll(text);
+}
+
+// "sort=<column>,asc|desc" (the direction optional, ascending by default): the order of a page by
+// one of the columns the resource's search shows, or by id. Any other column is ignored.
+std::optional<RecordOrder> sortParameter(
+    const ResourceDefinition &definition, const std::map<std::string, std::string> &parameters)
+{
+    const auto it = parameters.find("sort");
+    if (it == parameters.end())
+        return std::nullopt;
+    const size_t comma = it->second.find(',');
+    RecordOrder order;
+    order.member = trimmed(it->second.substr(0, comma));
+    std::string direction = comma == std::string::npos ? std::string() : trimmed(it->second.substr(comma + 1));
+    std::transform(direction.begin(), direction.end(), direction.begin(), [](unsigned char c) { return std::tolower(c); });
+    order.descending = direction == "desc";
+    if (order.member == "id")
+        return order;
+    for (const Json &column : definition.pesquisa) {
+        if (!column.is_object() || column.value("nome", "") != order.member)
+            continue;
+        const FieldKind kind = fieldKind(column);
+        order.numeric = kind == FieldKind::Integer || kind == FieldKind::Decimal || kind == FieldKind::Boolean
+                     || kind == FieldKind::Remote;
+        return order;
+    }
+    return std::nullopt;
 }
 
 // "3" or "3,5": the numbers of a numeric or lookup filter.
@@ -337,6 +365,7 @@ Json ApiServer::listPage(const ResourceDefinition &definition, const httplib::Re
     RecordQuery query;
     query.size = std::min(pageParameter(parameters, "size", 20, 1), kMaxPageSize);
     query.page = pageParameter(parameters, "page", 0, 0);
+    query.order = sortParameter(definition, parameters);
     for (const Json &filter : definition.filtros) {
         const auto parameter = parameters.find(filter.value("nome", ""));
         if (parameter == parameters.end())

@@ -105,6 +105,14 @@ std::string fold(const std::string &text)
         + "), 'ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞ', 'àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþ')";
 }
 
+// How a page is ordered by a member: as a number, or as case-folded text in byte order (as the
+// SQLite store compares).
+std::string orderKey(const RecordOrder &order)
+{
+    return order.numeric ? numberOf("dados", order.member)
+                         : fold("(dados #>> " + jsonPath(order.member) + ")") + " COLLATE \"C\"";
+}
+
 std::string numberText(double number)
 {
     char text[32];
@@ -253,7 +261,7 @@ Json PostgresRecordStore::page(const std::string &resource, const RecordQuery &q
 
     const std::string limit = parameter(std::to_string(query.size));
     const std::string offset = parameter(std::to_string(query.page * query.size));
-    Result rows(m_db, "SELECT id, dados FROM " + table(resource) + where + " ORDER BY id LIMIT " + limit + " OFFSET " + offset,
+    Result rows(m_db, "SELECT id, dados FROM " + table(resource) + where + orderBy(query.order, orderKey) + " LIMIT " + limit + " OFFSET " + offset,
         parameters);
     Json content = Json::array();
     for (int row = 0; row < rows.rows(); ++row)

@@ -35,3 +35,11 @@ nlohmann::ordered_json RecordStore::pageObject(nlohmann::ordered_json content, l
     page["totalElements"] = total;
     return page;
 }
+
+std::string RecordStore::orderBy(
+    const std::optional<RecordOrder> &order, const std::function<std::string(const RecordOrder &)> &orderKey)
+{
+    if (!order || order->member == "id")
+        return order && order->descending ? " ORDER BY id DESC" : " ORDER BY id";
+    return " ORDER BY " + orderKey(*order) + (order->descending ? " DESC NULLS FIRST" : " ASC NULLS LAST") + ", id";
+}

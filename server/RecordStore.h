@@ -53,6 +53,10 @@ protected:
     static nlohmann::ordered_json recordFrom(long long id, const std::string &storedJson);
     // The page object of page() around the rows of one page.
     static nlohmann::ordered_json pageObject(nlohmann::ordered_json content, long long total, const RecordQuery &query);
+    // " ORDER BY ..." for a page: by id, or by the store's SQL for the ordered member (given by
+    // orderKey) in the direction asked, records without it at the end, then by id.
+    static std::string orderBy(
+        const std::optional<RecordOrder> &order, const std::function<std::string(const RecordOrder &)> &orderKey);
 
     RecordStore() = default;
     RecordStore(const RecordStore &) = delete;

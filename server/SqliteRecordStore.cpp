@@ -116,6 +116,17 @@ std::string memberExpression(const std::string &member)
 {
     return member == "id" ? std::string("id") : "json_extract(dados, " + jsonPath(member) + ")";
 }
+
+// How a page is ordered by a member: as a number (true and false as 1 and 0, other values as none)
+// or as case-folded text.
+std::string orderKey(const RecordOrder &order)
+{
+    const std::string value = memberExpression(order.member);
+    if (!order.numeric)
+        return "fold(CAST(" + value + " AS TEXT))";
+    return "CASE json_type(dados, " + jsonPath(order.member) + ") WHEN 'integer' THEN " + value + " WHEN 'real' THEN "
+        + value + " WHEN 'true' THEN 1 WHEN 'false' THEN 0 END";
+}
 } // namespace
 
 SqliteRecordStore::SqliteRecordStore(const std::string &path)
@@ -280,7 +291,7 @@ Json SqliteRecordStore::page(const std::string &resource, const RecordQuery &que
     counter.step();
     const long long total = counter.integer(0);
 
-    Statement rows(m_db, "SELECT id, dados FROM " + table(resource) + where + " ORDER BY id LIMIT ? OFFSET ?");
+    Statement rows(m_db, "SELECT id, dados FROM " + table(resource) + where + orderBy(query.order, orderKey) + " LIMIT ? OFFSET ?");
     int index = bindConditions(rows);
     rows.bind(index++, query.size);
     rows.bind(index, query.page * query.size);

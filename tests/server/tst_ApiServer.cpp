@@ -66,6 +66,8 @@ private slots:
     void pagingArithmetic();
     void filters_data();
     void filters();
+    void sortedPages_data();
+    void sortedPages();
     void validation_data();
     void validation();
     void clientStyleRecordIsStoredTyped();
@@ -178,6 +180,54 @@ void tst_ApiServer::filters()
         const std::string text = value.is_string() ? value.get<std::string>() : value.dump();
         QCOMPARE(QString::fromStdString(text), parts[1]);
     }
+}
+
+// "sort=<column>,<direction>" orders the pages by a column of the search: numbers by value, text
+// without regard to case, records without the value last (first descending), equal values by id;
+// a column the search does not show is ignored. Read two rows a page, so paging keeps the order.
+void tst_ApiServer::sortedPages_data()
+{
+    QTest::addColumn<QString>("sort");
+    QTest::addColumn<QStringList>("names");
+    const QStringList byId {"beta", "Alfa", "zeta", "alfa", "Beta"};
+    QTest::newRow("none") << "" << byId;
+    QTest::newRow("text ascending") << "nome,asc" << QStringList {"Alfa", "alfa", "beta", "Beta", "zeta"};
+    QTest::newRow("no direction") << "nome" << QStringList {"Alfa", "alfa", "beta", "Beta", "zeta"};
+    QTest::newRow("text descending") << "nome,DESC" << QStringList {"zeta", "beta", "Beta", "Alfa", "alfa"};
+    QTest::newRow("numbers ascending") << "ibge,asc" << QStringList {"Alfa", "Beta", "beta", "zeta", "alfa"};
+    QTest::newRow("numbers descending") << "ibge,desc" << QStringList {"alfa", "zeta", "beta", "Alfa", "Beta"};
+    QTest::newRow("id descending") << "id,desc" << QStringList {"Beta", "alfa", "zeta", "Alfa", "beta"};
+    QTest::newRow("field not in the search") << "estado,desc" << byId;
+    QTest::newRow("unknown column") << "desconhecida,asc" << byId;
+}
+
+void tst_ApiServer::sortedPages()
+{
+    QFETCH(QString, sort);
+    QFETCH(QStringList, names);
+    LoopbackServer server(false);
+    auto client = server.client();
+    const auto estado = postJson(*client, "/estados", {{"sigla", "PR"}, {"nome", "Paraná"}});
+    QCOMPARE(status(estado), 201);
+    const Json estadoId = parse(estado)["id"];
+    const std::vector<std::pair<std::string, Json>> cidades {
+        {"beta", 10}, {"Alfa", 9}, {"zeta", 100}, {"alfa", nullptr}, {"Beta", 9}};
+    for (const auto &[nome, ibge] : cidades) {
+        Json cidade {{"nome", nome}, {"estado", estadoId}};
+        if (!ibge.is_null())
+            cidade["ibge"] = ibge;
+        QCOMPARE(status(postJson(*client, "/cidades", cidade)), 201);
+    }
+
+    const std::string query = sort.isEmpty() ? std::string() : "&sort=" + sort.toStdString();
+    QStringList read;
+    for (int page = 0; page < 3; ++page) {
+        const Json answer = parse(client->Get(("/cidades?size=2&page=" + std::to_string(page) + query).c_str()));
+        QVERIFY(answer.contains("content"));
+        for (const Json &row : answer["content"])
+            read << QString::fromStdString(row["nome"].get<std::string>());
+    }
+    QCOMPARE(read, names);
 }
 
 void tst_ApiServer::validation_data()
