@@ -8,5 +8,9 @@ if ! command -v pg_virtualenv >/dev/null; then
   echo "with-postgresql: pg_virtualenv is missing: install the postgresql package (scripts/setup.sh does)" >&2
   exit 1
 fi
+# Run as root, pg_virtualenv makes its cluster under /etc/postgresql with one fixed name, so two
+# runs at once would collide: they take turns.
+lock=()
+[ "$(id -u)" = 0 ] && lock=(flock /tmp/quorelapi-pg_virtualenv.lock)
 # pg_virtualenv exports PGHOST, PGPORT, PGUSER and PGPASSWORD; an empty URI takes them.
-exec pg_virtualenv -o "fsync=off" sh -c 'QUOREL_TEST_POSTGRESQL=postgresql:// exec "$@"' sh "$@"
+exec "${lock[@]}" pg_virtualenv -o "fsync=off" sh -c 'QUOREL_TEST_POSTGRESQL=postgresql:// exec "$@"' sh "$@"
