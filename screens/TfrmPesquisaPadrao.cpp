@@ -133,6 +133,12 @@ void TfrmPesquisaPadrao::BuildLayout()
     new TRecordTableCursorBinder(gridPesquisa->selectionModel(), FcdsPesquisa, this);
     connect(gridPesquisa, &TLXDataGrid::gridDoubleClicked, this,
         [this] { ShowErrorsOf([this] { gridPesquisaDblClick(); }); });
+    QHeaderView *titles = gridPesquisa->horizontalHeader();
+    titles->setSectionsClickable(true);
+    titles->setSortIndicatorShown(true);
+    titles->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(titles, &QHeaderView::sectionClicked, this,
+        [this](int section) { ShowErrorsOf([this, section] { ColumnTitleClick(section); }); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -262,7 +268,7 @@ void TfrmPesquisaPadrao::LoadPage(int page)
     // A page before the first does not exist: nothing to ask for.
     if (page < 0)
         return;
-    Request(TApiPaths::Page(FPath, page, FilterQuery()), FPageRequest, TAnswerKind::Object,
+    Request(TApiPaths::Page(FPath, page, FilterQuery() + SortQuery()), FPageRequest, TAnswerKind::Object,
         &TfrmPesquisaPadrao::NotFound, &TfrmPesquisaPadrao::ShowPage);
 }
 
@@ -370,6 +376,8 @@ void TfrmPesquisaPadrao::BuildColumns(const TJson &descriptors)
         return;
     }
 
+    FSort.reset(); // the order asked was by a column of the columns replaced
+    ShowSortIndicator();
     try {
         TFieldDefs &defs = FcdsPesquisa->FieldDefs();
         defs.Clear();
@@ -399,6 +407,7 @@ void TfrmPesquisaPadrao::ShowPage(const TJson &page)
         LoadTableFromArray(FcdsPesquisa, &GetValueArray(page, QStringLiteral("content")));
         // The page opens on its first row, as the user reads it.
         FcdsPesquisa->First();
+        FPageShown = true;
         FPaginas = GetValueInt(page, QStringLiteral("totalPages"));
         SetPagina(GetValueInt(page, QStringLiteral("number")));
     } catch (const std::exception &error) {
@@ -419,6 +428,39 @@ QString TfrmPesquisaPadrao::FilterQuery() const
     QString query;
     CollectFilterParams(panelFiltros, query);
     return query;
+}
+
+QString TfrmPesquisaPadrao::SortQuery() const
+{
+    if (!FSort)
+        return {};
+    return TApiPaths::QueryParam(QStringLiteral("sort"), FSort->Column)
+         + (FSort->Order == Qt::AscendingOrder ? QStringLiteral(",asc") : QStringLiteral(",desc"));
+}
+
+void TfrmPesquisaPadrao::ColumnTitleClick(int section)
+{
+    if (section < 0 || section >= FcdsPesquisa->FieldCount())
+        return;
+    const QString column = FcdsPesquisa->Fields(section)->FieldName();
+    if (!FSort || FSort->Column != column)
+        FSort = TSort {column, Qt::AscendingOrder};
+    else if (FSort->Order == Qt::AscendingOrder)
+        FSort->Order = Qt::DescendingOrder;
+    else
+        FSort.reset();
+    ShowSortIndicator();
+    if (FPageShown)
+        LoadPage(0);
+}
+
+void TfrmPesquisaPadrao::ShowSortIndicator()
+{
+    int section = -1;
+    for (int i = 0; FSort && i < FcdsPesquisa->FieldCount(); ++i)
+        if (FcdsPesquisa->Fields(i)->FieldName() == FSort->Column)
+            section = i;
+    gridPesquisa->horizontalHeader()->setSortIndicator(section, FSort ? FSort->Order : Qt::AscendingOrder);
 }
 
 QString TfrmPesquisaPadrao::SelectedKey() const

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -20,7 +22,9 @@ class TRecordTableModel;
 // The modal search window of any resource: fetches its filters and result columns from the
 // server, shows pages of ten rows and closes with OK (1) handing back the chosen row's key, or
 // with Cancel (2). Unlike a plain QDialog it builds its filter inputs and columns at run time.
-// Owns its controls and the result table cdsPesquisa through Qt parents.
+// A click on a column title orders the pages by that column on the server (ascending, descending,
+// then unordered again). Owns its controls and the result table cdsPesquisa through Qt parents,
+// and the order asked.
 class TfrmPesquisaPadrao : public QDialog
 {
     Q_OBJECT
@@ -59,6 +63,8 @@ public:
     void LoadPage(int page);
 
     virtual QString FilterQuery() const;
+    // "&sort=<column>,asc" or ",desc" while the pages are ordered by a column; empty otherwise.
+    QString SortQuery() const;
     virtual void LoadFilters();
     virtual void LoadFields();
 
@@ -88,6 +94,11 @@ private:
     bool ReadTypedPage(int &number);
     // Loads target(n, FPagina, FPaginas) when allowed(n, FPaginas) holds for the typed number n.
     void MovePage(bool (*allowed)(int n, int paginas), int (*target)(int n, int pagina, int paginas));
+
+    // Ascending on a new column, then descending, then unordered; reloads the first page when a
+    // page is shown.
+    void ColumnTitleClick(int section);
+    void ShowSortIndicator();
 
     void btPesquisarClick();
     void btSelecionarClick();
@@ -121,6 +132,13 @@ private:
     int FPagina = 0;
     bool FSetUpNotFoundShown = false;
     int FPaginas = 0;
+    struct TSort
+    {
+        QString Column;
+        Qt::SortOrder Order = Qt::AscendingOrder;
+    };
+    std::optional<TSort> FSort;
+    bool FPageShown = false;
     TLatestRequest FFiltersRequest;
     TLatestRequest FColumnsRequest;
     TLatestRequest FPageRequest;

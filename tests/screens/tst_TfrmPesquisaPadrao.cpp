@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -332,6 +333,83 @@ private slots:
                                                 "/clientes?size=10&page=2", "/clientes?size=10&page=1",
                                                 "/clientes?size=10&page=2"};
         QCOMPARE(PageTargets(), expected);
+        QVERIFY(FBoxes.isEmpty());
+    }
+
+    // A click on a column title orders the result on the server: ascending, descending, then
+    // unordered; another column starts ascending; the pages that follow keep the order, and the
+    // title shows it. Before any search a click only chooses the order the search will ask.
+    void columnTitlesOrderThePages_data()
+    {
+        QTest::addColumn<QStringList>("clicks"); // column titles clicked in turn; ">" the next page
+        QTest::addColumn<QStringList>("pages");  // the page requests' queries after "size=10&page=N"
+        QTest::addColumn<int>("indicator");      // the section showing the order, -1 none
+        QTest::addColumn<Qt::SortOrder>("order");
+        QTest::newRow("once") << QStringList {"1"} << QStringList {"&sort=nome,asc"} << 1 << Qt::AscendingOrder;
+        QTest::newRow("twice") << QStringList {"1", "1"} << QStringList {"&sort=nome,asc", "&sort=nome,desc"} << 1
+                               << Qt::DescendingOrder;
+        QTest::newRow("three times") << QStringList {"1", "1", "1"}
+                                     << QStringList {"&sort=nome,asc", "&sort=nome,desc", ""} << -1
+                                     << Qt::AscendingOrder;
+        QTest::newRow("another column") << QStringList {"1", "1", "0"}
+                                        << QStringList {"&sort=nome,asc", "&sort=nome,desc", "&sort=id,asc"} << 0
+                                        << Qt::AscendingOrder;
+        QTest::newRow("next page keeps it") << QStringList {"1", "1", ">"}
+                                            << QStringList {"&sort=nome,asc", "&sort=nome,desc", "&sort=nome,desc"}
+                                            << 1 << Qt::DescendingOrder;
+    }
+
+    void columnTitlesOrderThePages()
+    {
+        QFETCH(QStringList, clicks);
+        QFETCH(QStringList, pages);
+        QFETCH(int, indicator);
+        QFETCH(Qt::SortOrder, order);
+        // Each order and page answers rows named after them, so the test sees which one is shown.
+        const auto rowsOf = [](const QString &sort, int page) { return QStringLiteral("%1 p%2").arg(sort).arg(page); };
+        for (const QString &sort : {QString(), QStringLiteral("&sort=nome,asc"), QStringLiteral("&sort=nome,desc"),
+                                    QStringLiteral("&sort=id,asc")})
+            for (int page : {0, 1})
+                FServer.Script("GET", QStringLiteral("/clientes?size=10&page=%1%2").arg(page).arg(sort).toStdString(),
+                               {200, Page(1 + 10 * page, 10, page, 2, rowsOf(sort, page))});
+        auto window = OpenWindow();
+        TRecordTable *table = window->cdsPesquisa();
+        const auto shows = [&](const QString &sort, int page) {
+            return QTest::qWaitFor([&] {
+                const TField *nome = table->FindField(QStringLiteral("nome"));
+                return nome && nome->AsString().startsWith(rowsOf(sort, page) + QLatin1Char(' '));
+            }, 5000);
+        };
+        QHeaderView *titles = Child<QTableView>(*window, "gridPesquisa")->horizontalHeader();
+        const auto clickTitle = [&](int section) {
+            const QPoint at(titles->sectionViewportPosition(section) + titles->sectionSize(section) / 2,
+                            titles->height() / 2);
+            QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, at);
+        };
+
+        // Before any search a click asks for nothing; three clicks leave the pages unordered.
+        for (int i = 0; i < 3; ++i)
+            clickTitle(1);
+        QVERIFY(PageTargets().empty());
+        Click(*window, "btPesquisar");
+        QVERIFY(shows(QString(), 0));
+
+        for (int i = 0; i < clicks.size(); ++i) {
+            const bool nextPage = clicks[i] == QLatin1String(">");
+            if (nextPage)
+                Click(*window, "Button4");
+            else
+                clickTitle(clicks[i].toInt());
+            QVERIFY2(shows(pages[i], nextPage ? 1 : 0), qPrintable(clicks[i]));
+        }
+        QStringList asked;
+        const auto targets = PageTargets();
+        for (size_t i = 1; i < targets.size(); ++i)
+            asked << QString::fromStdString(targets[i]).remove(QRegularExpression(QStringLiteral("^/clientes\\?size=10&page=\\d")));
+        QCOMPARE(asked, pages);
+        QCOMPARE(titles->sortIndicatorSection(), indicator);
+        if (indicator >= 0)
+            QCOMPARE(titles->sortIndicatorOrder(), order);
         QVERIFY(FBoxes.isEmpty());
     }
 
