@@ -352,6 +352,7 @@ void TfrmPesquisaPadrao::AddFilter(const TJson &descriptor)
     }
     input->setObjectName(nome);
     input->clear();
+    connect(input, &QLineEdit::returnPressed, this, [this] { ShowErrorsOf([this] { btPesquisarClick(); }); });
     cellLayout->addWidget(input, 1);
     cell->show();
 }

@@ -413,6 +413,25 @@ private slots:
         QVERIFY(FBoxes.isEmpty());
     }
 
+    // The keyboard alone: Enter in a filter box searches with what it holds, Esc closes the window
+    // as "Cancelar" does.
+    void enterSearchesAndEscapeCancels()
+    {
+        FServer.Script("GET", "/clientes?size=10&page=0&nome=Ana", {200, Page(1, 3, 0, 1)});
+        auto window = OpenWindow();
+        auto *nome = Child<QLineEdit>(*window, "nome");
+        QTest::keyClicks(nome, QStringLiteral("Ana"));
+        QTest::keyClick(nome, Qt::Key_Return);
+        QTRY_COMPARE(window->cdsPesquisa()->RecordCount(), 3);
+        QCOMPARE(PageTargets(), std::vector<std::string> {"/clientes?size=10&page=0&nome=Ana"});
+
+        QTest::keyClick(nome, Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(window->result(), int(QDialog::Rejected));
+        QVERIFY(window->Selected().isEmpty());
+        QVERIFY(FBoxes.isEmpty());
+    }
+
     void emptyResultLoadsNoOtherPage()
     {
         FServer.Script("GET", "/clientes?size=10&page=0", {200, R"({"content":[],"totalPages":0,"number":0})"});
