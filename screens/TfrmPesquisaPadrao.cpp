@@ -13,12 +13,14 @@
 #include "screens/CollectFilterParams.h"
 #include "screens/LookupSearch.h"
 #include "screens/ScreensLog.h"
+#include "screens/TSearchExport.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXDataGrid.h"
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -196,6 +198,8 @@ QWidget *TfrmPesquisaPadrao::BuildButtonBar()
     bar->setFixedHeight(41);
     btPesquisar = MakeButton(QStringLiteral("Pesquisar"), "btPesquisar", kButtonWidth, bar);
     btPesquisar->setIcon(TIcons::Of(TIcon::Search));
+    btExportar = MakeButton(QStringLiteral("Exportar"), "btExportar", kButtonWidth, bar);
+    btExportar->setToolTip(QStringLiteral("Grava tudo o que a pesquisa encontra num arquivo CSV"));
     btSelecionar = MakeButton(QStringLiteral("Selecionar"), "btSelecionar", kButtonWidth, bar);
     btSelecionar->setIcon(TIcons::Of(TIcon::Select));
     btCancelar = MakeButton(QStringLiteral("Cancelar"), "btCancelar", kButtonWidth, bar);
@@ -205,6 +209,8 @@ QWidget *TfrmPesquisaPadrao::BuildButtonBar()
     layout->setContentsMargins(8, 6, 8, 6);
     layout->setSpacing(0);
     layout->addWidget(btPesquisar);
+    layout->addSpacing(10);
+    layout->addWidget(btExportar);
     layout->addStretch(1);
     layout->addWidget(btSelecionar);
     layout->addSpacing(10);
@@ -212,6 +218,7 @@ QWidget *TfrmPesquisaPadrao::BuildButtonBar()
 
     ConnectClick(btPesquisar, &TfrmPesquisaPadrao::btPesquisarClick);
     ConnectClick(btSelecionar, &TfrmPesquisaPadrao::btSelecionarClick);
+    ConnectClick(btExportar, &TfrmPesquisaPadrao::btExportarClick);
     connect(btCancelar, &QPushButton::clicked, this, &QDialog::reject);
     return bar;
 }
@@ -482,6 +489,31 @@ void TfrmPesquisaPadrao::btPesquisarClick()
         ShowMessageBox(kNoPath, TMessageKind::Error);
     else
         LoadPage(0);
+}
+
+void TfrmPesquisaPadrao::btExportarClick()
+{
+    if (FPath.isEmpty()) {
+        ShowMessageBox(kNoPath, TMessageKind::Error);
+        return;
+    }
+    const QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("Exportar"), FPath + QStringLiteral(".csv"),
+                                                          QStringLiteral("Arquivos CSV (*.csv)"));
+    if (!fileName.isEmpty())
+        Export(fileName);
+}
+
+void TfrmPesquisaPadrao::Export(const QString &fileName)
+{
+    QList<TCsvWriter::TColumn> columns;
+    for (int i = 0; i < FcdsPesquisa->FieldCount(); ++i)
+        columns.append({FcdsPesquisa->Fields(i)->FieldName(), FcdsPesquisa->Fields(i)->DisplayLabel()});
+    auto *exporting = new TSearchExport(this, FPath, FilterQuery() + SortQuery(), columns, fileName);
+    connect(exporting, &TSearchExport::exported, this, [fileName](int records) {
+        ShowMessageBox(QStringLiteral("%1 registros exportados para %2.").arg(records).arg(fileName),
+                       TMessageKind::Information);
+    });
+    exporting->Start();
 }
 
 void TfrmPesquisaPadrao::btSelecionarClick()

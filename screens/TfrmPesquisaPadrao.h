@@ -57,6 +57,10 @@ public:
     // Shows the window modally: mrOk or mrCancel.
     int ShowModal();
 
+    // Writes every record the current filters find, in the current order, to a CSV file (see
+    // TSearchExport); "Exportar" asks for the file and calls this.
+    void Export(const QString &fileName);
+
     // The current row's value of the first key field, or empty.
     QString SelectedKey() const;
     void AddFilter(const TJson &descriptor);
@@ -102,6 +106,7 @@ private:
 
     void btPesquisarClick();
     void btSelecionarClick();
+    void btExportarClick();
     void gridPesquisaDblClick();
     // The paging buttons "<<", "<", ">" and ">>" (object names Button2, Button1, Button4, Button3).
     void btPrimeiraPaginaClick();
@@ -124,6 +129,7 @@ private:
     QLabel *lblPagina = nullptr;
     QPushButton *btPesquisar = nullptr;
     QPushButton *btSelecionar = nullptr;
+    QPushButton *btExportar = nullptr;
     QPushButton *btCancelar = nullptr;
 
     QString FPath;
