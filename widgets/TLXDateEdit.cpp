@@ -196,6 +196,11 @@ void TLXDateEdit::InsertSeparatorFor(const QKeyEvent &event)
 
 void TLXDateEdit::keyPressEvent(QKeyEvent *event)
 {
+    // Delete empties a date in one key (an entry being typed is plain text, edited as such).
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && !IsEntering(text())) {
+        clear();
+        return;
+    }
     if (StartsEntry(*event)) {
         lineEdit()->selectAll(); // the first character replaces the blank
     } else if (!IsEntering(text())) {

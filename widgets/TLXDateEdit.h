@@ -14,7 +14,7 @@ class QMouseEvent;
 // plain entry in the locale's short format (dd/MM/yyyy under pt_BR), taken as soon as it is a whole
 // valid date and dropped when the edit is left without one; Qt's own section typing applies to a
 // date already there. The calendar opens on today while the edit is blank, and what is typed in it
-// goes to the edit. Owns its calendar (through Qt's pop-up), made when first opened.
+// goes to the edit; Delete makes the edit blank. Owns its calendar (through Qt's pop-up), made when first opened.
 class TLXDateEdit final : public QDateEdit
 {
     Q_OBJECT

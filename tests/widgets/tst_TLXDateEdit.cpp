@@ -22,6 +22,7 @@ private slots:
     void calendarOpensOnTodayWhenBlank_data();
     void calendarOpensOnTodayWhenBlank();
     void typingInTheCalendarGoesToTheEdit();
+    void clearMakesItBlankForANewEntry_data();
     void clearMakesItBlankForANewEntry();
     void stepFromBlankStartsAtToday();
 
@@ -158,11 +159,24 @@ void tst_TLXDateEdit::typingInTheCalendarGoesToTheEdit()
     QCOMPARE(FEdit->date(), QDate(2024, 3, 5));
 }
 
+void tst_TLXDateEdit::clearMakesItBlankForANewEntry_data()
+{
+    QTest::addColumn<bool>("deleteKey");
+    QTest::newRow("clear()") << false;
+    QTest::newRow("Delete key") << true;
+}
+
 void tst_TLXDateEdit::clearMakesItBlankForANewEntry()
 {
+    QFETCH(bool, deleteKey);
     QTest::keyClicks(FEdit, QStringLiteral("05/03/2024"));
     Leave();
-    FEdit->clear();
+    if (deleteKey) {
+        FEdit->setFocus();
+        QTest::keyClick(FEdit, Qt::Key_Delete);
+    } else {
+        FEdit->clear();
+    }
     QVERIFY(FEdit->IsEmpty());
     QCOMPARE(FEdit->text().trimmed(), QString());
 
