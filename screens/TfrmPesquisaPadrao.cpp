@@ -64,9 +64,15 @@ TFilterKind FilterKindOf(const QString &tipo, bool lookup)
 }
 
 // The field type of a result column; unknown kinds are shown as text.
+// Whole numbers and decimals are kept as numbers, so they show in the user's format.
 TFieldType ColumnFieldType(const QString &tipo)
 {
-    return tipo.toLower() == QLatin1String("long") ? ftInteger : ftString;
+    const QString type = tipo.toLower();
+    if (type == QLatin1String("long"))
+        return ftInteger;
+    if (type == QLatin1String("double") || type == QLatin1String("float"))
+        return ftFloat;
+    return ftString;
 }
 
 QPushButton *MakeButton(const QString &caption, const char *name, int width, QWidget *parent)

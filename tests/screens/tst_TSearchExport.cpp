@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -148,6 +149,29 @@ private slots:
         QVERIFY(PagesAsked() < kPages);
         VerifyNothingWritten();
         QVERIFY(FBoxes.isEmpty());
+    }
+
+    // The grid shows decimals in the user's format (the file too, as the other tests read).
+    void gridShowsNumbersInTheUsersFormat_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("price");
+        QTest::newRow("pt_BR") << "pt_BR" << "1,5";
+        QTest::newRow("C") << "C" << "1.5";
+    }
+
+    void gridShowsNumbersInTheUsersFormat()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, price);
+        QLocale::setDefault(QLocale(locale));
+        ScriptPages();
+        auto window = OpenWindow();
+        QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("btPesquisar")), Qt::LeftButton);
+        auto *grid = window->findChild<QTableView *>(QStringLiteral("gridPesquisa"));
+        QTRY_COMPARE(grid->model()->rowCount(), 10);
+        QCOMPARE(grid->model()->index(0, 2).data().toString(), price);
+        QLocale::setDefault(QLocale(QStringLiteral("pt_BR")));
     }
 
     void failureInTheMiddleLeavesNoFile()
