@@ -54,13 +54,13 @@ struct TLoad
 {
     int Clients = 8;
     int Requests = 200; // per client
-    int Rounds = 5;     // measured, after one warm-up round
+    int Rounds = 5; // measured, after one warm-up round
     bool WarmUp = true;
 };
 
 TLoad Load()
 {
-    return bench::QuickRun() ? TLoad{2, 10, 1, false} : TLoad{};
+    return bench::QuickRun() ? TLoad {2, 10, 1, false} : TLoad {};
 }
 
 double Median(std::vector<double> values)
@@ -77,8 +77,8 @@ class TServerProcess final
 public:
     TServerProcess(const std::string &database, bool seed)
     {
-        QStringList arguments{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"),
-                              QString::fromStdString(database)};
+        QStringList arguments {
+            QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"), QString::fromStdString(database)};
         if (!seed)
             arguments << QStringLiteral("--no-seed");
         const pid_t parent = getpid();
@@ -101,7 +101,8 @@ public:
         }
         if (FPort <= 0) {
             Stop();
-            throw std::runtime_error("quorelapi-server did not start on " + database + " (said: " + output.toStdString() + ")");
+            throw std::runtime_error(
+                "quorelapi-server did not start on " + database + " (said: " + output.toStdString() + ")");
         }
     }
     ~TServerProcess() { Stop(); }
@@ -163,7 +164,8 @@ public:
     // Transactions of the database committed and rolled back so far (server statistics).
     std::pair<long long, long long> Transactions() const
     {
-        const std::string commits = Query("SELECT xact_commit FROM pg_stat_database WHERE datname = current_database()");
+        const std::string commits
+            = Query("SELECT xact_commit FROM pg_stat_database WHERE datname = current_database()");
         const std::string rollbacks
             = Query("SELECT xact_rollback FROM pg_stat_database WHERE datname = current_database()");
         return {std::atoll(commits.c_str()), std::atoll(rollbacks.c_str())};
@@ -194,7 +196,7 @@ const httplib::Result &Expect(const httplib::Result &answer, int status, const s
         throw std::runtime_error(what + ": no answer (" + httplib::to_string(answer.error()) + ")");
     if (answer->status != status)
         throw std::runtime_error(what + ": HTTP " + std::to_string(answer->status) + " instead of "
-                                 + std::to_string(status) + ": " + answer->body.substr(0, 300));
+            + std::to_string(status) + ": " + answer->body.substr(0, 300));
     return answer;
 }
 
@@ -260,11 +262,12 @@ public:
     {
         httplib::Client &server = *FServers[size_t(FIndex + step) % FServers.size()];
         const int cycle = step / 3;
-        switch (step % 3) {
-        case 0: return GetPage(server, (FIndex + cycle) % FPages);
-        case 1: return GetRecord(server, FOwned[size_t(cycle) % FOwned.size()]);
-        default: return PutRecord(server, step);
-        }
+        if (step % 3 == 0)
+            GetPage(server, (FIndex + cycle) % FPages);
+        else if (step % 3 == 1)
+            GetRecord(server, FOwned[size_t(cycle) % FOwned.size()]);
+        else
+            PutRecord(server, step);
     }
 
 private:
@@ -297,7 +300,7 @@ private:
         const std::string what = "PUT " + path;
         const double limit = 1000 + 10 * FIndex + step;
         FRecord["limiteCredito"] = limit;
-        const httplib::Headers headers{{"If-Match", "\"" + std::to_string(FVersion) + "\""}};
+        const httplib::Headers headers {{"If-Match", "\"" + std::to_string(FVersion) + "\""}};
         const httplib::Result answer = server.Put(path.c_str(), headers, FRecord.dump(), "application/json");
         const Json stored = BodyOf(Expect(answer, 200, what), what);
         if (VersionOf(answer, what) != FVersion + 1 || stored.value("limiteCredito", 0.0) != limit)
@@ -313,25 +316,38 @@ private:
     Json FRecord;
 };
 
-// Runs every client on a thread of its own, all starting at once; the seconds until the last one
-// is done. Throws with the first wrong answer any client met.
-double RunClients(const std::vector<int> &ports, const TLoad &load, long long records)
+// What one round of the load took: wall seconds from the start until the last client was done, and
+// the time each request took from sending to its answer checked, in milliseconds.
+struct TRound
+{
+    double Seconds = 0;
+    std::vector<double> RequestMs;
+};
+
+// Runs every client on a thread of its own, all starting at once. Throws with the first wrong
+// answer any client met.
+TRound RunClients(const std::vector<int> &ports, const TLoad &load, long long records)
 {
     std::vector<std::unique_ptr<TClient>> clients;
     for (int index = 0; index < load.Clients; ++index)
         clients.push_back(std::make_unique<TClient>(index, load.Clients, ports, records));
 
     std::latch start(load.Clients + 1);
-    std::atomic<bool> failed{false};
+    std::atomic<bool> failed {false};
     std::mutex errorMutex;
     std::string firstError;
+    std::vector<std::vector<double>> requestMs(clients.size());
     std::vector<std::thread> threads;
-    for (const auto &client : clients)
-        threads.emplace_back([&, client = client.get()] {
+    for (size_t index = 0; index < clients.size(); ++index)
+        threads.emplace_back([&, index] {
             start.arrive_and_wait();
             try {
-                for (int step = 0; step < load.Requests && !failed; ++step)
-                    client->Send(step);
+                for (int step = 0; step < load.Requests && !failed; ++step) {
+                    const auto sent = std::chrono::steady_clock::now();
+                    clients[index]->Send(step);
+                    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - sent;
+                    requestMs[index].push_back(took.count());
+                }
             } catch (const std::exception &error) {
                 const std::lock_guard<std::mutex> lock(errorMutex);
                 if (!failed.exchange(true))
@@ -345,7 +361,10 @@ double RunClients(const std::vector<int> &ports, const TLoad &load, long long re
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - begin;
     if (failed)
         throw std::runtime_error(firstError);
-    return elapsed.count();
+    TRound round {elapsed.count(), {}};
+    for (const std::vector<double> &times : requestMs)
+        round.RequestMs.insert(round.RequestMs.end(), times.begin(), times.end());
+    return round;
 }
 
 // One way of serving the load: its servers' ports and the rate of each measured round.
@@ -359,10 +378,27 @@ struct TSetup
     std::vector<double> Rates;
 };
 
+// Runs one round of the load against setup, prints its figures, and keeps its rate unless it
+// is the warm-up.
+void Measure(TSetup &setup, const TLoad &load, int round, bool warmUp)
+{
+    TRound measured = RunClients(setup.Ports, load, setup.Records);
+    const double rate = load.Clients * load.Requests / measured.Seconds;
+    std::sort(measured.RequestMs.begin(), measured.RequestMs.end());
+    const auto percentile = [&measured](double share) {
+        return measured.RequestMs[size_t(share * double(measured.RequestMs.size() - 1))];
+    };
+    std::printf("round %d%s: %-24s %6.0f req/s in %.3f s; a request %.1f ms (median), %.1f ms (95%%), %.1f ms (max)\n",
+        round, warmUp ? " (warm-up)" : "", setup.Name.c_str(), rate, measured.Seconds, percentile(0.5),
+        percentile(0.95), measured.RequestMs.back());
+    if (!warmUp)
+        setup.Rates.push_back(rate);
+}
+
 void PrintRows(const TLoad &load, const TSetup &sqlite, const TSetup &postgres, const TSetup &scaledOut)
 {
-    const std::string what = std::to_string(load.Clients) + " clients x " + std::to_string(load.Requests)
-        + " mixed requests (GET page, GET record, PUT): ";
+    const std::string what = "Back-end, " + std::to_string(load.Clients) + " clients x " + std::to_string(load.Requests)
+        + " (GET page, GET record, PUT): ";
     const std::string verdict = bench::QuickRun() ? "QUICK" : "INFO";
     const auto rate = [](double value) { return bench::Format("%.0f req/s", value); };
     const double s = Median(sqlite.Rates);
@@ -370,9 +406,9 @@ void PrintRows(const TLoad &load, const TSetup &sqlite, const TSetup &postgres, 
     const double p2 = Median(scaledOut.Rates);
     bench::PrintRow("12s", what + "SQLite file, 1 process", rate(s), "-", "-", "-", verdict);
     bench::PrintRow("12p", what + "PostgreSQL, 1 process vs SQLite", rate(p), rate(s),
-                    bench::Format("%.2fx", s > 0 ? p / s : 0), "-", verdict);
+        bench::Format("%.2fx", s > 0 ? p / s : 0), "-", verdict);
     bench::PrintRow("12p2", what + "PostgreSQL, 2 processes vs 1", rate(p2), rate(p),
-                    bench::Format("%.2fx", p > 0 ? p2 / p : 0), "-", verdict);
+        bench::Format("%.2fx", p > 0 ? p2 / p : 0), "-", verdict);
 }
 
 } // namespace
@@ -407,13 +443,7 @@ int main(int argc, char **argv)
             for (int round = 0; round < rounds; ++round) {
                 for (int turn = 0; turn < 3; ++turn) {
                     TSetup &setup = *setups[(round + turn) % 3];
-                    const double seconds = RunClients(setup.Ports, load, setup.Records);
-                    const double rate = load.Clients * load.Requests / seconds;
-                    const bool warmUp = load.WarmUp && round == 0;
-                    std::printf("round %d%s: %-24s %8.0f req/s (%.3f s)\n", round, warmUp ? " (warm-up)" : "",
-                                setup.Name.c_str(), rate, seconds);
-                    if (!warmUp)
-                        setup.Rates.push_back(rate);
+                    Measure(setup, load, round, load.WarmUp && round == 0);
                 }
             }
         }
@@ -423,7 +453,7 @@ int main(int argc, char **argv)
             std::this_thread::sleep_for(std::chrono::seconds(2));
         const auto [commitsAfter, rollbacksAfter] = schema.Transactions();
         std::printf("PostgreSQL transactions in the run: %lld committed, %lld rolled back\n",
-                    commitsAfter - commitsBefore, rollbacksAfter - rollbacksBefore);
+            commitsAfter - commitsBefore, rollbacksAfter - rollbacksBefore);
         PrintRows(load, sqlite, postgres, scaledOut);
     } catch (const std::exception &error) {
         std::fprintf(stderr, "bench_server: %s\n", error.what());
