@@ -7,7 +7,8 @@
 # build-dir defaults to build-bench (configured as Release when new). --quick runs every
 # benchmark once at its smallest size, as CI does, so they cannot rot; its figures mean nothing.
 # The start-up rows need xvfb-run; the browser row installs Debian's chromium when missing (full
-# runs only) and is skipped with a note when it cannot.
+# runs only) and is skipped with a note when it cannot. The back-end row runs in a throw-away
+# PostgreSQL cluster (scripts/with-postgresql.sh) and fails when PostgreSQL cannot start.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -109,6 +110,10 @@ run screens "$build/bench/app/bench_screens"
 
 # Rows 10 and 11: the detail-list editor with lists of 10,000 rows.
 run detaillist "$build/bench/screens/bench_detail_list"
+
+# Row 12: the back-end under 8 clients on a SQLite file, on PostgreSQL, and as two processes on one
+# PostgreSQL database, in a throw-away cluster; without PostgreSQL the row fails.
+run server scripts/with-postgresql.sh "$build/bench/server/bench_server"
 
 echo
 awk -F'|' '
