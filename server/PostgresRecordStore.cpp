@@ -2,8 +2,12 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <random>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -17,7 +21,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-constexpr int kMaxAttempts = 8;
+constexpr int kMaxAttempts = 16;
+
+// Before another attempt of a transaction that lost a conflict: a random pause that grows with the
+// attempts, so the transactions that collided do not meet again at once.
+void pauseBeforeAttempt(int attempt)
+{
+    thread_local std::minstd_rand random(std::random_device {}());
+    const int longest = 1 << std::min(attempt, 6); // up to 64 ms
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % (longest * 1000)));
+}
 
 // One query's result, cleared when it goes out of scope. Throws on any status but a good one.
 class Result
@@ -147,15 +160,16 @@ void PostgresRecordStore::transaction(const std::function<void()> &work)
             Result(m_db, "BEGIN ISOLATION LEVEL SERIALIZABLE");
             try {
                 work();
-                Result(m_db, "COMMIT");
-                return;
             } catch (...) {
                 PQclear(PQexec(m_db, "ROLLBACK"));
                 throw;
             }
+            Result(m_db, "COMMIT"); // a COMMIT that fails ends the transaction by itself
+            return;
         } catch (const Conflict &) {
             if (attempt == kMaxAttempts)
                 throw;
+            pauseBeforeAttempt(attempt);
         }
     }
 }
