@@ -7,12 +7,15 @@
 #include "server/ResourceCatalog.h"
 
 #include <httplib.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <map>
 #include <regex>
+#include <stdexcept>
 
 using Json = nlohmann::ordered_json;
 
@@ -174,10 +177,35 @@ void requireCurrentVersion(const httplib::Request &request, long long version)
                 + entityTag(version));
 }
 
+// OpenSSL's reasons for the failures this thread saw since the last ERR_clear_error(), oldest first.
+std::string openSslReasons()
+{
+    std::string reasons;
+    while (const unsigned long error = ERR_get_error()) {
+        const char *reason = ERR_reason_error_string(error);
+        reasons += (reasons.empty() ? "" : "; ") + std::string(reason ? reason : "unknown error");
+    }
+    return reasons.empty() ? "unknown error" : reasons;
+}
+
+// A plain server, or with TLS files one that speaks only HTTPS. The library's own checks leave a
+// key of another kind than the certificate's unpaired, hence the explicit pairing check.
+std::unique_ptr<httplib::Server> makeServer(const ApiServer::TlsFiles &tls)
+{
+    if (tls.certificate.empty() && tls.key.empty())
+        return std::make_unique<httplib::Server>();
+    ERR_clear_error();
+    auto server = std::make_unique<httplib::SSLServer>(tls.certificate.c_str(), tls.key.c_str());
+    if (!server->is_valid() || SSL_CTX_check_private_key(server->ssl_context()) != 1)
+        throw std::runtime_error(
+            "cannot serve HTTPS with certificate " + tls.certificate + " and key " + tls.key + ": " + openSslReasons());
+    return server;
+}
+
 } // namespace
 
-ApiServer::ApiServer(const ResourceCatalog &catalog, RecordStore &store)
-    : m_catalog(catalog), m_store(store), m_validator(catalog, store), m_server(std::make_unique<httplib::Server>())
+ApiServer::ApiServer(const ResourceCatalog &catalog, RecordStore &store, const TlsFiles &tls)
+    : m_catalog(catalog), m_store(store), m_validator(catalog, store), m_server(makeServer(tls))
 {
     m_store.transaction([this] {
         for (const std::string &name : m_catalog.names())
