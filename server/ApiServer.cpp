@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <stdexcept>
@@ -177,15 +178,18 @@ void requireCurrentVersion(const httplib::Request &request, long long version)
                 + entityTag(version));
 }
 
-// OpenSSL's reasons for the failures this thread saw since the last ERR_clear_error(), oldest first.
-std::string openSslReasons()
+// Why the TLS files cannot serve: a file that cannot be read, else OpenSSL's reasons for the
+// failures this thread saw since the last ERR_clear_error(), oldest first.
+std::string tlsProblem(const ApiServer::TlsFiles &tls)
 {
+    for (const auto &[what, path] : {std::pair {"certificate", tls.certificate}, {"key", tls.key}})
+        if (!std::ifstream(path))
+            return std::string("cannot read the ") + what + " file" + (path.empty() ? "" : " " + path);
     std::string reasons;
-    while (const unsigned long error = ERR_get_error()) {
-        const char *reason = ERR_reason_error_string(error);
-        reasons += (reasons.empty() ? "" : "; ") + std::string(reason ? reason : "unknown error");
-    }
-    return reasons.empty() ? "unknown error" : reasons;
+    while (const unsigned long error = ERR_get_error())
+        if (const char *reason = ERR_reason_error_string(error))
+            reasons += (reasons.empty() ? "" : "; ") + std::string(reason);
+    return reasons.empty() ? "not usable" : reasons;
 }
 
 // A plain server, or with TLS files one that speaks only HTTPS. The library's own checks leave a
@@ -198,7 +202,7 @@ std::unique_ptr<httplib::Server> makeServer(const ApiServer::TlsFiles &tls)
     auto server = std::make_unique<httplib::SSLServer>(tls.certificate.c_str(), tls.key.c_str());
     if (!server->is_valid() || SSL_CTX_check_private_key(server->ssl_context()) != 1)
         throw std::runtime_error(
-            "cannot serve HTTPS with certificate " + tls.certificate + " and key " + tls.key + ": " + openSslReasons());
+            "cannot serve HTTPS with certificate " + tls.certificate + " and key " + tls.key + ": " + tlsProblem(tls));
     return server;
 }
 

@@ -97,12 +97,14 @@ class tst_ServerTls : public QObject
     // no other certificate.
     const TSelfSignedCertificate m_loopback = TSelfSignedCertificate::Loopback();
     const TSelfSignedCertificate m_wrongHost = TSelfSignedCertificate::WrongHost();
+    const TSelfSignedCertificate m_rsa {{"127.0.0.1"}, TSelfSignedCertificate::TKeyKind::Rsa};
 
     const TSelfSignedCertificate &certificate(const QString &name) const
     {
         return name == "wrong host" ? m_wrongHost : m_loopback;
     }
-    // The loopback "certificate" or "key", the wrong host's key ("other key"), a "missing" file, or none.
+    // The loopback "certificate" or "key" (EC), the wrong host's key ("other key"), an "RSA key", a
+    // "missing" file, or none.
     std::string tlsFile(const QString &name) const
     {
         if (name == "certificate")
@@ -111,6 +113,8 @@ class tst_ServerTls : public QObject
             return m_loopback.KeyFile();
         if (name == "other key")
             return m_wrongHost.KeyFile();
+        if (name == "RSA key")
+            return m_rsa.KeyFile();
         return name == "missing" ? "/nonexistent/quorelapi.pem" : "";
     }
 
@@ -225,21 +229,24 @@ void tst_ServerTls::refusesFilesThatCannotServe_data()
     QTest::newRow("key of another certificate") << "certificate"
                                                 << "other key"
                                                 << "key values mismatch";
+    QTest::newRow("key of another kind") << "certificate"
+                                         << "RSA key"
+                                         << "";
     QTest::newRow("no such certificate file") << "missing"
                                               << "key"
-                                              << "";
+                                              << "cannot read the certificate file /nonexistent";
     QTest::newRow("no such key file") << "certificate"
                                       << "missing"
-                                      << "";
+                                      << "cannot read the key file /nonexistent";
     QTest::newRow("certificate and key swapped") << "key"
                                                  << "certificate"
-                                                 << "";
+                                                 << "no start line";
     QTest::newRow("certificate without key") << "certificate"
                                              << ""
-                                             << "";
+                                             << "cannot read the key file";
     QTest::newRow("key without certificate") << ""
                                              << "key"
-                                             << "";
+                                             << "cannot read the certificate file";
 }
 
 void tst_ServerTls::refusesFilesThatCannotServe()

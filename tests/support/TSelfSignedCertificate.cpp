@@ -85,11 +85,11 @@ template <typename Write> void WritePem(const std::string &path, Write write)
 
 } // namespace
 
-TSelfSignedCertificate::TSelfSignedCertificate(const std::vector<std::string> &names)
+TSelfSignedCertificate::TSelfSignedCertificate(const std::vector<std::string> &names, TKeyKind kind)
 {
     Check(FFolder.isValid() && !names.empty(), "temporary folder or names");
-    const TKey key(EVP_EC_gen("P-256"));
-    Check(key != nullptr, "EC key");
+    const TKey key(kind == TKeyKind::Rsa ? EVP_RSA_gen(2048) : EVP_EC_gen("P-256"));
+    Check(key != nullptr, "key");
     const TCertificate certificate = MakeCertificate(key.get(), names);
     WritePem(KeyFile(),
         [&](FILE *file) { return PEM_write_PrivateKey(file, key.get(), nullptr, nullptr, 0, nullptr, nullptr); });

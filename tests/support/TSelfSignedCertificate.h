@@ -5,15 +5,17 @@
 #include <string>
 #include <vector>
 
-// A self-signed certificate and its private key (EC P-256, valid for one day from now), made for the
+// A self-signed certificate and its private key (EC P-256 or RSA 2048, valid for one day from now), made for the
 // run and written as PEM files into a temporary folder this object owns and removes. A certificate
 // is its own issuer, so a TLS client trusts it by taking CertificateFile() as its CA file.
 class TSelfSignedCertificate final
 {
 public:
+    enum class TKeyKind { Ec, Rsa };
+
     // The first name is the subject's common name; every name goes into subjectAltName, as an IP
     // entry when it is an address, else as a DNS entry. Throws std::runtime_error when it cannot.
-    explicit TSelfSignedCertificate(const std::vector<std::string> &names);
+    explicit TSelfSignedCertificate(const std::vector<std::string> &names, TKeyKind kind = TKeyKind::Ec);
     TSelfSignedCertificate(const TSelfSignedCertificate &) = delete;
     TSelfSignedCertificate &operator=(const TSelfSignedCertificate &) = delete;
 
