@@ -93,8 +93,8 @@ class tst_ServerTls : public QObject
 {
     Q_OBJECT
 
-    // Made once for the run; the wrong-host one is trusted in some cases, and its key belongs to
-    // no other certificate.
+    // Made once for the run: what the loopback server shows, one for another host (trusted in some
+    // cases; its key pairs with no other certificate) and one whose key is of another kind.
     const TSelfSignedCertificate m_loopback = TSelfSignedCertificate::Loopback();
     const TSelfSignedCertificate m_wrongHost = TSelfSignedCertificate::WrongHost();
     const TSelfSignedCertificate m_rsa {{"127.0.0.1"}, TSelfSignedCertificate::TKeyKind::Rsa};

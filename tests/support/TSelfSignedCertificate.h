@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-// A self-signed certificate and its private key (EC P-256 or RSA 2048, valid for one day from now), made for the
-// run and written as PEM files into a temporary folder this object owns and removes. A certificate
-// is its own issuer, so a TLS client trusts it by taking CertificateFile() as its CA file.
+// A self-signed certificate and its private key (EC P-256 or RSA 2048, valid for one day from now),
+// made for the run and written as PEM files into a temporary folder this object owns and removes.
+// A certificate is its own issuer, so a TLS client trusts it by taking CertificateFile() as its CA
+// file (libcurl's CAINFO, httplib's set_ca_cert_path, QSslCertificate::fromPath).
 class TSelfSignedCertificate final
 {
 public:
