@@ -7,13 +7,17 @@
 #include "server/ResourceCatalog.h"
 
 #include <httplib.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <regex>
+#include <stdexcept>
 
 using Json = nlohmann::ordered_json;
 
@@ -202,10 +206,38 @@ void requireCurrentVersion(const httplib::Request &request, long long version)
                 + entityTag(version));
 }
 
+// Why the TLS files cannot serve: a file that cannot be read, else OpenSSL's reasons for the
+// failures this thread saw since the last ERR_clear_error(), oldest first.
+std::string tlsProblem(const ApiServer::TlsFiles &tls)
+{
+    for (const auto &[what, path] : {std::pair {"certificate", tls.certificate}, {"key", tls.key}})
+        if (!std::ifstream(path))
+            return std::string("cannot read the ") + what + " file" + (path.empty() ? "" : " " + path);
+    std::string reasons;
+    while (const unsigned long error = ERR_get_error())
+        if (const char *reason = ERR_reason_error_string(error))
+            reasons += (reasons.empty() ? "" : "; ") + std::string(reason);
+    return reasons.empty() ? "not usable" : reasons;
+}
+
+// A plain server, or with TLS files one that speaks only HTTPS. The library's own checks leave a
+// key of another kind than the certificate's unpaired, hence the explicit pairing check.
+std::unique_ptr<httplib::Server> makeServer(const ApiServer::TlsFiles &tls)
+{
+    if (tls.certificate.empty() && tls.key.empty())
+        return std::make_unique<httplib::Server>();
+    ERR_clear_error();
+    auto server = std::make_unique<httplib::SSLServer>(tls.certificate.c_str(), tls.key.c_str());
+    if (!server->is_valid() || SSL_CTX_check_private_key(server->ssl_context()) != 1)
+        throw std::runtime_error(
+            "cannot serve HTTPS with certificate " + tls.certificate + " and key " + tls.key + ": " + tlsProblem(tls));
+    return server;
+}
+
 } // namespace
 
-ApiServer::ApiServer(const ResourceCatalog &catalog, RecordStore &store)
-    : m_catalog(catalog), m_store(store), m_validator(catalog, store), m_server(std::make_unique<httplib::Server>())
+ApiServer::ApiServer(const ResourceCatalog &catalog, RecordStore &store, const TlsFiles &tls)
+    : m_catalog(catalog), m_store(store), m_validator(catalog, store), m_server(makeServer(tls))
 {
     m_store.transaction([this] {
         for (const std::string &name : m_catalog.names())

@@ -23,12 +23,22 @@ struct ResourceDefinition;
 //   a record's answer carries its version as ETag, and PUT/DELETE with If-Match are conditional on it;
 //   POST /process (the JSON formatting service).
 // Errors answer a JSON array of {"mensagemUsuario", "mensagemDesenvolvedor"}.
+// It owns the listening server: plain HTTP, or only HTTPS when given a certificate and its key.
 class ApiServer final
 {
 public:
     static constexpr size_t kMaxBodyBytes = 1024 * 1024;
 
-    ApiServer(const ResourceCatalog &catalog, RecordStore &store);
+    // PEM files: the certificate (with its chain, if any) and its private key. Both empty: plain HTTP.
+    struct TlsFiles
+    {
+        std::string certificate;
+        std::string key;
+    };
+
+    // Throws std::runtime_error, saying why, when TLS files are given but cannot serve (unreadable,
+    // not PEM, or a key that does not belong to the certificate).
+    ApiServer(const ResourceCatalog &catalog, RecordStore &store, const TlsFiles &tls = {});
     ~ApiServer();
     ApiServer(const ApiServer &) = delete;
     ApiServer &operator=(const ApiServer &) = delete;

@@ -32,6 +32,10 @@ ServerOptions ServerOptions::parse(const std::vector<std::string> &arguments)
             options.memory = true;
         } else if (argument == "--token") {
             options.tokenFile = value();
+        } else if (argument == "--tls-cert") {
+            options.tlsCertificate = value();
+        } else if (argument == "--tls-key") {
+            options.tlsKey = value();
         } else if (argument == "--insecure-open") {
             options.insecureOpen = true;
         } else if (argument == "--no-seed") {
@@ -42,12 +46,17 @@ ServerOptions ServerOptions::parse(const std::vector<std::string> &arguments)
             throw std::invalid_argument("unknown option: " + argument);
         }
     }
+    if (options.tlsCertificate.empty() != options.tlsKey.empty())
+        throw std::invalid_argument(
+            "--tls-cert and --tls-key go together: HTTPS needs both the certificate and its key");
     return options;
 }
 
 std::string ServerOptions::usage()
 {
-    return "usage: quorelapi-server [--port N] [--host ADDRESS] [--db FILE | --db postgresql://... | --memory] [--no-seed] [--token FILE] [--insecure-open]\n"
+    return "usage: quorelapi-server [--port N] [--host ADDRESS] [--db FILE | --db postgresql://... | --memory] "
+           "[--no-seed] [--token FILE] [--insecure-open]\n"
+           "                       [--tls-cert FILE --tls-key FILE]\n"
            "  --port N     port to listen on (default 8080; 0 picks a free one and prints it)\n"
            "  --host A     address to listen on (default 127.0.0.1)\n"
            "  --db FILE    SQLite database (default "
@@ -59,7 +68,10 @@ std::string ServerOptions::usage()
           "  --no-seed    leave empty tables empty instead of storing the sample records\n"
           "  --token FILE every request must carry \"Authorization: Bearer T\" with a token T of FILE\n"
           "               (one a line); without it only loopback addresses may be listened on\n"
-          "  --insecure-open  listen on another address without --token\n";
+          "  --insecure-open  listen on another address without --token\n"
+          "  --tls-cert FILE  serve HTTPS only, showing this PEM certificate (with its chain, if any)\n"
+          "  --tls-key FILE   the PEM private key of --tls-cert; both or neither. TLS does not sign\n"
+          "                   anyone in: beyond loopback --token is still needed\n";
 }
 
 std::string ServerOptions::defaultDatabase()

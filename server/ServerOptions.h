@@ -13,9 +13,12 @@ struct ServerOptions
     bool seed = true;
     std::string tokenFile;     // --token: the tokens a request must carry one of
     bool insecureOpen = false; // --insecure-open: listen beyond loopback without tokens
+    std::string tlsCertificate; // --tls-cert: with tlsKey, serve HTTPS only
+    std::string tlsKey; // --tls-key
     bool help = false;
 
-    // Throws std::invalid_argument with a message for the user on a bad command line.
+    // Throws std::invalid_argument with a message for the user on a bad command line (--tls-cert
+    // and --tls-key come together or not at all).
     static ServerOptions parse(const std::vector<std::string> &arguments);
     static std::string usage();
     // $XDG_DATA_HOME/quorelapi/quorelapi.db, else ~/.local/share/quorelapi/quorelapi.db.

@@ -64,7 +64,7 @@ int main(int argc, char **argv)
         }
         const ResourceCatalog catalog = ResourceCatalog::fromEmbeddedFiles();
         const std::unique_ptr<RecordStore> store = RecordStore::open(database);
-        ApiServer server(catalog, *store);
+        ApiServer server(catalog, *store, {options.tlsCertificate, options.tlsKey});
         server.requireTokens(tokens);
         if (options.seed) {
             const int seeded = DatabaseSeeder::seed(catalog, *store, RecordValidator(catalog, *store));
@@ -79,8 +79,8 @@ int main(int argc, char **argv)
         runningServer = &server;
         std::signal(SIGINT, stopOnSignal);
         std::signal(SIGTERM, stopOnSignal);
-        std::cout << "quorelapi-server: listening on http://" << options.host << ":" << port << " (database "
-                  << database << ")" << std::endl;
+        std::cout << "quorelapi-server: listening on " << (options.tlsCertificate.empty() ? "http" : "https") << "://"
+                  << options.host << ":" << port << " (database " << database << ")" << std::endl;
         server.listen();
         runningServer = nullptr;
         return 0;
