@@ -244,6 +244,12 @@ ApiServer::ApiServer(const ResourceCatalog &catalog, RecordStore &store, const T
             m_store.ensureTable(name);
     });
     m_server->set_payload_max_length(kMaxBodyBytes);
+    // An answer's headers and body go out in two writes; without TCP_NODELAY a keep-alive client
+    // waits some 40 ms for the second one. Clients keep their connection for many requests, and each
+    // kept connection holds a thread while it waits, hence more threads than the library's default.
+    m_server->set_tcp_nodelay(true);
+    m_server->set_keep_alive_max_count(1000);
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
     const auto handler
         = [this](const httplib::Request &request, httplib::Response &response) { route(request, response); };
     m_server->Get(".*", handler);

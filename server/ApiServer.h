@@ -28,6 +28,8 @@ class ApiServer final
 {
 public:
     static constexpr size_t kMaxBodyBytes = 1024 * 1024;
+    // Connections served at once (each kept-alive connection holds one while it is open).
+    static constexpr size_t kThreads = 64;
 
     // PEM files: the certificate (with its chain, if any) and its private key. Both empty: plain HTTP.
     struct TlsFiles
