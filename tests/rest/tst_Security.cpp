@@ -372,6 +372,39 @@ private slots:
         }
     }
 
+    // cafile= in config.ini names the authority file: a relative name beside the configuration
+    // file, wherever the program runs from.
+    void caFileComesFromTheConfiguration_data()
+    {
+        QTest::addColumn<bool>("relative");
+        QTest::newRow("beside the configuration") << true;
+        QTest::newRow("absolute path") << false;
+    }
+
+    void caFileComesFromTheConfiguration()
+    {
+        QFETCH(bool, relative);
+        TRecordingServer server(std::make_unique<httplib::SSLServer>(FCertificate.cert().toLocal8Bit().constData(),
+                                                                     FCertificate.key().toLocal8Bit().constData()),
+                                [](const httplib::Request &, httplib::Response &response) {
+                                    response.set_content("[]", "application/json");
+                                });
+        QFile ini(FCertificate.dir.filePath(QStringLiteral("config.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(QStringLiteral("[config]\nservidor=https://localhost\nporta=%1\ncafile=%2\n")
+                      .arg(server.Port())
+                      .arg(relative ? QStringLiteral("cert.pem") : FCertificate.cert())
+                      .toUtf8());
+        ini.close();
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(QDir::rootPath());
+        const TdmGlobal module(ini.fileName(), nullptr);
+        const TRestResult result = THttpVerbs::GetSync(QStringLiteral("clientes"));
+        QDir::setCurrent(before);
+        QCOMPARE(SystemConfig->CaFile, FCertificate.cert());
+        QCOMPARE(result.Status, 200);
+    }
+
     // No source file switches off the certificate or host-name checks of any TLS client.
     void noSourceTurnsVerificationOff()
     {
