@@ -3,6 +3,8 @@
 #include "app/AppLog.h"
 #include "gui/TIcons.h"
 #include "gui/TMessageBox.h"
+#include "gui/TSignInDialog.h"
+#include "rest/TSignIn.h"
 
 #include <QIcon>
 #include <QLibraryInfo>
@@ -15,6 +17,8 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     setApplicationDisplayName(QStringLiteral("QuorelApi"));
     setWindowIcon(TIcons::Of(TIcon::App));
     InstallQtTexts();
+    // A back-end that refuses a request for want of credentials gets them asked for.
+    TSignIn::SetPrompt(&TSignInDialog::Ask);
 }
 
 void TApplication::InstallQtTexts()

@@ -55,6 +55,13 @@ void TdmGlobal::DataModuleCreate(const QString &configFile)
     SystemConfig->Server = ini.ReadString(section, QStringLiteral("servidor"), QStringLiteral("http://localhost"));
     SystemConfig->Port = ini.ReadInteger(section, QStringLiteral("porta"), 8080);
     FormatterAddress = ini.ReadString(section, QStringLiteral("formatador"), QString());
+    // The environment's token wins, so a token need not be written into a file.
+    const QString environmentToken = qEnvironmentVariable("QUORELAPI_TOKEN");
+    SystemConfig->Token = environmentToken.isEmpty() ? ini.ReadString(section, QStringLiteral("token"), QString())
+                                                     : environmentToken;
+    // A relative path names a file beside the configuration.
+    const QString caFile = ini.ReadString(section, QStringLiteral("cafile"), QString());
+    SystemConfig->CaFile = caFile.isEmpty() ? caFile : QFileInfo(configFile).dir().absoluteFilePath(caFile);
 }
 
 QString TdmGlobal::FormatJson(const QString &json) const

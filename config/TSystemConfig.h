@@ -2,13 +2,16 @@
 
 #include <QString>
 
-// The server every request goes to. One instance per process (SystemConfig), written once at
-// start-up before any request runs and only read afterwards, so workers read it without locks.
+// The server every request goes to and how the program signs in and trusts it. One instance per
+// process (SystemConfig), written once at start-up before any request runs and only read
+// afterwards, so workers read it without locks.
 class TSystemConfig final
 {
 public:
     int Port = 8080;
     QString Server = QStringLiteral("http://localhost");
+    QString Token;  // a Bearer token every request to the server carries; empty: none
+    QString CaFile; // a further certificate authority (PEM file) trusted for the server; empty: none
 
     // Server + ":" + Port + "/" + Path, with Path appended exactly as given (it may carry a query).
     QString getPath(const QString &Path) const;

@@ -82,6 +82,28 @@ QByteArray CharsetOf(const QByteArray &contentType)
     return {};
 }
 
+// The text of a failed exchange: curl's reason, told in the program's words when the server's
+// certificate was refused or the file of further authorities could not be used.
+QString FailureText(CURL *curl, CURLcode code, const QString &reason)
+{
+    switch (code) {
+    case CURLE_PEER_FAILED_VERIFICATION: {
+        // The chain's verdict: 0 when it verified, 1 while curl had not yet taken the verdict (it
+        // checks the name first), 62 when OpenSSL itself found the name wrong. Those three leave
+        // the host name as what failed; any other value names the certificate's own fault.
+        long verifyResult = 0;
+        curl_easy_getinfo(curl, CURLINFO_SSL_VERIFYRESULT, &verifyResult);
+        const bool nameFailed = verifyResult == 0 || verifyResult == 1 || verifyResult == 62;
+        return (nameFailed ? QStringLiteral("O nome do servidor não confere com o certificado: %1")
+                           : QStringLiteral("O certificado do servidor não é confiável: %1"))
+            .arg(reason);
+    }
+    case CURLE_SSL_CACERT_BADFILE:
+        return QStringLiteral("O arquivo de autoridades certificadoras não pôde ser usado: %1").arg(reason);
+    default: return reason;
+    }
+}
+
 } // namespace
 
 struct THttpClient::TCurlHandle
@@ -211,8 +233,9 @@ THttpResponse THttpClient::Perform(const char *method, const QString &url, const
 
     if (code != CURLE_OK || transfer.tooLarge) {
         response.Headers.clear();
-        response.Error = transfer.tooLarge ? QStringLiteral("The answer is larger than %1 bytes").arg(MaxBodyBytes)
-                       : QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code));
+        response.Error = transfer.tooLarge
+                           ? QStringLiteral("The answer is larger than %1 bytes").arg(MaxBodyBytes)
+                           : FailureText(curl, code, QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code)));
         return response;
     }
     long status = 0;

@@ -55,7 +55,9 @@ public:
     int ResponseTimeoutMs = 0;   // bound of the whole request, connecting included; 0: none
     bool FollowRedirects = false;
     bool KeepCookies = false;
-    QString CaCertificateFile;   // empty: the system's trust store; otherwise these roots only
+    // Empty: the system's trust store. Otherwise this file replaces curl's default bundle file;
+    // curl's default directory of authorities, where it has one (/etc/ssl/certs), stays trusted.
+    QString CaCertificateFile;
 
     THttpResponse Get(const QString &url);
     THttpResponse Post(const QString &url, const QByteArray &body);

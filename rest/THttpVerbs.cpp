@@ -42,6 +42,37 @@ TRestResult ResultOf(THttpVerbs::TVerb verb, const THttpResponse &response)
     return result;
 }
 
+// The sign-in scheme a 401 answer's challenges ask for.
+TCredentials::TScheme SchemeAsked(const THttpResponse &response)
+{
+    QByteArrayList challenges;
+    for (const auto &[name, value] : response.Headers)
+        if (name.compare("WWW-Authenticate", Qt::CaseInsensitive) == 0)
+            challenges.append(value);
+    return TCredentials::SchemeAsked(challenges);
+}
+
+// One exchange with the back-end, signed in with the credentials given.
+THttpResponse Exchange(THttpVerbs::TVerb verb, const QString &url, const QByteArray &body, int timeoutMs,
+                       const QByteArray &ifMatch, const TCredentials &credentials)
+{
+    const auto client = THttpVerbs::CreateRequest(credentials);
+    client->ConnectTimeoutMs = timeoutMs;
+    client->ResponseTimeoutMs = timeoutMs;
+    if (verb != THttpVerbs::TVerb::Get)
+        client->Accept = "application/json";
+    // A version holding a line break would smuggle a header of its own: such a value is not sent.
+    if (!ifMatch.isEmpty() && !ifMatch.contains('\r') && !ifMatch.contains('\n'))
+        client->Headers.append("If-Match: " + ifMatch);
+    switch (verb) {
+    case THttpVerbs::TVerb::Get: return client->Get(url);
+    case THttpVerbs::TVerb::Post: return client->Post(url, body);
+    case THttpVerbs::TVerb::Put: return client->Put(url, body);
+    case THttpVerbs::TVerb::Delete: return client->Delete(url);
+    }
+    return {};
+}
+
 } // namespace
 
 QString THttpVerbs::UrlOf(const QString &Path)
@@ -50,10 +81,14 @@ QString THttpVerbs::UrlOf(const QString &Path)
     return (SystemConfig ? *SystemConfig : defaults).getPath(Path);
 }
 
-std::unique_ptr<THttpClient> THttpVerbs::CreateRequest()
+std::unique_ptr<THttpClient> THttpVerbs::CreateRequest(const TCredentials &Credentials)
 {
     auto client = std::make_unique<THttpClient>();
     client->ContentType = "application/json;charset=utf-8";
+    if (SystemConfig)
+        client->CaCertificateFile = SystemConfig->CaFile;
+    if (const QByteArray authorization = Credentials.AuthorizationHeader(); !authorization.isEmpty())
+        client->Headers.append(authorization);
     return client;
 }
 
@@ -63,20 +98,15 @@ TRestResult THttpVerbs::Perform(TVerb Verb, const QString &Path, const QByteArra
     QElapsedTimer elapsed;
     elapsed.start();
     const QString url = UrlOf(Path);
-    const auto client = CreateRequest();
-    client->ConnectTimeoutMs = TimeoutMs;
-    client->ResponseTimeoutMs = TimeoutMs;
-    if (Verb != TVerb::Get)
-        client->Accept = "application/json";
-    // A version holding a line break would smuggle a header of its own: such a value is not sent.
-    if (!IfMatch.isEmpty() && !IfMatch.contains('\r') && !IfMatch.contains('\n'))
-        client->Headers.append("If-Match: " + IfMatch);
-    THttpResponse response;
-    switch (Verb) {
-    case TVerb::Get: response = client->Get(url); break;
-    case TVerb::Post: response = client->Post(url, Body); break;
-    case TVerb::Put: response = client->Put(url, Body); break;
-    case TVerb::Delete: response = client->Delete(url); break;
+    // A refusal the user can answer repeats the request with what they give.
+    TSignIn::TAttempt attempt = TSignIn::Current();
+    THttpResponse response = Exchange(Verb, url, Body, TimeoutMs, IfMatch, attempt.Credentials);
+    for (int repeats = 0; response.Status == 401 && repeats < MaxSignInRepeats; ++repeats) {
+        const std::optional<TSignIn::TAttempt> next = TSignIn::AfterRefusal(attempt, SchemeAsked(response));
+        if (!next)
+            break;
+        attempt = *next;
+        response = Exchange(Verb, url, Body, TimeoutMs, IfMatch, attempt.Credentials);
     }
     TRestResult result = ResultOf(Verb, response);
     qCDebug(lcRequests).noquote() << MethodOf(Verb) << Path << result.Status << elapsed.elapsed() << "ms";

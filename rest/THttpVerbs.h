@@ -2,6 +2,7 @@
 
 #include "rest/THttpClient.h"
 #include "rest/TRestResult.h"
+#include "rest/TSignIn.h"
 
 #include <functional>
 #include <memory>
@@ -15,6 +16,8 @@ class QObject;
 // gone by then (take the screen or widget the answer is for). What it raises is logged in
 // "quorel.rest"; handlers that must show their errors wrap their work in ShowErrorsOf. Every
 // request leaves a debug line in "quorel.rest.requests": method, path, status, milliseconds.
+// Requests sign in as TSignIn says; a 401 that asks for Basic or Bearer credentials is repeated
+// with what the user gives (at most MaxSignInRepeats times), and otherwise handed on.
 class THttpVerbs final
 {
 public:
@@ -27,6 +30,8 @@ public:
     static constexpr int SyncTimeoutMs = 60000;
     // The time-out GetSync applies: SyncTimeoutMs unless a test shortens it (GUI thread only).
     static inline int SyncTimeoutInUseMs = SyncTimeoutMs;
+    // How often one request is repeated after a 401: the user may correct a mistyped password once.
+    static constexpr int MaxSignInRepeats = 2;
 
     static void Get(const QString &Path, QObject *Context, THandler Handler);
     static void Post(const QString &Path, const QString &Body, QObject *Context, THandler Handler);
@@ -44,7 +49,9 @@ public:
     static TRestResult Perform(TVerb Verb, const QString &Path, const QByteArray &Body = {}, int TimeoutMs = 0,
                                const QByteArray &IfMatch = {});
 
-    static std::unique_ptr<THttpClient> CreateRequest();
+    // A client for the back-end: JSON, the configuration's extra certificate authority, and the
+    // credentials given (the session's by default).
+    static std::unique_ptr<THttpClient> CreateRequest(const TCredentials &Credentials = TSignIn::Current().Credentials);
     static QString UrlOf(const QString &Path);
 
 private:

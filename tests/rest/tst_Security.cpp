@@ -5,6 +5,7 @@
 #include "app/TdmGlobal.h"
 #include "rest/TApiPaths.h"
 #include "rest/THttpVerbs.h"
+#include "rest/TSignIn.h"
 #include "tests/support/TLoopbackHttpServer.h"
 #include "tests/support/TTestServer.h"
 
@@ -127,6 +128,9 @@ private slots:
     {
         FServer.ClearRequests();
         FServer.InstallAsSystemConfig();
+        SystemConfig->Token.clear();
+        SystemConfig->CaFile.clear();
+        TSignIn::Forget();
     }
 
     // A filter value, or a name, arrives at the server as exactly one parameter with exactly
@@ -279,6 +283,126 @@ private slots:
         for (const TRecordedRequest &request : requests)
             for (const auto &[header, value] : request.Headers)
                 QVERIFY2(allowed.count(header), (request.Method + ' ' + request.Target + " carries " + header).c_str());
+    }
+
+    // The configured token goes with every verb and never to the formatting service; a token
+    // that would end the header line early is not sent at all.
+    void tokenGoesToTheBackEndOnly_data()
+    {
+        QTest::addColumn<QString>("token");
+        QTest::addColumn<QString>("authorization");
+        QTest::newRow("token") << "abc.DEF-123" << "Bearer abc.DEF-123";
+        QTest::newRow("line break") << "abc\r\nX-Injected: 1" << "";
+        QTest::newRow("bare line feed") << "abc\nX-Injected: 1" << "";
+        QTest::newRow("none") << "" << "";
+    }
+
+    void tokenGoesToTheBackEndOnly()
+    {
+        QFETCH(QString, token);
+        QFETCH(QString, authorization);
+        FServer.ScriptDefault({200, "{}"});
+        const auto module = ModuleFormattingAt(FServer.BaseUrl());
+        QVERIFY(module);
+        SystemConfig->Token = token;
+        if (authorization.isEmpty() && !token.isEmpty())
+            for (int verb = 0; verb < 4; ++verb)
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("token.*not sent")));
+
+        (void)module->FormatJson(QStringLiteral("{}"));
+        std::vector<TOneAnswer> answers(4);
+        THttpVerbs::Get(QStringLiteral("clientes/1"), this, answers[0].Proc());
+        THttpVerbs::Post(QStringLiteral("clientes"), QStringLiteral("{}"), this, answers[1].Proc());
+        THttpVerbs::Put(QStringLiteral("clientes/1"), QStringLiteral("{}"), this, answers[2].Proc());
+        THttpVerbs::Delete(QStringLiteral("clientes/1"), this, answers[3].Proc());
+        for (TOneAnswer &answer : answers)
+            QVERIFY(answer.Wait());
+
+        const auto requests = FServer.Requests();
+        QCOMPARE(requests.size(), answers.size() + 1);
+        for (const TRecordedRequest &request : requests) {
+            const bool formatting = request.Method == "POST" && request.Target != "/clientes";
+            const std::string expected = formatting ? "" : authorization.toStdString();
+            QCOMPARE(request.Header("authorization"), expected);
+            QVERIFY2(!request.HasHeader("x-injected"), request.Target.c_str());
+        }
+    }
+
+    // The back-end over HTTPS: trusted through the configured authority file it answers; a
+    // certificate nobody vouches for, one for another name, or an authority file that cannot be
+    // read end the request before it is sent, with a message that says why and curl's reason.
+    void backEndOverHttpsChecksItsCertificate_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("caFile"); // "cert": the test certificate
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("errorStart");
+        QTest::newRow("trusted through the file") << "localhost" << "cert" << 200 << "";
+        QTest::newRow("untrusted certificate") << "localhost" << "" << -1
+                                               << "O certificado do servidor não é confiável: ";
+        QTest::newRow("wrong host name") << "127.0.0.1" << "cert" << -1
+                                         << "O nome do servidor não confere com o certificado: ";
+        QTest::newRow("unreadable authority file") << "localhost" << "/nonexistent/ca.pem" << -1
+                                                   << "O arquivo de autoridades certificadoras não pôde ser usado: ";
+    }
+
+    void backEndOverHttpsChecksItsCertificate()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, caFile);
+        QFETCH(int, status);
+        QFETCH(QString, errorStart);
+        std::atomic<int> received{0};
+        TRecordingServer server(std::make_unique<httplib::SSLServer>(FCertificate.cert().toLocal8Bit().constData(),
+                                                                     FCertificate.key().toLocal8Bit().constData()),
+                                [&](const httplib::Request &, httplib::Response &response) {
+                                    ++received;
+                                    response.set_content("[]", "application/json");
+                                });
+        SystemConfig->Server = QStringLiteral("https://") + host;
+        SystemConfig->Port = server.Port();
+        SystemConfig->CaFile = caFile == QLatin1String("cert") ? FCertificate.cert() : caFile;
+
+        const TRestResult result = THttpVerbs::GetSync(QStringLiteral("clientes"));
+        QCOMPARE(result.Status, status);
+        QCOMPARE(received.load(), status == 200 ? 1 : 0);
+        if (!errorStart.isEmpty()) {
+            QVERIFY2(result.Error.startsWith(errorStart), qPrintable(result.Error));
+            QVERIFY2(result.Error.size() > errorStart.size() + 3, qPrintable(result.Error)); // curl's reason follows
+        }
+    }
+
+    // cafile= in config.ini names the authority file: a relative name beside the configuration
+    // file, wherever the program runs from.
+    void caFileComesFromTheConfiguration_data()
+    {
+        QTest::addColumn<bool>("relative");
+        QTest::newRow("beside the configuration") << true;
+        QTest::newRow("absolute path") << false;
+    }
+
+    void caFileComesFromTheConfiguration()
+    {
+        QFETCH(bool, relative);
+        TRecordingServer server(std::make_unique<httplib::SSLServer>(FCertificate.cert().toLocal8Bit().constData(),
+                                                                     FCertificate.key().toLocal8Bit().constData()),
+                                [](const httplib::Request &, httplib::Response &response) {
+                                    response.set_content("[]", "application/json");
+                                });
+        QFile ini(FCertificate.dir.filePath(QStringLiteral("config.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(QStringLiteral("[config]\nservidor=https://localhost\nporta=%1\ncafile=%2\n")
+                      .arg(server.Port())
+                      .arg(relative ? QStringLiteral("cert.pem") : FCertificate.cert())
+                      .toUtf8());
+        ini.close();
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(QDir::rootPath());
+        const TdmGlobal module(ini.fileName(), nullptr);
+        const TRestResult result = THttpVerbs::GetSync(QStringLiteral("clientes"));
+        QDir::setCurrent(before);
+        QCOMPARE(SystemConfig->CaFile, FCertificate.cert());
+        QCOMPARE(result.Status, 200);
     }
 
     // No source file switches off the certificate or host-name checks of any TLS client.
