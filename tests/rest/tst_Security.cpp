@@ -7,6 +7,7 @@
 #include "rest/THttpVerbs.h"
 #include "rest/TSignIn.h"
 #include "tests/support/TLoopbackHttpServer.h"
+#include "tests/support/TSelfSignedCertificate.h"
 #include "tests/support/TTestServer.h"
 
 #include <QtTest>
@@ -78,25 +79,14 @@ private:
     TLoopbackHttpServer FHttp; // last: stopped before what its handler uses goes
 };
 
-// A self-signed certificate for the name "localhost" only (no address), made with the openssl
-// command for this test run.
+// The test's certificate: for the name "localhost" only (no address), so a request to 127.0.0.1
+// meets a name that does not match.
 struct TSelfSigned
 {
-    QTemporaryDir dir;
-    QString cert() const { return dir.filePath(QStringLiteral("cert.pem")); }
-    QString key() const { return dir.filePath(QStringLiteral("key.pem")); }
-
-    bool Make()
-    {
-        QProcess openssl;
-        openssl.start(QStringLiteral("openssl"),
-                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
-                       QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-                       QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=localhost"),
-                       QStringLiteral("-addext"), QStringLiteral("subjectAltName=DNS:localhost"),
-                       QStringLiteral("-keyout"), key(), QStringLiteral("-out"), cert()});
-        return openssl.waitForFinished(30000) && openssl.exitCode() == 0 && QFile::exists(cert());
-    }
+    TSelfSignedCertificate certificate {{"localhost"}};
+    QString cert() const { return QString::fromStdString(certificate.CertificateFile()); }
+    QString key() const { return QString::fromStdString(certificate.KeyFile()); }
+    QDir dir() const { return QFileInfo(cert()).dir(); }
 };
 
 } // namespace
@@ -122,7 +112,6 @@ class TestSecurity final : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY2(FCertificate.Make(), "openssl could not make a test certificate"); }
 
     void init()
     {
@@ -389,11 +378,11 @@ private slots:
                                 [](const httplib::Request &, httplib::Response &response) {
                                     response.set_content("[]", "application/json");
                                 });
-        QFile ini(FCertificate.dir.filePath(QStringLiteral("config.ini")));
+        QFile ini(FCertificate.dir().filePath(QStringLiteral("config.ini")));
         QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
         ini.write(QStringLiteral("[config]\nservidor=https://localhost\nporta=%1\ncafile=%2\n")
                       .arg(server.Port())
-                      .arg(relative ? QStringLiteral("cert.pem") : FCertificate.cert())
+                      .arg(relative ? QFileInfo(FCertificate.cert()).fileName() : FCertificate.cert())
                       .toUtf8());
         ini.close();
         const QString before = QDir::currentPath();
