@@ -652,8 +652,7 @@ void TfrmCadastroPadrao::btExcluirClick()
     const QString path = RecordPath();
     lblRequest->setText(QStringLiteral("Request: DELETE ") + path);
     edtRequest->SetJson(QString());
-    THttpVerbs::Delete(
-        path, this,
+    THttpVerbs::Delete(path, this,
         Answer(TRequestKind::Write, path,
             [this, id = FIDValue](const TRestResult &answer) { DeleteResponse(id, answer); }),
         VersionOfShownRecord());

@@ -13,7 +13,8 @@
 
 namespace {
 
-const QString kChangedByOther = QStringLiteral("O registro foi alterado por outro usuário. Recarregue-o antes de gravar.");
+const QString kChangedByOther
+    = QStringLiteral("O registro foi alterado por outro usuário. Recarregue-o antes de gravar.");
 
 QString TextOf(const TfrmCadastroPadrao &screen, const QString &name)
 {
@@ -31,8 +32,8 @@ class TestNoLostUpdates final : public QObject
 
     TMessageBoxRecorder FBoxes;
 
-    // A shown screen of "estados" showing record 1.
-    static std::unique_ptr<TfrmCadastroPadrao> OpenEstado1()
+    // A shown screen of "estados" showing the record of that id.
+    static std::unique_ptr<TfrmCadastroPadrao> OpenEstado(int id)
     {
         auto screen = std::make_unique<TfrmCadastroPadrao>();
         screen->resize(800, 500);
@@ -41,9 +42,9 @@ class TestNoLostUpdates final : public QObject
         screen->SetPath(QStringLiteral("estados"));
         if (!built.wait(5000))
             qWarning("the screen was not built");
-        screen->Load(1);
-        if (!QTest::qWaitFor([&screen] { return screen->IDValue() == QLatin1String("1"); }, 5000))
-            qWarning("record 1 was not loaded");
+        screen->Load(id);
+        if (!QTest::qWaitFor([&screen, id] { return screen->IDValue() == QString::number(id); }, 5000))
+            qWarning("the record was not loaded");
         return screen;
     }
 
@@ -62,9 +63,10 @@ private slots:
         FBoxes.QuestionAnswer = TMessageResult::Yes;
     }
 
-    // Both screens load record 1; the first saves its edit; the second then saves its own edit, or
-    // deletes the record, over the version it loaded: the back-end refuses with 412, the second
-    // screen shows the message and keeps what it shows, and the first one's save stands.
+    // Both screens load a record no other refers to (so only its version can stop a delete); the
+    // first saves its edit; the second then saves its own edit, or deletes the record, over the
+    // version it loaded: the back-end refuses with 412, the second screen shows the message and
+    // keeps what it shows, and the first one's save stands.
     void secondWriteOverAnOldVersionIsRefused_data()
     {
         QTest::addColumn<QString>("second");
@@ -81,9 +83,16 @@ private slots:
         SystemConfig->Server = QStringLiteral("http://127.0.0.1");
         SystemConfig->Port = server.port();
 
-        const auto first = OpenEstado1();
-        const auto other = OpenEstado1();
-        QCOMPARE(TextOf(*other, QStringLiteral("nome")), QStringLiteral("Rondônia"));
+        const auto created
+            = server.client()->Post("/estados", R"({"sigla": "ZZ", "nome": "Zona"})", "application/json");
+        QVERIFY(created);
+        QCOMPARE(created->status, 201);
+        const int id = TJson::parse(created->body).at("id").get<int>();
+        const std::string path = "/estados/" + std::to_string(id);
+
+        const auto first = OpenEstado(id);
+        const auto other = OpenEstado(id);
+        QCOMPARE(TextOf(*other, QStringLiteral("nome")), QStringLiteral("Zona"));
         Edit(*first, QStringLiteral("Primeiro"));
         const bool saving = second == QLatin1String("gravar");
         if (saving)
@@ -106,14 +115,14 @@ private slots:
         QCOMPARE(FBoxes.size(), saving ? 1 : 2); // a delete asks first
 
         // The second screen is as it was: its edits still being edited, or its record still shown.
-        QCOMPARE(other->IDValue(), QStringLiteral("1"));
+        QCOMPARE(other->IDValue(), QString::number(id));
         QVERIFY(other->Registro());
         QCOMPARE(other->Estado(), saving ? ceEdicao : ceBloqueado);
         QCOMPARE(other->btGravar->isEnabled(), saving);
-        QCOMPARE(TextOf(*other, QStringLiteral("nome")), saving ? QStringLiteral("Segundo") : QStringLiteral("Rondônia"));
+        QCOMPARE(TextOf(*other, QStringLiteral("nome")), saving ? QStringLiteral("Segundo") : QStringLiteral("Zona"));
 
         // The stored record is the first one's.
-        const auto stored = server.client()->Get("/estados/1");
+        const auto stored = server.client()->Get(path);
         QVERIFY(stored);
         QCOMPARE(stored->status, 200);
         const TJson record = TJson::parse(stored->body);

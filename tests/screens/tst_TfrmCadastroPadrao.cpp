@@ -464,13 +464,13 @@ private slots:
         const QByteArray v3 = R"("3")";
         QTest::newRow("save") << v3 << QStringList {"alterar", "gravar"} << "PUT /pessoas/7" << v3;
         QTest::newRow("delete") << v3 << QStringList {"excluir"} << "DELETE /pessoas/7" << v3;
-        QTest::newRow("save, no version") << QByteArray() << QStringList {"alterar", "gravar"} << "PUT /pessoas/7"
-                                          << QByteArray();
-        QTest::newRow("delete, no version") << QByteArray() << QStringList {"excluir"} << "DELETE /pessoas/7"
-                                            << QByteArray();
+        QTest::newRow("save, no version")
+            << QByteArray() << QStringList {"alterar", "gravar"} << "PUT /pessoas/7" << QByteArray();
+        QTest::newRow("delete, no version")
+            << QByteArray() << QStringList {"excluir"} << "DELETE /pessoas/7" << QByteArray();
         QTest::newRow("new record") << v3 << QStringList {"novo", "gravar"} << "POST /pessoas" << QByteArray();
-        QTest::newRow("Desistir after Novo") << v3 << QStringList {"novo", "desistir", "alterar", "gravar"}
-                                             << "PUT /pessoas/7" << v3;
+        QTest::newRow("Desistir after Novo")
+            << v3 << QStringList {"novo", "desistir", "alterar", "gravar"} << "PUT /pessoas/7" << v3;
         QTest::newRow("another record, no version")
             << v3 << QStringList {"load 8", "alterar", "gravar"} << "PUT /pessoas/8" << QByteArray();
         // The save's answer names the new version; the next save carries it though the reload failed.
