@@ -53,6 +53,13 @@ constexpr int kButtonWidth = 53;
 constexpr int kButtonHeight = 36;
 constexpr int kDebugPaneDesignWidth = 185;
 
+// The version an answer names, as a later write may be made conditional on it. A weak tag (one a
+// proxy may have made) never matches If-Match, so a write over it could never succeed: none then.
+QByteArray VersionOf(const TRestResult &answer)
+{
+    return answer.ETag.startsWith("W/") ? QByteArray() : answer.ETag;
+}
+
 
 } // namespace
 
@@ -540,7 +547,7 @@ void TfrmCadastroPadrao::ShowRecord(const TRestResult &answer)
     const TJson &record = *answer.Object();
     WriteRecordToControls(record);
     const QString id = GetValueText(record, "id");
-    SetRegistro(record, answer.ETag);
+    SetRegistro(record, VersionOf(answer));
     FIDValue = id;
     SetEstado(ceBloqueado);
 }
@@ -605,7 +612,7 @@ void TfrmCadastroPadrao::SaveResponse(const TRestResult &answer)
         // The save made a new version of the stored record: the next write is conditional on it
         // even when the reload below does not come through.
         if (const QString stored = StoredId(); !stored.isEmpty() && stored == QString::number(id))
-            FVersao = answer.ETag;
+            FVersao = VersionOf(answer);
         Load(id);
         return;
     }

@@ -468,6 +468,8 @@ private slots:
             << QByteArray() << QStringList {"alterar", "gravar"} << "PUT /pessoas/7" << QByteArray();
         QTest::newRow("delete, no version")
             << QByteArray() << QStringList {"excluir"} << "DELETE /pessoas/7" << QByteArray();
+        QTest::newRow("weak version") << QByteArray(R"(W/"3")") << QStringList {"alterar", "gravar"} << "PUT /pessoas/7"
+                                      << QByteArray();
         QTest::newRow("new record") << v3 << QStringList {"novo", "gravar"} << "POST /pessoas" << QByteArray();
         QTest::newRow("Desistir after Novo")
             << v3 << QStringList {"novo", "desistir", "alterar", "gravar"} << "PUT /pessoas/7" << v3;
