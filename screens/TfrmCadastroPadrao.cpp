@@ -53,6 +53,13 @@ constexpr int kButtonWidth = 53;
 constexpr int kButtonHeight = 36;
 constexpr int kDebugPaneDesignWidth = 185;
 
+// The version an answer names, as a later write may be made conditional on it. A weak tag (one a
+// proxy may have made) never matches If-Match, so a write over it could never succeed: none then.
+QByteArray VersionOf(const TRestResult &answer)
+{
+    return answer.ETag.startsWith("W/") ? QByteArray() : answer.ETag;
+}
+
 
 } // namespace
 
@@ -280,10 +287,21 @@ void TfrmCadastroPadrao::SetEstado(TCadastroEstado value)
     UpdateButtons();
 }
 
-void TfrmCadastroPadrao::SetRegistro(std::optional<TJson> value)
+void TfrmCadastroPadrao::SetRegistro(std::optional<TJson> value, QByteArray versao)
 {
     FRegistro = std::move(value);
+    FVersao = FRegistro ? std::move(versao) : QByteArray();
     UpdateButtons();
+}
+
+QString TfrmCadastroPadrao::StoredId() const
+{
+    return FRegistro && Contains(*FRegistro, "id") ? GetValueText(*FRegistro, "id") : QString();
+}
+
+QByteArray TfrmCadastroPadrao::VersionOfShownRecord() const
+{
+    return !FIDValue.isEmpty() && StoredId() == FIDValue ? FVersao : QByteArray();
 }
 
 void TfrmCadastroPadrao::SetPath(const QString &value)
@@ -529,7 +547,7 @@ void TfrmCadastroPadrao::ShowRecord(const TRestResult &answer)
     const TJson &record = *answer.Object();
     WriteRecordToControls(record);
     const QString id = GetValueText(record, "id");
-    SetRegistro(record);
+    SetRegistro(record, VersionOf(answer));
     FIDValue = id;
     SetEstado(ceBloqueado);
 }
@@ -575,7 +593,7 @@ void TfrmCadastroPadrao::btGravarClick()
     if (!FIDValue.isEmpty()) {
         const QString path = RecordPath();
         lblRequest->setText(QStringLiteral("Request PUT ") + path);
-        THttpVerbs::Put(path, body, this, Answer(TRequestKind::Write, path, answer));
+        THttpVerbs::Put(path, body, this, Answer(TRequestKind::Write, path, answer), VersionOfShownRecord());
     } else {
         lblRequest->setText(QStringLiteral("Request POST ") + FPath);
         THttpVerbs::Post(FPath, body, this, Answer(TRequestKind::Write, FPath, answer));
@@ -587,17 +605,35 @@ void TfrmCadastroPadrao::SaveResponse(const TRestResult &answer)
     edtResponse->SetJson(answer.Text);
     if (answer.Is(200) || answer.Is(201)) {
         SetEstado(ceBloqueado);
-        if (const TJson *saved = answer.Object())
-            Load(GetValueInt(*saved, QStringLiteral("id")));
+        const TJson *saved = answer.Object();
+        if (!saved)
+            return;
+        const int id = GetValueInt(*saved, QStringLiteral("id"));
+        // The save made a new version of the stored record: the next write is conditional on it
+        // even when the reload below does not come through.
+        if (const QString stored = StoredId(); !stored.isEmpty() && stored == QString::number(id))
+            FVersao = VersionOf(answer);
+        Load(id);
         return;
     }
-    if (answer.Is(400)) {
-        const TJson *errors = answer.Array();
-        if (errors && !errors->empty() && errors->front().is_object() && Contains(errors->front(), "mensagemUsuario"))
-            ShowMessageBox(GetValueText(errors->front(), "mensagemUsuario"), TMessageKind::Error);
+    // 400: the values were refused; 412: someone saved the record after it was loaded. Either
+    // way the edits stay on the screen for the user to act on.
+    const QString message = answer.Is(400) || answer.Is(412) ? UserMessageOf(answer) : QString();
+    if (!message.isEmpty()) {
+        ShowMessageBox(message, TMessageKind::Error);
         return;
     }
+    if (answer.Is(400))
+        return;
     ShowMessageBox(answer.Is(500) ? kSaveFailed : kSaveFailedCode.arg(answer.Status), TMessageKind::Error);
+}
+
+QString TfrmCadastroPadrao::UserMessageOf(const TRestResult &answer)
+{
+    const TJson *errors = answer.Array();
+    if (errors && !errors->empty() && errors->front().is_object() && Contains(errors->front(), "mensagemUsuario"))
+        return GetValueText(errors->front(), "mensagemUsuario");
+    return {};
 }
 
 // ---- deleting
@@ -623,21 +659,24 @@ void TfrmCadastroPadrao::btExcluirClick()
     const QString path = RecordPath();
     lblRequest->setText(QStringLiteral("Request: DELETE ") + path);
     edtRequest->SetJson(QString());
-    THttpVerbs::Delete(path, this, Answer(TRequestKind::Write, path, [this, id = FIDValue](const TRestResult &answer) {
-        DeleteResponse(id, answer);
-    }));
+    THttpVerbs::Delete(path, this,
+        Answer(TRequestKind::Write, path,
+            [this, id = FIDValue](const TRestResult &answer) { DeleteResponse(id, answer); }),
+        VersionOfShownRecord());
 }
 
 void TfrmCadastroPadrao::DeleteResponse(const QString &deletedId, const TRestResult &answer)
 {
     edtResponse->SetJson(answer.Text);
     if (!answer.Is(204)) {
-        ShowMessageBox(kDeleteFailedCode.arg(answer.Status), TMessageKind::Error);
+        // 412: the record changed since it was loaded; the server says what to do.
+        const QString message = answer.Is(412) ? UserMessageOf(answer) : QString();
+        ShowMessageBox(message.isEmpty() ? kDeleteFailedCode.arg(answer.Status) : message, TMessageKind::Error);
         return;
     }
     // The record is gone: nothing may bring it back ("Desistir" writes the stored record back).
     const bool shown = FIDValue == deletedId;
-    if (shown || (FRegistro && Contains(*FRegistro, "id") && GetValueText(*FRegistro, "id") == deletedId))
+    if (shown || StoredId() == deletedId)
         SetRegistro(std::nullopt);
     // The controls are emptied unless the screen moved on meanwhile (another record, or "Novo").
     if (!shown)

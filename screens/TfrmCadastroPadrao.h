@@ -8,6 +8,7 @@
 #include "screens/TJsonView.h"
 #include "screens/TfrmPadrao.h"
 
+#include <QByteArray>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -47,7 +48,8 @@ public:
     virtual void SetEstado(TCadastroEstado value);
     // The record last loaded from the server; nothing until one has been loaded.
     const std::optional<TJson> &Registro() const { return FRegistro; }
-    void SetRegistro(std::optional<TJson> value);
+    // Stores the record together with its version, the ETag its answer named (empty: unknown).
+    void SetRegistro(std::optional<TJson> value, QByteArray versao = {});
     QString Path() const { return FPath; }
     // Stores the path and starts building the screen from "<path>/campos".
     void SetPath(const QString &value);
@@ -148,6 +150,13 @@ private:
     void ShowRecord(const TRestResult &answer);
     void SaveResponse(const TRestResult &answer);
     void DeleteResponse(const QString &deletedId, const TRestResult &answer);
+    // The first "mensagemUsuario" of an error answer; empty when it has none.
+    static QString UserMessageOf(const TRestResult &answer);
+    // The id of the stored record as text; empty without one.
+    QString StoredId() const;
+    // What a PUT or DELETE of the record on the screen is conditional on: the stored record's
+    // version while that record is the one on the screen; empty (unconditional) otherwise.
+    QByteArray VersionOfShownRecord() const;
     // "<path>/<id>" with the id percent-encoded, so an id cannot reach another path.
     QString RecordPath() const;
     // Writes a record's values into the field map and the groups (a group missing from it is emptied).
@@ -168,6 +177,9 @@ private:
 
     TCadastroEstado FEstado = ceBloqueado;
     std::optional<TJson> FRegistro;
+    // The version of FRegistro as the server named it, so a write cannot silently overwrite
+    // someone else's save; written with FRegistro, and by the answer to a save of that record.
+    QByteArray FVersao;
     QString FPath;
     QPointer<QWidget> FDefaultFocus;
     TFieldMap FFieldMap;

@@ -29,6 +29,7 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace std::string_literals;
@@ -46,6 +47,11 @@ const char *const kPessoaCampos = R"([
 ])";
 
 const char *const kPessoa7 = R"({"id": 7, "nome": "Bia", "endereco": {"rua": "Rua A"}, "itens": []})";
+
+// What a back-end answers to a write over a version that is no longer the stored one.
+const char *const kChangedByOtherText = "O registro foi alterado por outro usuário. Recarregue-o antes de gravar.";
+const char *const kChangedByOther
+    = R"([{"mensagemUsuario": "O registro foi alterado por outro usuário. Recarregue-o antes de gravar."}])";
 
 // A name and a supplier chosen through a lookup edit (more suppliers than a combo box shows).
 const char *const kPedidoCampos = R"([
@@ -446,6 +452,86 @@ private slots:
         QVERIFY(FBoxes.isEmpty());
     }
 
+    // A PUT or DELETE of the record on the screen is conditional on the version its GET answer
+    // named (If-Match), and on nothing when no version was named; a POST never is. Steps run in
+    // order on a screen that loaded record 7 with the row's ETag.
+    void writesCarryTheShownVersion_data()
+    {
+        QTest::addColumn<QByteArray>("etag");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("request"); // the last write sent
+        QTest::addColumn<QByteArray>("ifMatch"); // empty: no If-Match header
+        const QByteArray v3 = R"("3")";
+        QTest::newRow("save") << v3 << QStringList {"alterar", "gravar"} << "PUT /pessoas/7" << v3;
+        QTest::newRow("delete") << v3 << QStringList {"excluir"} << "DELETE /pessoas/7" << v3;
+        QTest::newRow("save, no version")
+            << QByteArray() << QStringList {"alterar", "gravar"} << "PUT /pessoas/7" << QByteArray();
+        QTest::newRow("delete, no version")
+            << QByteArray() << QStringList {"excluir"} << "DELETE /pessoas/7" << QByteArray();
+        QTest::newRow("weak version") << QByteArray(R"(W/"3")") << QStringList {"alterar", "gravar"} << "PUT /pessoas/7"
+                                      << QByteArray();
+        QTest::newRow("new record") << v3 << QStringList {"novo", "gravar"} << "POST /pessoas" << QByteArray();
+        QTest::newRow("Desistir after Novo")
+            << v3 << QStringList {"novo", "desistir", "alterar", "gravar"} << "PUT /pessoas/7" << v3;
+        QTest::newRow("another record, no version")
+            << v3 << QStringList {"load 8", "alterar", "gravar"} << "PUT /pessoas/8" << QByteArray();
+        // The save's answer names the new version; the next save carries it though the reload failed.
+        QTest::newRow("after a save whose reload failed")
+            << v3 << QStringList {"reload fails", "alterar", "gravar", "alterar", "gravar"} << "PUT /pessoas/7"
+            << QByteArray(R"("4")");
+    }
+
+    void writesCarryTheShownVersion()
+    {
+        QFETCH(QByteArray, etag);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, request);
+        QFETCH(QByteArray, ifMatch);
+        const auto screen = OpenScreen();
+        const auto versioned = [](int status, std::string body, const QByteArray &version) {
+            TScriptedAnswer answer = ScriptedAnswer(status, std::move(body));
+            if (!version.isEmpty())
+                answer.Headers.emplace("ETag", version.toStdString());
+            return answer;
+        };
+        FServer->Script("GET", "/pessoas/7", versioned(200, kPessoa7, etag));
+        FServer->Script("GET", "/pessoas/8", ScriptedAnswer(200, R"({"id": 8, "nome": "Caio"})"));
+        FServer->Script("PUT", "/pessoas/7", versioned(200, R"({"id": 7})", R"("4")"));
+        FServer->Script("PUT", "/pessoas/8", ScriptedAnswer(500, ""));
+        FServer->Script("POST", "/pessoas", ScriptedAnswer(500, ""));
+        FServer->Script("DELETE", "/pessoas/7", ScriptedAnswer(500, ""));
+        screen->Load(7);
+        QTRY_COMPARE_WITH_TIMEOUT(screen->IDValue(), QStringLiteral("7"), 5000);
+        for (const QString &step : steps) {
+            if (step == QLatin1String("alterar"))
+                screen->btAlterar->click();
+            else if (step == QLatin1String("novo"))
+                screen->btNovo->click();
+            else if (step == QLatin1String("desistir"))
+                screen->btDesistir->click();
+            else if (step == QLatin1String("gravar"))
+                screen->btGravar->click();
+            else if (step == QLatin1String("excluir"))
+                screen->btExcluir->click();
+            else if (step == QLatin1String("load 8"))
+                screen->Load(8);
+            else if (step == QLatin1String("reload fails"))
+                FServer->Script("GET", "/pessoas/7", ScriptedAnswer(500, ""));
+            else
+                QFAIL(qPrintable(step));
+            // A save is done once its reload is: the screen stays busy until then.
+            QTRY_VERIFY_WITH_TIMEOUT(!screen->Busy(), 5000);
+        }
+        const auto requests = FServer->Requests();
+        const auto write = std::find_if(
+            requests.rbegin(), requests.rend(), [](const TRecordedRequest &sent) { return sent.Method != "GET"; });
+        QVERIFY(write != requests.rend());
+        const TRecordedRequest &last = *write;
+        QCOMPARE(QString::fromStdString(last.Method + ' ' + last.Target), request);
+        QCOMPARE(last.HasHeader("if-match"), !ifMatch.isEmpty());
+        QCOMPARE(QByteArray::fromStdString(last.Header("if-match")), ifMatch);
+    }
+
     void emptyScreenPostsEmptyObject()
     {
         const auto screen = OpenScreen("[]");
@@ -478,6 +564,9 @@ private slots:
                              << "Falha ao gravar o registro. Codigo: 204";
         QTest::newRow("404") << 404 << ""
                              << "Falha ao gravar o registro. Codigo: 404";
+        QTest::newRow("412 with message") << 412 << kChangedByOther << kChangedByOtherText;
+        QTest::newRow("412 without mensagemUsuario") << 412 << "[]"
+                                                     << "Falha ao gravar o registro. Codigo: 412";
     }
 
     void saveFailures()
@@ -680,18 +769,23 @@ private slots:
     void deleteAnswers_data()
     {
         QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("body");
         QTest::addColumn<QString>("message");
-        QTest::newRow("204 deletes") << 204 << "";
-        QTest::newRow("200 is a failure") << 200 << "Falha ao excluir o registro. Código: 200";
-        QTest::newRow("500") << 500 << "Falha ao excluir o registro. Código: 500";
+        QTest::newRow("204 deletes") << 204 << "" << "";
+        QTest::newRow("200 is a failure") << 200 << "" << "Falha ao excluir o registro. Código: 200";
+        QTest::newRow("500") << 500 << kChangedByOther << "Falha ao excluir o registro. Código: 500";
+        QTest::newRow("412 with message") << 412 << kChangedByOther << kChangedByOtherText;
+        QTest::newRow("412 without mensagemUsuario") << 412 << R"([{"erro": 1}])"
+                                                     << "Falha ao excluir o registro. Código: 412";
     }
 
     void deleteAnswers()
     {
         QFETCH(int, status);
+        QFETCH(QString, body);
         QFETCH(QString, message);
         const auto screen = OpenRecord7();
-        FServer->Script("DELETE", "/pessoas/7", ScriptedAnswer(status, "", 200));
+        FServer->Script("DELETE", "/pessoas/7", ScriptedAnswer(status, body.toStdString(), 200));
         FServer->ClearRequests();
         QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
         screen->btExcluir->click();
