@@ -17,7 +17,8 @@ TConfigLocation::TConfigLocation(const QStringList &arguments, const QString &ex
         FError = parser.errorText();
         return;
     }
-    if (parser.isSet(help)) {
+    // parse() leaves the help options to the caller; --help-all has nothing more to say here.
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         FHelpRequested = true;
         FHelpText = parser.helpText();
         return;

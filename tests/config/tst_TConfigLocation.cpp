@@ -92,9 +92,18 @@ private slots:
         QCOMPARE(file, PathOf(QStringLiteral("home/.config/quorelapi/config.ini")));
     }
 
+    void helpIsNotAnError_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::newRow("--help") << "--help";
+        QTest::newRow("-h") << "-h";
+        QTest::newRow("--help-all") << "--help-all";
+    }
+
     void helpIsNotAnError()
     {
-        const TConfigLocation location({QStringLiteral("quorelapi"), QStringLiteral("--help")}, FRoot.path());
+        QFETCH(QString, option);
+        const TConfigLocation location({QStringLiteral("quorelapi"), option}, FRoot.path());
         QVERIFY(location.HelpRequested());
         QVERIFY(location.HelpText().contains(QStringLiteral("--config")));
         QVERIFY(location.Error().isEmpty());
