@@ -1,5 +1,6 @@
 #include "app/TdmGlobal.h"
 
+#include "config/TConfigLocation.h"
 #include "config/TIniFile.h"
 #include "config/TSystemConfig.h"
 #include "gui/TIcons.h"
@@ -7,7 +8,6 @@
 #include "rest/THttpClient.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
 TdmGlobal *dmGlobal = nullptr;
 
@@ -43,7 +43,7 @@ TdmGlobal::~TdmGlobal() = default;
 
 QString TdmGlobal::DefaultConfigFile()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("config.ini"));
+    return TConfigLocation::Find(QCoreApplication::applicationDirPath());
 }
 
 void TdmGlobal::DataModuleCreate(const QString &configFile)

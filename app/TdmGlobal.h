@@ -9,8 +9,9 @@
 
 class THttpClient;
 
-// The application-wide module created before the main window: it reads config.ini into
-// SystemConfig and owns the shared icons and the formatting service's client.
+// The application-wide module created before the main window: it reads the configuration file
+// (see TConfigLocation for which one) into SystemConfig and owns the shared icons and the
+// formatting service's client.
 class TdmGlobal final : public QObject
 {
     Q_OBJECT
@@ -18,7 +19,7 @@ public:
     // Indexes into Images.
     enum TImageIndex : int { imgSave, imgCancel, imgNew, imgEdit, imgDelete, imgSearch, imgSelect, imgDebug };
 
-    // Runs DataModuleCreate with config.ini beside the running executable.
+    // Runs DataModuleCreate with DefaultConfigFile.
     explicit TdmGlobal(QObject *parent = nullptr);
     // Same, with an explicit configuration file (tests).
     TdmGlobal(const QString &configFile, QObject *parent);
@@ -36,6 +37,8 @@ public:
     // Pretty-prints JSON text for the debug pane (may raise EHttpClientError).
     QString FormatJson(const QString &json) const;
 
+    // The file read when the command line names none: config.ini beside the running executable
+    // (whatever the working folder), else the user's own file.
     static QString DefaultConfigFile();
 
 private:

@@ -208,6 +208,11 @@ void TfrmPrincipal::AddShortcuts()
 void TfrmPrincipal::FormCreate()
 {
     FFormList.clear();
+    ReloadMenus();
+}
+
+void TfrmPrincipal::ReloadMenus()
+{
     LoadMenus();
     Menus->setSelectedIndex(0);
 }
@@ -215,7 +220,8 @@ void TfrmPrincipal::FormCreate()
 void TfrmPrincipal::LoadMenus()
 {
     const TRestResult response = THttpVerbs::GetSync(TApiPaths::Menu());
-    if (!response.Answered() || response.Status < 200 || response.Status >= 300) {
+    FMenuLoaded = response.Answered() && response.Status >= 200 && response.Status < 300;
+    if (!FMenuLoaded) {
         const QString failure = !response.Error.isEmpty()
             ? response.Error
             : QStringLiteral("O servidor respondeu %1 ao pedir o menu.").arg(response.Status);

@@ -16,8 +16,9 @@ class TfrmCadastroPadrao;
 
 // The program's only top-level window: a side bar with the menu the server sends (filtered by a
 // search box) and a tab bar whose tabs each show one record-editing screen. Unlike a plain QWidget
-// it fetches the menu while it is being created. Owns its controls and, through panelForm, every
-// open screen; closing a tab destroys its screen.
+// it fetches the menu while it is being created; a failure shows its message and leaves the side
+// bar empty until ReloadMenus succeeds. Owns its controls and, through panelForm, every open
+// screen; closing a tab destroys its screen.
 class TfrmPrincipal final : public QWidget
 {
     Q_OBJECT
@@ -26,6 +27,11 @@ class TfrmPrincipal final : public QWidget
 public:
     explicit TfrmPrincipal(QWidget *parent = nullptr);
     ~TfrmPrincipal() override;
+
+    // Whether the last request for the menu got a successful answer.
+    bool MenuLoaded() const { return FMenuLoaded; }
+    // Asks the server (SystemConfig, as it is now) for the menu again; a failure shows its message.
+    void ReloadMenus();
 
     // The screen of a tab, or null.
     TfrmCadastroPadrao *ScreenOf(int tabIndex) const;
@@ -61,4 +67,5 @@ private:
     // Tab -> screen: each tab carries a key (its tab data) into this map.
     QHash<quint64, QPointer<TfrmCadastroPadrao>> FFormList;
     quint64 FNextTabKey = 1;
+    bool FMenuLoaded = false;
 };

@@ -3,8 +3,9 @@
 #include <QString>
 
 // The server every request goes to and how the program signs in and trusts it. One instance per
-// process (SystemConfig), written once at start-up before any request runs and only read
-// afterwards, so workers read it without locks.
+// process (SystemConfig), written at start-up only (from the configuration file, then from the
+// address dialog while the menu has not come), while no request runs, and only read afterwards,
+// so workers read it without locks.
 class TSystemConfig final
 {
 public:

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -86,12 +87,17 @@ private slots:
         QCOMPARE(config.getPath(path), url);
     }
 
-    void configFileSitsBesideTheExecutable()
+    // The file is looked for beside the executable and in the user's folder, never in the working
+    // folder (the order itself: tst_TConfigLocation).
+    void workingFolderPlaysNoPart()
     {
+        const QString inWorkingFolder = WriteConfig("[config]\nporta=1\n");
         const QString before = QDir::currentPath();
-        QDir::setCurrent(QDir::tempPath());
-        QCOMPARE(TdmGlobal::DefaultConfigFile(), QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("config.ini")));
+        QDir::setCurrent(FDir.path());
+        const QString chosen = TdmGlobal::DefaultConfigFile();
         QDir::setCurrent(before);
+        QVERIFY(QFileInfo(chosen).isAbsolute());
+        QVERIFY2(QFileInfo(chosen) != QFileInfo(inWorkingFolder), qPrintable(chosen));
     }
 
     void imagesHoldEightIcons()

@@ -122,13 +122,15 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("links");
         QTest::addColumn<QString>("message");
-        QTest::newRow("not json") << 200 << "<html>" << QStringList() << "";
-        QTest::newRow("not an array") << 200 << R"({"descricao": "a", "resource": "b"})" << QStringList() << "";
+        QTest::addColumn<bool>("loaded"); // the server answered: no address to ask for
+        QTest::newRow("not json") << 200 << "<html>" << QStringList() << "" << true;
+        QTest::newRow("not an array") << 200 << R"({"descricao": "a", "resource": "b"})" << QStringList() << "" << true;
         QTest::newRow("entry without resource")
             << 200
             << R"([{"descricao": "Clientes", "resource": "clientes"}, {"descricao": "Sem"}, {"descricao": "C", "resource": "c"}])"
-            << QStringList({"Clientes"}) << "Value 'resource' not found";
-        QTest::newRow("error status") << 500 << "[]" << QStringList() << "*";
+            << QStringList({"Clientes"}) << "Value 'resource' not found" << true;
+        QTest::newRow("error status") << 500 << "[]" << QStringList() << "*" << false;
+        QTest::newRow("redirect not followed") << 302 << "[]" << QStringList() << "*" << false;
     }
 
     void menuFailures()
@@ -137,9 +139,11 @@ private slots:
         QFETCH(QString, menu);
         QFETCH(QStringList, links);
         QFETCH(QString, message);
+        QFETCH(bool, loaded);
         FServer->Script("GET", "/acesso/menus", ScriptedAnswer(status, menu.toStdString()));
         TfrmPrincipal window;
         QCOMPARE(LinkTexts(window.SectionLinks(0)), links);
+        QCOMPARE(window.MenuLoaded(), loaded);
         QCOMPARE(FBoxes.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
             QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
@@ -160,6 +164,17 @@ private slots:
         QCOMPARE(window.Menus->Items()->Count(), 0);
         QCOMPARE(window.abas->count(), 0);
         window.edtPesquisaMenu->setText(QStringLiteral("x")); // no sections: nothing to filter
+        QCOMPARE(FBoxes.size(), 1);
+        QVERIFY(!window.MenuLoaded());
+
+        // The server is back: asked again, the menu fills the side bar as at creation.
+        window.edtPesquisaMenu->clear();
+        FServer->Script("GET", "/acesso/menus", ScriptedAnswer(200, kMenu));
+        FServer->InstallAsSystemConfig();
+        window.ReloadMenus();
+        QVERIFY(window.MenuLoaded());
+        QCOMPARE(LinkTexts(window.SectionLinks(0)), QStringList({"Clientes", "Produtos", "Pedidos"}));
+        QCOMPARE(window.Menus->SelectedIndex(), 0);
         QCOMPARE(FBoxes.size(), 1);
     }
 
