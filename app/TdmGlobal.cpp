@@ -8,6 +8,8 @@
 #include "rest/THttpClient.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 TdmGlobal *dmGlobal = nullptr;
 

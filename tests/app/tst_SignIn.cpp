@@ -89,8 +89,8 @@ struct TStatus
     }
     int Wait() const
     {
-        QTest::qWaitFor([this] { return *status != 0; }, 20000);
-        return *status;
+        const bool answered = QTest::qWaitFor([this] { return *status != 0; }, 20000);
+        return answered ? status->load() : 0;
     }
 };
 
