@@ -61,7 +61,6 @@ done
 # The installed client, with its configuration named on the command line, from another folder.
 mkdir -p "$scratch/home"
 printf '[config]\nservidor=http://127.0.0.1\nporta=%s\n' "$port" >"$scratch/config.ini"
-cp "$scratch/config.ini" "$root/usr/bin/config.ini"
 (cd "$scratch/home" && HOME=$scratch/home XDG_CONFIG_HOME=$scratch/home/.config QT_QPA_PLATFORM=offscreen \
   QT_LOGGING_RULES='quorel.rest.requests.debug=true' \
   exec "$root/usr/bin/quorelapi" --config "$scratch/config.ini" >"$scratch/client.log" 2>&1) &
