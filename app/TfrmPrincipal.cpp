@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -346,6 +347,29 @@ void TfrmPrincipal::AddCloseBox(int tabIndex)
     abas->setTabButton(tabIndex, QTabBar::RightSide, button);
 }
 
+int TfrmPrincipal::UnsavedScreens() const
+{
+    int count = 0;
+    for (const QPointer<TfrmCadastroPadrao> &screen : FFormList)
+        count += screen && screen->HasUnsavedChanges();
+    return count;
+}
+
+void TfrmPrincipal::closeEvent(QCloseEvent *event)
+{
+    const int unsaved = UnsavedScreens();
+    if (unsaved > 0) {
+        const QString question = unsaved == 1
+            ? TfrmCadastroPadrao::DiscardQuestion
+            : QStringLiteral("Existem alterações não gravadas em %1 telas. Deseja descartá-las?").arg(unsaved);
+        if (ShowMessageBox(question, TMessageKind::Question) != TMessageResult::Yes) {
+            event->ignore();
+            return;
+        }
+    }
+    QWidget::closeEvent(event);
+}
+
 TfrmCadastroPadrao *TfrmPrincipal::ScreenOf(int tabIndex) const
 {
     if (tabIndex < 0 || tabIndex >= abas->count())
@@ -383,6 +407,18 @@ void TfrmPrincipal::abasTabClosed(int index)
     if (index < 0 || index >= abas->count())
         return;
     const quint64 key = abas->tabData(index).toULongLong();
+    if (TfrmCadastroPadrao *asking = FFormList.value(key)) {
+        const QPointer<TfrmPrincipal> self(this); // the question runs an event loop
+        if (!asking->ConfirmDiscard() || !self)
+            return;
+        // Meanwhile other tabs may have closed: find this one again.
+        index = -1;
+        for (int i = 0; i < abas->count() && index < 0; ++i)
+            if (abas->tabData(i).toULongLong() == key)
+                index = i;
+        if (index < 0)
+            return;
+    }
     {
         // The screen goes now: answers still on their way find it gone and do nothing.
         const std::unique_ptr<TfrmCadastroPadrao> screen(FFormList.take(key).data());

@@ -43,8 +43,11 @@ public:
     void OpenScreen(const QString &caption, const QString &resource);
     void ShowScreen(TfrmCadastroPadrao *screen);
     void abasTabSelected();
+    // Closes a tab and its screen; a screen with unsaved changes asks first.
     void abasTabClosed(int index);
     void edtPesquisaMenuChange();
+    // How many open screens hold changes not saved.
+    int UnsavedScreens() const;
 
     QWidget *barraLateral = nullptr;
     QLineEdit *edtPesquisaMenu = nullptr;
@@ -52,6 +55,10 @@ public:
     QTabBar *abas = nullptr;
     QStackedWidget *panelForm = nullptr;
     TLXImageList *Imagens = nullptr;
+
+protected:
+    // Closing the window with unsaved changes on any screen asks once first.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void FormCreate();

@@ -282,7 +282,12 @@ QWidget *TfrmCadastroPadrao::BuildDebugPane()
 
 void TfrmCadastroPadrao::SetEstado(TCadastroEstado value)
 {
+    const bool starts = value == ceEdicao && FEstado != ceEdicao;
     FEstado = value;
+    if (starts)
+        FEditStart = RecordOrNothing();
+    else if (value != ceEdicao)
+        FEditStart.reset();
     EnableFields(value != ceBloqueado);
     UpdateButtons();
 }
@@ -690,11 +695,40 @@ void TfrmCadastroPadrao::DeleteResponse(const QString &deletedId, const TRestRes
 
 void TfrmCadastroPadrao::btNovoClick()
 {
+    if (!ConfirmDiscard())
+        return;
     if (FDefaultFocus)
         FDefaultFocus->setFocus();
     FIDValue.clear();
     SetEstado(ceEdicao);
     ClearControls();
+    FEditStart = RecordOrNothing(); // a new record starts from the empty form
+}
+
+std::optional<TJson> TfrmCadastroPadrao::RecordOrNothing() const
+{
+    try {
+        return getRecord();
+    } catch (const std::exception &error) {
+        qCWarning(lcScreens) << "the record of" << FPath << "cannot be read:" << error.what();
+        return std::nullopt;
+    }
+}
+
+bool TfrmCadastroPadrao::HasUnsavedChanges() const
+{
+    if (FEstado != ceEdicao)
+        return false;
+    const std::optional<TJson> now = RecordOrNothing();
+    return !now || !FEditStart || *now != *FEditStart;
+}
+
+bool TfrmCadastroPadrao::ConfirmDiscard()
+{
+    if (!HasUnsavedChanges())
+        return true;
+    const QPointer<TfrmCadastroPadrao> self(this); // the question runs an event loop
+    return ShowMessageBox(DiscardQuestion, TMessageKind::Question) == TMessageResult::Yes && self;
 }
 
 void TfrmCadastroPadrao::btAlterarClick()
@@ -715,6 +749,8 @@ void TfrmCadastroPadrao::btDesistirClick()
 
 void TfrmCadastroPadrao::btPesquisarClick()
 {
+    if (!ConfirmDiscard())
+        return;
     const QPointer<TfrmCadastroPadrao> self(this);
     const auto search = std::make_unique<TfrmPesquisaPadrao>();
     search->SetPath(FPath);

@@ -66,6 +66,13 @@ public:
     const TGroupMap &Objects() const { return FObjects; }
     // True while any request of this screen awaits its answer.
     bool Busy() const { return FPendingRequests > 0; }
+    // The screen is editing and the record it would save differs from the one it started editing
+    // (a value changed and changed back counts as unchanged).
+    bool HasUnsavedChanges() const;
+    // True when nothing unsaved would be lost, or the user agreed to discard it.
+    bool ConfirmDiscard();
+    static inline const QString DiscardQuestion
+        = QStringLiteral("Existem alterações não gravadas. Deseja descartá-las?");
 
     void LoadFields();
     // Requests the record "<path>/<id>" and shows it.
@@ -161,6 +168,8 @@ private:
     QString RecordPath() const;
     // Writes a record's values into the field map and the groups (a group missing from it is emptied).
     void WriteRecordToControls(const TJson &record);
+    // getRecord, or nothing (with a warning) when the controls cannot give it.
+    std::optional<TJson> RecordOrNothing() const;
     void ClearControls();
     void ShowDebugSizes();
 
@@ -176,6 +185,7 @@ private:
     TJsonFormatter FJsonFormatter;
 
     TCadastroEstado FEstado = ceBloqueado;
+    std::optional<TJson> FEditStart; // the record as editing began, to tell what changed
     std::optional<TJson> FRegistro;
     // The version of FRegistro as the server named it, so a write cannot silently overwrite
     // someone else's save; written with FRegistro, and by the answer to a save of that record.

@@ -314,6 +314,67 @@ private slots:
         QCOMPARE(LinkTexts(window->SectionLinks(0)), QStringList({QStringLiteral("Veículos")}));
     }
 
+    // Closing a tab (its close box or Ctrl+W) or the window asks first when typed values would be
+    // lost; the window asks once, counting the screens.
+    void unsavedScreensAskBeforeClosing_data()
+    {
+        QTest::addColumn<QString>("close");  // "box", "ctrl+w" or "window"
+        QTest::addColumn<int>("edited");     // screens with a typed name, from the first
+        QTest::addColumn<bool>("discard");   // the answer
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<bool>("closed");
+        const QString one = QStringLiteral("Existem alterações não gravadas. Deseja descartá-las?");
+        QTest::newRow("box, nothing typed") << "box" << 0 << false << "" << true;
+        QTest::newRow("box, typed, keep") << "box" << 2 << false << one << false;
+        QTest::newRow("box, typed, discard") << "box" << 2 << true << one << true;
+        QTest::newRow("box, another screen typed") << "box" << 1 << false << "" << true;
+        QTest::newRow("ctrl+w, typed, keep") << "ctrl+w" << 2 << false << one << false;
+        QTest::newRow("window, nothing typed") << "window" << 0 << false << "" << true;
+        QTest::newRow("window, one typed, keep") << "window" << 1 << false << one << false;
+        QTest::newRow("window, two typed, discard")
+            << "window" << 2 << true << "Existem alterações não gravadas em 2 telas. Deseja descartá-las?" << true;
+    }
+
+    void unsavedScreensAskBeforeClosing()
+    {
+        QFETCH(QString, close);
+        QFETCH(int, edited);
+        QFETCH(bool, discard);
+        QFETCH(QString, question);
+        QFETCH(bool, closed);
+        const auto window = OpenWindow();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        FServer->Script(
+            "GET", "/clientes/campos", ScriptedAnswer(200, R"([{"nome": "nome", "label": "Nome", "tipo": "string"}])"));
+        ClickLink(*window, 0);
+        ClickLink(*window, 0);
+        for (int i = 0; i < 2; ++i) {
+            TfrmCadastroPadrao *screen = window->ScreenOf(i);
+            QTRY_COMPARE(screen->FieldMap().size(), 1);
+            screen->btNovoClick();
+            if (i < edited)
+                screen->findChild<QLineEdit *>(QStringLiteral("nome"))->setText(QStringLiteral("Digitado"));
+        }
+        FBoxes.QuestionAnswer = discard ? TMessageResult::Yes : TMessageResult::No;
+
+        if (close == QLatin1String("box"))
+            qobject_cast<QToolButton *>(window->abas->tabButton(1, QTabBar::RightSide))->click();
+        else if (close == QLatin1String("ctrl+w"))
+            QTest::keyClick(window.get(), Qt::Key_W, Qt::ControlModifier);
+        else
+            window->close();
+        QCOMPARE(FBoxes.size(), question.isEmpty() ? 0 : 1);
+        if (!question.isEmpty()) {
+            QCOMPARE(FBoxes[0].Text, question);
+            QCOMPARE(FBoxes[0].Kind, TMessageKind::Question);
+        }
+        if (close == QLatin1String("window"))
+            QCOMPARE(window->isVisible(), !closed);
+        else
+            QCOMPARE(window->abas->count(), closed ? 1 : 2);
+    }
+
     void keyboardShortcuts()
     {
         const auto window = OpenWindow();

@@ -578,8 +578,10 @@ private slots:
         FServer->Script("POST", "/pessoas", ScriptedAnswer(status, body.toStdString()));
         QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
         screen->btNovo->click();
+        SetText(*screen, QStringLiteral("nome"), QStringLiteral("Digitado"));
         screen->btGravar->click();
         QVERIFY(AwaitAnswer(*screen, answers));
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Digitado"));
         QCOMPARE(FBoxes.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
             QCOMPARE(FBoxes[0].Text, message);
@@ -752,8 +754,13 @@ private slots:
         SystemConfig->Port = 1; // nothing listens there
         QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
         screen->btAlterar->click();
+        SetText(*screen, QStringLiteral("nome"), QStringLiteral("Digitado"));
         screen->btGravar->click();
         QVERIFY(AwaitAnswer(*screen, answers));
+        // No answer keeps the edits and the editing state, as any failed save does.
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Digitado"));
+        QCOMPARE(screen->Estado(), ceEdicao);
+        QVERIFY(screen->HasUnsavedChanges());
         screen->btDesistir->click();
         screen->btExcluir->click();
         QVERIFY(AwaitAnswer(*screen, answers, 2));
@@ -850,6 +857,57 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(FServer->RequestCount(), 0u);
         QCOMPARE(loaded->IDValue(), QStringLiteral("7"));
+    }
+
+    // "Novo" and "Pesquisar" on a record being edited (their buttons are off then; the main window
+    // and other callers reach them directly) ask before throwing typed values away, and only when
+    // the record the screen would save differs from the one editing started with.
+    void unsavedChangesAskFirst_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("typed"); // texts typed into "nome" in turn
+        QTest::addColumn<bool>("discard");      // the answer to the question
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<QString>("nameAfter");
+        QTest::newRow("novo, nothing typed") << "novo" << QStringList() << true << false << "";
+        QTest::newRow("novo, changed and back") << "novo" << QStringList {"Ana", "Bia"} << true << false << "";
+        QTest::newRow("novo, changed, keep") << "novo" << QStringList {"Ana"} << false << true << "Ana";
+        QTest::newRow("novo, changed, discard") << "novo" << QStringList {"Ana"} << true << true << "";
+        QTest::newRow("pesquisar, changed, keep") << "pesquisar" << QStringList {"Ana"} << false << true << "Ana";
+        QTest::newRow("new record typed, novo, keep") << "novo again" << QStringList {"Ana"} << false << true << "Ana";
+        QTest::newRow("new record untouched, novo") << "novo again" << QStringList() << true << false << "";
+    }
+
+    void unsavedChangesAskFirst()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, typed);
+        QFETCH(bool, discard);
+        QFETCH(bool, asked);
+        QFETCH(QString, nameAfter);
+        const auto screen = OpenRecord7();
+        if (action == QLatin1String("novo again"))
+            screen->btNovoClick();
+        else
+            screen->btAlterarClick();
+        for (const QString &text : typed)
+            SetText(*screen, QStringLiteral("nome"), text);
+        QCOMPARE(screen->HasUnsavedChanges(), asked);
+        FBoxes.QuestionAnswer = discard ? TMessageResult::Yes : TMessageResult::No;
+
+        if (action == QLatin1String("pesquisar"))
+            screen->btPesquisarClick(); // kept: no search window opens
+        else
+            screen->btNovoClick();
+        QCOMPARE(FBoxes.size(), asked ? 1 : 0);
+        if (asked) {
+            QCOMPARE(FBoxes[0].Text, QStringLiteral("Existem alterações não gravadas. Deseja descartá-las?"));
+            QCOMPARE(FBoxes[0].Kind, TMessageKind::Question);
+        }
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), nameAfter);
+        QCOMPARE(screen->Estado(), ceEdicao);
+        const bool cleared = action == QLatin1String("novo") && (!asked || discard);
+        QCOMPARE(screen->IDValue(), cleared || action == QLatin1String("novo again") ? QString() : QStringLiteral("7"));
     }
 
     void desistirRestoresValuesAndId()
