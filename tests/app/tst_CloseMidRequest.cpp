@@ -299,6 +299,9 @@ private slots:
         FServer->Script("GET", "/acesso/menus", Answer(200, kMenu));
         FServer->InstallAsSystemConfig();
         TMessageBox::SetHandler([this](const TMessageBoxCall &call) {
+            // Closing a tab whose screen is still editing asks first: the user lets go of it.
+            if (call.Text == TfrmCadastroPadrao::DiscardQuestion && !FClosed)
+                return TMessageResult::Yes;
             FBoxes.append({FIteration, FClosed, call.Text});
             return TMessageResult::Ok;
         });
