@@ -86,18 +86,8 @@ std::string table(const std::string &resource)
 std::string jsonPath(const std::string &memberPath)
 {
     std::string path = "'{";
-    size_t start = 0;
-    while (start <= memberPath.size()) {
-        const size_t dot = memberPath.find('.', start);
-        const std::string part = memberPath.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-        for (char c : part)
-            if (c == '\'' || c == '"' || c == '\\')
-                throw std::invalid_argument("member path not allowed: " + memberPath);
-        path += (start ? ",\"" : "\"") + part + "\"";
-        if (dot == std::string::npos)
-            break;
-        start = dot + 1;
-    }
+    for (const std::string &part : RecordStore::memberPathParts(memberPath))
+        path += (path.size() > 2 ? ",\"" : "\"") + part + "\"";
     return path + "}'";
 }
 

@@ -1,5 +1,7 @@
 #include "server/RecordStore.h"
 
+#include <stdexcept>
+
 #include "server/PostgresRecordStore.h"
 #include "server/SqliteRecordStore.h"
 
@@ -42,4 +44,20 @@ std::string RecordStore::orderBy(
     if (!order || order->member == "id")
         return order && order->descending ? " ORDER BY id DESC" : " ORDER BY id";
     return " ORDER BY " + orderKey(*order) + (order->descending ? " DESC NULLS FIRST" : " ASC NULLS LAST") + ", id";
+}
+
+std::vector<std::string> RecordStore::memberPathParts(const std::string &memberPath)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= memberPath.size()) {
+        const size_t dot = memberPath.find('.', start);
+        parts.push_back(memberPath.substr(start, dot == std::string::npos ? std::string::npos : dot - start));
+        if (parts.back().find_first_of("'\"\\") != std::string::npos)
+            throw std::invalid_argument("member path not allowed: " + memberPath);
+        if (dot == std::string::npos)
+            break;
+        start = dot + 1;
+    }
+    return parts;
 }

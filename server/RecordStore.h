@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Storage of the back-end: one table per resource, each record kept as JSON text beside its integer
 // id and its version (1 when stored, one more at each update). The routes, validation, paging and filters use only this interface; SqliteRecordStore keeps a
@@ -47,6 +48,10 @@ public:
     // an element of the array at listPath.
     virtual bool isReferenced(
         const std::string &resource, const std::string &listPath, const std::string &memberPath, long long id) = 0;
+
+    // The names of a dotted member path ("endereco.cep" -> endereco, cep), for a store to quote into
+    // its SQL. Throws std::invalid_argument when a name holds a quote or a backslash.
+    static std::vector<std::string> memberPathParts(const std::string &memberPath);
 
 protected:
     // A stored record as the routes answer it: "id" first, then the stored members in their order.
