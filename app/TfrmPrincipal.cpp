@@ -4,6 +4,8 @@
 #include "app/TdmGlobal.h"
 #include "gui/TFonts.h"
 #include "gui/TIcons.h"
+#include "gui/TLayoutSettings.h"
+#include "app/AppLog.h"
 
 #include "rest/JsonUtils.h"
 #include "rest/TApiPaths.h"
@@ -77,6 +79,8 @@ QIcon CloseBoxIcon()
     return icon;
 }
 
+const QString kGeometryKey = QStringLiteral("principal/geometria");
+
 } // namespace
 
 TfrmPrincipal::TfrmPrincipal(QWidget *parent) : QWidget(parent)
@@ -86,6 +90,10 @@ TfrmPrincipal::TfrmPrincipal(QWidget *parent) : QWidget(parent)
     setFont(TFonts::Of(TFontFace::Window, 8));
     resize(931, 516);
     setWindowState(Qt::WindowMaximized);
+    // Where the user last left the window, maximised or not; nothing kept keeps the above.
+    const QByteArray kept = TLayoutSettings::Read(kGeometryKey);
+    if (!kept.isEmpty() && !restoreGeometry(kept))
+        qCWarning(lcApp) << "the kept window geometry does not apply";
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -367,6 +375,7 @@ void TfrmPrincipal::closeEvent(QCloseEvent *event)
             return;
         }
     }
+    TLayoutSettings::Write(kGeometryKey, saveGeometry());
     QWidget::closeEvent(event);
 }
 

@@ -2,6 +2,7 @@
 #include "app/TApplication.h"
 #include "app/TdmGlobal.h"
 #include "config/TConfigLocation.h"
+#include "gui/TLayoutSettings.h"
 
 #include <cstdio>
 
@@ -20,6 +21,8 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(location.Error() + QLatin1Char('\n')), stderr);
         return 2;
     }
+    if (location.ResetLayout())
+        TLayoutSettings::Forget();
     // The window fetches the menu while it is created, so the configuration comes first.
     dmGlobal = new TdmGlobal(location.File(), &app);
     return RunMainWindow(app);

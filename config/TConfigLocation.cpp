@@ -13,6 +13,9 @@ TConfigLocation::TConfigLocation(const QStringList &arguments, const QString &ex
     const QCommandLineOption config(QStringLiteral("config"),
         QStringLiteral("Lê a configuração de <arquivo> em vez de config.ini."), QStringLiteral("arquivo"));
     parser.addOption(config);
+    const QCommandLineOption resetLayout(QStringLiteral("reset-layout"),
+        QStringLiteral("Esquece o tamanho e a disposição das janelas guardados."));
+    parser.addOption(resetLayout);
     if (!parser.parse(arguments)) {
         FError = parser.errorText();
         return;
@@ -23,6 +26,7 @@ TConfigLocation::TConfigLocation(const QStringList &arguments, const QString &ex
         FHelpText = parser.helpText();
         return;
     }
+    FResetLayout = parser.isSet(resetLayout);
     if (parser.isSet(config)) {
         const QString named = parser.value(config);
         if (QFileInfo(named).isFile())

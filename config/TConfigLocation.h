@@ -5,7 +5,7 @@
 
 // Which config.ini the program reads, chosen once from its command line: the file --config names;
 // else config.ini in the executable's folder when there is one; else the user's own file (which
-// may be absent: the defaults then apply). Owns the outcome of that choice and the texts for a
+// may be absent: the defaults then apply). Also reads the command line's --reset-layout. Owns the outcome of that choice and the texts for a
 // command line that cannot be followed.
 class TConfigLocation final
 {
@@ -20,6 +20,8 @@ public:
     QString Error() const { return FError; }
     // --help was asked for: HelpText is all the program shows.
     bool HelpRequested() const { return FHelpRequested; }
+    // --reset-layout: the windows start with their own layout, forgetting the user's.
+    bool ResetLayout() const { return FResetLayout; }
     QString HelpText() const { return FHelpText; }
 
     // $XDG_CONFIG_HOME/quorelapi/config.ini (~/.config/quorelapi/config.ini without it): the one
@@ -32,5 +34,6 @@ private:
     QString FFile;
     QString FError;
     bool FHelpRequested = false;
+    bool FResetLayout = false;
     QString FHelpText;
 };

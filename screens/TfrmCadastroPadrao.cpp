@@ -14,6 +14,7 @@
 #include "screens/TJsonView.h"
 #include "screens/LookupSearch.h"
 #include "screens/ScreensLog.h"
+#include "gui/TLayoutSettings.h"
 #include "screens/TfrmPesquisaPadrao.h"
 #include "screens/TfrmTabForm.h"
 #include "widgets/TLXColumnPanel.h"
@@ -41,6 +42,9 @@
 
 namespace {
 
+// Where the debug pane's splitters keep what the user made of them.
+const QString kDebugPaneKey = QStringLiteral("cadastro/painelDepuracao");
+const QString kDebugViewsKey = QStringLiteral("cadastro/requisicaoResposta");
 const QString kRecordNotFound = QStringLiteral("Não foi possível contrar o registro especificado.");
 const QString kSaveFailed = QStringLiteral("Falha ao gravar o registro.");
 const QString kSaveFailedCode = QStringLiteral("Falha ao gravar o registro. Codigo: %1");
@@ -93,6 +97,7 @@ TfrmCadastroPadrao::TfrmCadastroPadrao(QWidget *parent) : TfrmPadrao(parent)
     Splitter->setStretchFactor(0, 1);
     Splitter->setStretchFactor(1, 0);
     layout->addWidget(Splitter, 1);
+    KeepSplitter(Splitter, kDebugPaneKey);
 
     cdsCadastro = new TRecordTable(this);
     cdsCadastro->setObjectName(QStringLiteral("cdsCadastro"));
@@ -255,6 +260,7 @@ QWidget *TfrmCadastroPadrao::BuildDebugPane()
     views->setObjectName(QStringLiteral("SplitterDebug"));
     views->setHandleWidth(3);
     views->setChildrenCollapsible(false);
+    KeepSplitter(views, kDebugViewsKey);
     const auto addSection = [this, views](QLabel *&label, TJsonView *&view, const QString &caption) {
         auto *section = new QWidget(views);
         auto *sectionLayout = new QVBoxLayout(section);
@@ -337,6 +343,19 @@ void TfrmCadastroPadrao::ShowDebugSizes()
     auto *views = panelDebug->findChild<QSplitter *>(QStringLiteral("SplitterDebug"));
     const int top = lblRequest->sizeHint().height() + requestHeight;
     views->setSizes({top, qMax(0, views->height() - views->handleWidth() - top)});
+    // Where the user last dragged them, when they did.
+    for (const auto &[splitter, key] : {std::pair<QSplitter *, QString> {Splitter, kDebugPaneKey}, {views, kDebugViewsKey}}) {
+        const QByteArray kept = TLayoutSettings::Read(key);
+        if (!kept.isEmpty() && !splitter->restoreState(kept))
+            qCWarning(lcScreens) << "the kept sizes of" << key << "do not apply";
+    }
+}
+
+void TfrmCadastroPadrao::KeepSplitter(QSplitter *splitter, const QString &key)
+{
+    // Only a drag by the user moves a splitter's handle with this signal.
+    connect(splitter, &QSplitter::splitterMoved, this,
+            [splitter, key] { TLayoutSettings::Write(key, splitter->saveState()); });
 }
 
 TJson TfrmCadastroPadrao::getRecord() const

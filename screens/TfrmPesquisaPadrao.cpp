@@ -13,6 +13,7 @@
 #include "screens/CollectFilterParams.h"
 #include "screens/LookupSearch.h"
 #include "screens/ScreensLog.h"
+#include "gui/TLayoutSettings.h"
 #include "screens/TSearchExport.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
@@ -232,6 +233,9 @@ QWidget *TfrmPesquisaPadrao::BuildButtonBar()
 void TfrmPesquisaPadrao::SetPath(const QString &value)
 {
     FPath = value;
+    const QByteArray geometry = TLayoutSettings::Read(LayoutKey(QStringLiteral("geometria")));
+    if (!geometry.isEmpty() && !restoreGeometry(geometry))
+        qCWarning(lcScreens) << "the kept size of the search of" << FPath << "does not apply";
     FSetUpNotFoundShown = false;
     LoadFilters();
     LoadFields();
@@ -403,6 +407,7 @@ void TfrmPesquisaPadrao::BuildColumns(const TJson &descriptors)
                 field->SetProviderFlags(pfInKey);
         for (int i = 0; i < FcdsPesquisa->FieldCount(); ++i)
             FcdsPesquisa->Fields(i)->SetDisplayLabel(columns[size_t(i)].Title);
+        gridPesquisa->SetColumnWidths(TLayoutSettings::Read(LayoutKey(QStringLiteral("colunas"))));
     } catch (const std::exception &error) {
         // Columns the table refuses (a repeated name) leave it without rows to show.
         qCWarning(lcScreens) << "the columns of" << FPath << "were refused:" << error.what();
@@ -442,6 +447,21 @@ QString TfrmPesquisaPadrao::FilterQuery() const
     QString query;
     CollectFilterParams(panelFiltros, query);
     return query;
+}
+
+QString TfrmPesquisaPadrao::LayoutKey(const QString &part) const
+{
+    return QStringLiteral("pesquisa/%1/%2").arg(QString(FPath).replace(QLatin1Char('/'), QLatin1Char('.')), part);
+}
+
+void TfrmPesquisaPadrao::done(int result)
+{
+    if (!FPath.isEmpty()) {
+        TLayoutSettings::Write(LayoutKey(QStringLiteral("geometria")), saveGeometry());
+        if (FcdsPesquisa->FieldCount() > 0)
+            TLayoutSettings::Write(LayoutKey(QStringLiteral("colunas")), gridPesquisa->ColumnWidths());
+    }
+    QDialog::done(result);
 }
 
 QString TfrmPesquisaPadrao::SortQuery() const

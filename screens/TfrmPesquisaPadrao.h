@@ -72,6 +72,9 @@ public:
     virtual void LoadFilters();
     virtual void LoadFields();
 
+    // Closes as QDialog does, keeping the window's size and its column widths for its resource.
+    void done(int result) override;
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
@@ -91,6 +94,8 @@ private:
     void BuildColumns(const TJson &descriptors);
     void ShowPage(const TJson &page);
     void AfterBuild();
+    // The key under which this resource's search keeps part of its layout.
+    QString LayoutKey(const QString &part) const;
     void NotFound();
     // NotFound for the window's set-up requests, shown at most once per window.
     void SetUpNotFound();

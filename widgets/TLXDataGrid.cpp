@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QScreen>
 
 #include <algorithm>
@@ -16,6 +17,10 @@ TLXDataGrid::TLXDataGrid(QWidget *parent) : QTableView(parent)
     setWordWrap(false);
     setVerticalHeader(new TLXDataGridRowHeader(this));
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int) {
+        if (!FFitting)
+            FUserSized.insert(column);
+    });
     // One line of text per row.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -76,13 +81,15 @@ void TLXDataGrid::FitColumnsToContents()
     const QStringList titles = ColumnTitles();
     const bool newColumns = titles != FFittedTitles;
     FFittedTitles = titles;
+    if (newColumns)
+        FUserSized.clear();
     QHeaderView *header = horizontalHeader();
     const auto [first, last] = RowsInView();
     for (int column = 0; column < titles.size(); ++column) {
         const int content = ContentWidth(column, first, last);
         const int fitted = std::min(std::max(content, header->sectionSizeHint(column)), MaxColumnWidth);
         if (newColumns || fitted > columnWidth(column))
-            setColumnWidth(column, fitted);
+            SetFittedWidth(column, fitted);
     }
 }
 
@@ -93,7 +100,36 @@ void TLXDataGrid::FitColumnsToRows(int first, int last)
     for (int column = 0; column < model()->columnCount(rootIndex()); ++column) {
         const int fitted = std::min(ContentWidth(column, first, last), MaxColumnWidth);
         if (fitted > columnWidth(column))
-            setColumnWidth(column, fitted);
+            SetFittedWidth(column, fitted);
+    }
+}
+
+void TLXDataGrid::SetFittedWidth(int column, int width)
+{
+    if (FUserSized.contains(column))
+        return;
+    const QScopedValueRollback fitting(FFitting, true);
+    setColumnWidth(column, width);
+}
+
+QByteArray TLXDataGrid::ColumnWidths() const
+{
+    QByteArrayList widths;
+    for (int column = 0; model() && column < model()->columnCount(rootIndex()); ++column)
+        widths << QByteArray::number(columnWidth(column));
+    return widths.join(',');
+}
+
+void TLXDataGrid::SetColumnWidths(const QByteArray &widths)
+{
+    const QByteArrayList kept = widths.split(',');
+    for (int column = 0; model() && column < model()->columnCount(rootIndex()) && column < kept.size(); ++column) {
+        bool ok = false;
+        const int width = kept[column].toInt(&ok);
+        if (ok && width > 0) {
+            setColumnWidth(column, width);
+            FUserSized.insert(column);
+        }
     }
 }
 

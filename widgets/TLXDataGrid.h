@@ -1,12 +1,14 @@
 #pragma once
 
+#include <QSet>
 #include <QTableView>
 
 #include <utility>
 
 // A read-only grid of whole rows, one line of text per row. Unlike a plain QTableView it sizes its
 // columns from what it shows (titles and the rows in view, up to MaxColumnWidth; a column the user
-// widened stays as wide; a row inserted only widens them to fit itself), and reports a
+// widened stays as wide; a column the user sized, by dragging or through SetColumnWidths, keeps
+// that width; a row inserted only widens them to fit itself), and reports a
 // double-click anywhere in the cells area, below the last row too. The model is not owned.
 class TLXDataGrid final : public QTableView
 {
@@ -24,6 +26,11 @@ public:
     void FitColumnsToContents();
     // Widens the columns to show the given rows, without looking at the others.
     void FitColumnsToRows(int first, int last);
+    // The columns' widths as text ("120,80,200"), to keep between runs.
+    QByteArray ColumnWidths() const;
+    // Gives the columns widths kept earlier (as ColumnWidths wrote them; extra or missing entries
+    // and bad numbers are passed over); those columns are then the user's and are not fitted.
+    void SetColumnWidths(const QByteArray &widths);
 
 signals:
     // A double-click with the left button on a row or on the empty area below the rows.
@@ -39,5 +46,9 @@ private:
     // Widest cell of column in rows first..last, with the grid line.
     int ContentWidth(int column, int first, int last) const;
 
+    void SetFittedWidth(int column, int width);
+
     QStringList FFittedTitles; // the columns the widths were last fitted exactly to
+    QSet<int> FUserSized;      // columns whose width the user chose
+    bool FFitting = false;     // widths set by the grid itself, not by the user
 };

@@ -1,6 +1,8 @@
 #include "app/TScreenTabBar.h"
+#include "config/TConfigLocation.h"
 #include "config/TSystemConfig.h"
 #include "app/TfrmPrincipal.h"
+#include "gui/TLayoutSettings.h"
 #include "gui/TMessageBox.h"
 #include "screens/TfrmCadastroPadrao.h"
 #include "tests/support/TTestServer.h"
@@ -18,6 +20,7 @@
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QToolButton>
+#include <QFile>
 #include <QtTest>
 
 #include <memory>
@@ -71,6 +74,7 @@ private slots:
 
     void init()
     {
+        QFile::remove(TLayoutSettings::FileName()); // each test starts from the window's own layout
         FBoxes.clear();
         FServer->InstallAsSystemConfig();
         FServer->ClearRequests();
@@ -373,6 +377,29 @@ private slots:
             QCOMPARE(window->isVisible(), !closed);
         else
             QCOMPARE(window->abas->count(), closed ? 1 : 2);
+    }
+
+    // Where the user left the window comes back at the next start; --reset-layout forgets it.
+    void keepsItsGeometry()
+    {
+        {
+            const auto window = OpenWindow();
+            QVERIFY(window->isMaximized()); // the window's own layout
+            window->showNormal();
+            window->resize(640, 480);
+            QTRY_COMPARE(window->size(), QSize(640, 480));
+            QVERIFY(window->close());
+        }
+        {
+            const auto window = OpenWindow();
+            QVERIFY(!window->isMaximized());
+            QCOMPARE(window->size(), QSize(640, 480));
+        }
+        const TConfigLocation location({QStringLiteral("quorelapi"), QStringLiteral("--reset-layout")}, QString());
+        QVERIFY(location.ResetLayout());
+        TLayoutSettings::Forget();
+        const auto window = OpenWindow();
+        QVERIFY(window->isMaximized());
     }
 
     void keyboardShortcuts()

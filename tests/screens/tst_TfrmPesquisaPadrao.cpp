@@ -2,6 +2,7 @@
 #include "convert/TRecordTable.h"
 #include "gui/TMessageBox.h"
 #include "rest/TRequestPool.h"
+#include "gui/TLayoutSettings.h"
 #include "screens/TfrmPesquisaPadrao.h"
 #include "tests/support/TTestServer.h"
 #include "widgets/TLXColumnConfig.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -146,6 +148,7 @@ private slots:
 
     void init()
     {
+        QFile::remove(TLayoutSettings::FileName()); // each test starts from the window's own layout
         FServer.ClearRequests();
         FBoxes.clear();
         FServer.Script("GET", "/clientes/filtros", {200, Filters});
@@ -430,6 +433,41 @@ private slots:
         QCOMPARE(window->result(), int(QDialog::Rejected));
         QVERIFY(window->Selected().isEmpty());
         QVERIFY(FBoxes.isEmpty());
+    }
+
+    // The window's size and the column widths the user chose come back with the next window of
+    // the same resource, and stay when a page arrives; a damaged file gives the window's own layout.
+    void keepsItsSizeAndColumns_data()
+    {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("kept") << false;
+        QTest::newRow("damaged file") << true;
+    }
+
+    void keepsItsSizeAndColumns()
+    {
+        QFETCH(bool, damaged);
+        FServer.Script("GET", "/clientes?size=10&page=0", {200, Page(1, 10, 0, 1, QStringLiteral("Um nome bem mais longo que a coluna"))});
+        {
+            auto window = OpenWindow();
+            window->resize(700, 400);
+            Child<QTableView>(*window, "gridPesquisa")->horizontalHeader()->resizeSection(1, 60); // a user's drag
+            window->reject();
+        }
+        if (damaged) {
+            QFile file(TLayoutSettings::FileName());
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("[pesquisa\n\x01\xff=\n");
+        }
+        auto window = OpenWindow();
+        Click(*window, "btPesquisar");
+        QTRY_COMPARE(window->cdsPesquisa()->RecordCount(), 10);
+        const QHeaderView *titles = Child<QTableView>(*window, "gridPesquisa")->horizontalHeader();
+        QCOMPARE(window->size(), damaged ? QSize(830, 468) : QSize(700, 400));
+        if (damaged)
+            QVERIFY(titles->sectionSize(1) > 60);
+        else
+            QCOMPARE(titles->sectionSize(1), 60);
     }
 
     void emptyResultLoadsNoOtherPage()
