@@ -3,6 +3,7 @@
 #include "rest/JsonUtils.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -27,4 +28,7 @@ struct TRestResult
     const TJson *Array() const { return Json && Json->is_array() ? &*Json : nullptr; }
     // The parsed answer when it is a JSON object; null otherwise.
     const TJson *Object() const { return Json && Json->is_object() ? &*Json : nullptr; }
+    // Every "mensagemUsuario" the answer carries, in order, whatever its status: the back-end's
+    // error list (an array of objects) or a single error object. Empty texts are left out.
+    QStringList UserMessages() const;
 };

@@ -192,6 +192,34 @@ private slots:
         }
     }
 
+    // Every message for the user an answer carries, in order, whatever the answer's shape.
+    void userMessagesOfAnAnswer_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("list of two") << QStringLiteral("[{\"mensagemUsuario\":\"Nome obrigatório\"},"
+                                                      "{\"mensagemUsuario\":\"CPF inválido\"}]")
+                                     << QStringList{QStringLiteral("Nome obrigatório"), QStringLiteral("CPF inválido")};
+        QTest::newRow("one object") << QStringLiteral("{\"mensagemUsuario\":\"Em uso\",\"mensagemDesenvolvedor\":\"fk\"}")
+                                    << QStringList{QStringLiteral("Em uso")};
+        QTest::newRow("blank and missing skipped")
+            << QStringLiteral("[{\"mensagemUsuario\":\" \"},{\"outro\":1},3,{\"mensagemUsuario\":\"Última\"}]")
+            << QStringList{QStringLiteral("Última")};
+        QTest::newRow("not JSON") << QStringLiteral("falha") << QStringList{};
+        QTest::newRow("empty list") << QStringLiteral("[]") << QStringList{};
+    }
+
+    void userMessagesOfAnAnswer()
+    {
+        QFETCH(QString, body);
+        QFETCH(QStringList, messages);
+        TRestResult answer;
+        answer.Status = 409;
+        answer.Text = body;
+        answer.Json = ParseJson(body);
+        QCOMPARE(answer.UserMessages(), messages);
+    }
+
     // Other verbs' answers follow their declared charset; GET answers are UTF-8 whatever they
     // declare. The parsed JSON reads as the text does.
     void answersDecodeByVerbAndDeclaredCharset_data()
