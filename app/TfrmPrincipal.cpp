@@ -31,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QToolButton>
@@ -80,6 +81,10 @@ QIcon CloseBoxIcon()
 }
 
 const QString kGeometryKey = QStringLiteral("principal/geometria");
+const QString kSideBarKey = QStringLiteral("principal/barraLateral");
+// The side bar's header is laid out for this width; the user may widen the bar for long entries.
+constexpr int kSideBarWidth = 230;
+constexpr int kSideBarWidest = 600;
 
 } // namespace
 
@@ -98,8 +103,7 @@ TfrmPrincipal::TfrmPrincipal(QWidget *parent) : QWidget(parent)
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(BuildSideBar());
-    layout->addWidget(BuildContent(), 1);
+    layout->addWidget(BuildSplitter());
     AddShortcuts();
     FormCreate();
 }
@@ -108,10 +112,33 @@ TfrmPrincipal::~TfrmPrincipal() = default;
 
 // ---- layout
 
+QWidget *TfrmPrincipal::BuildSplitter()
+{
+    divisor = new QSplitter(Qt::Horizontal, this);
+    divisor->setObjectName(QStringLiteral("divisorBarraLateral"));
+    divisor->setChildrenCollapsible(false);
+    divisor->setHandleWidth(3);
+    divisor->addWidget(BuildSideBar());
+    divisor->addWidget(BuildContent());
+    // The handle in the side bar's colour, as part of the bar.
+    QSplitterHandle *handle = divisor->handle(1);
+    QPalette palette = handle->palette();
+    palette.setColor(QPalette::Window, kSideBar);
+    handle->setPalette(palette);
+    handle->setAutoFillBackground(true);
+    divisor->setStretchFactor(0, 0);
+    divisor->setStretchFactor(1, 1);
+    divisor->setSizes({kSideBarWidth, width() - kSideBarWidth});
+    TLayoutSettings::RestoreSplitter(divisor, kSideBarKey);
+    TLayoutSettings::KeepSplitter(divisor, kSideBarKey);
+    return divisor;
+}
+
 QWidget *TfrmPrincipal::BuildSideBar()
 {
     barraLateral = NewPanel(this, QStringLiteral("Panel12"), kSideBar);
-    barraLateral->setFixedWidth(230);
+    barraLateral->setMinimumWidth(kSideBarWidth);
+    barraLateral->setMaximumWidth(kSideBarWidest);
     auto *column = new QVBoxLayout(barraLateral);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);

@@ -97,7 +97,7 @@ TfrmCadastroPadrao::TfrmCadastroPadrao(QWidget *parent) : TfrmPadrao(parent)
     Splitter->setStretchFactor(0, 1);
     Splitter->setStretchFactor(1, 0);
     layout->addWidget(Splitter, 1);
-    KeepSplitter(Splitter, kDebugPaneKey);
+    TLayoutSettings::KeepSplitter(Splitter, kDebugPaneKey);
 
     cdsCadastro = new TRecordTable(this);
     cdsCadastro->setObjectName(QStringLiteral("cdsCadastro"));
@@ -260,7 +260,7 @@ QWidget *TfrmCadastroPadrao::BuildDebugPane()
     views->setObjectName(QStringLiteral("SplitterDebug"));
     views->setHandleWidth(3);
     views->setChildrenCollapsible(false);
-    KeepSplitter(views, kDebugViewsKey);
+    TLayoutSettings::KeepSplitter(views, kDebugViewsKey);
     const auto addSection = [this, views](QLabel *&label, TJsonView *&view, const QString &caption) {
         auto *section = new QWidget(views);
         auto *sectionLayout = new QVBoxLayout(section);
@@ -344,18 +344,8 @@ void TfrmCadastroPadrao::ShowDebugSizes()
     const int top = lblRequest->sizeHint().height() + requestHeight;
     views->setSizes({top, qMax(0, views->height() - views->handleWidth() - top)});
     // Where the user last dragged them, when they did.
-    for (const auto &[splitter, key] : {std::pair<QSplitter *, QString> {Splitter, kDebugPaneKey}, {views, kDebugViewsKey}}) {
-        const QByteArray kept = TLayoutSettings::Read(key);
-        if (!kept.isEmpty() && !splitter->restoreState(kept))
-            qCWarning(lcScreens) << "the kept sizes of" << key << "do not apply";
-    }
-}
-
-void TfrmCadastroPadrao::KeepSplitter(QSplitter *splitter, const QString &key)
-{
-    // Only a drag by the user moves a splitter's handle with this signal.
-    connect(splitter, &QSplitter::splitterMoved, this,
-            [splitter, key] { TLayoutSettings::Write(key, splitter->saveState()); });
+    TLayoutSettings::RestoreSplitter(Splitter, kDebugPaneKey);
+    TLayoutSettings::RestoreSplitter(views, kDebugViewsKey);
 }
 
 TJson TfrmCadastroPadrao::getRecord() const

@@ -172,8 +172,6 @@ private:
     std::optional<TJson> RecordOrNothing() const;
     void ClearControls();
     void ShowDebugSizes();
-    // Keeps a splitter's sizes under key each time the user drags it.
-    void KeepSplitter(QSplitter *splitter, const QString &key);
 
     QAction *actGravar = nullptr;
     QAction *actDesistir = nullptr;
