@@ -47,14 +47,19 @@ const QColor kSectionLine(0x5E, 0x65, 0x78); // 7890270
 const QColor kCloseBox(0x9A, 0x98, 0x98); // 10000538
 const QColor kCloseCross(0x3C, 0x36, 0x36); // 3552828
 
+void FillBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
 QWidget *NewPanel(QWidget *parent, const QString &name, const QColor &colour)
 {
     auto *panel = new QWidget(parent);
     panel->setObjectName(name);
-    QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, colour);
-    panel->setPalette(palette);
-    panel->setAutoFillBackground(true);
+    FillBackground(panel, colour);
     return panel;
 }
 
@@ -121,11 +126,7 @@ QWidget *TfrmPrincipal::BuildSplitter()
     divisor->addWidget(BuildSideBar());
     divisor->addWidget(BuildContent());
     // The handle in the side bar's colour, as part of the bar.
-    QSplitterHandle *handle = divisor->handle(1);
-    QPalette palette = handle->palette();
-    palette.setColor(QPalette::Window, kSideBar);
-    handle->setPalette(palette);
-    handle->setAutoFillBackground(true);
+    FillBackground(divisor->handle(1), kSideBar);
     divisor->setStretchFactor(0, 0);
     divisor->setStretchFactor(1, 1);
     divisor->setSizes({kSideBarWidth, width() - kSideBarWidth});
