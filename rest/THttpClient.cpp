@@ -1,5 +1,6 @@
 #include "rest/THttpClient.h"
 
+#include "rest/RestLog.h"
 #include "rest/TRequestPool.h"
 
 #include <QByteArrayList>
@@ -84,6 +85,16 @@ QByteArray CharsetOf(const QByteArray &contentType)
 
 // The text of a failed exchange: curl's reason, told in the program's words when the server's
 // certificate was refused or the file of further authorities could not be used.
+// A value holding a line break would end its header early and smuggle in one of its own; such a
+// line is not sent at all, whoever made it.
+bool IsOneHeaderLine(const QByteArray &line)
+{
+    if (!line.contains('\r') && !line.contains('\n') && !line.contains('\0'))
+        return true;
+    qCWarning(lcRest) << "a request header line holds a line break: it is not sent";
+    return false;
+}
+
 QString FailureText(CURL *curl, CURLcode code, const QString &reason)
 {
     switch (code) {
@@ -197,7 +208,8 @@ THttpResponse THttpClient::Perform(const char *method, const QString &url, const
     if (!Accept.isEmpty())
         headers = curl_slist_append(headers, acceptHeader.constData());
     for (const QByteArray &line : Headers)
-        headers = curl_slist_append(headers, line.constData());
+        if (IsOneHeaderLine(line))
+            headers = curl_slist_append(headers, line.constData());
     headers = curl_slist_append(headers, "Expect:");
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "QuorelApi/0.1");
