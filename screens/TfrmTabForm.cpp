@@ -450,8 +450,8 @@ void TfrmTabForm::LoadLocalCombos()
     std::optional<TJson> record;
     for (QWidget *control : std::as_const(FFieldMap)) {
         auto *combo = qobject_cast<TResourceComboBox *>(control);
-        if (!combo || combo->ResourceType() != rtLocal)
-            continue;
+        if (!combo || combo->ResourceType() != rtLocal || !KeyControlNamed(combo->objectName()))
+            continue; // not a column's, or a dependent combo box, whose options come from its main one
         if (!record)
             record = ParentRecord();
         LoadLocalOptions(combo, *record);
@@ -476,13 +476,20 @@ void TfrmTabForm::ShowNamesInKeyColumns()
     }
 }
 
+// A dependent combo box is left out: its options are those of the pop-up's last main choice, which
+// may name another row's key wrongly.
 QWidget *TfrmTabForm::KeyControlNamed(const QString &name) const
 {
-    for (QWidget *control : FFieldMap)
-        if (control->objectName() == name
+    QWidget *found = nullptr;
+    for (QWidget *control : FFieldMap) {
+        if (const auto *combo = qobject_cast<TResourceComboBox *>(control); combo && combo->SubObject()
+            && combo->SubObject()->objectName() == name)
+            return nullptr;
+        if (!found && control->objectName() == name
             && (qobject_cast<TResourceComboBox *>(control) || qobject_cast<TLXSearchEdit *>(control)))
-            return control;
-    return nullptr;
+            found = control;
+    }
+    return found;
 }
 
 // A combo box names a key by its option; a key it has no option for (beyond the first page of a

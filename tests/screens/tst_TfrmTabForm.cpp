@@ -448,6 +448,8 @@ private slots:
         });
         editor.gridRegistrosDblClick();
         QCOMPARE(editor.Values(), rows);
+        // The grid cannot tell which state's city a row's key is: it shows the key.
+        QCOMPARE(Cell(editor, 0, 0), QStringLiteral("11"));
     }
 
     // In a long list one row is added, changed or deleted: it lands where the user put it, the
@@ -782,7 +784,12 @@ private slots:
             entregas->btGravarClick();
         });
         entregas->gridRegistrosDblClick();
-        QCOMPARE(FServer->Requests().at(0).Target, "/transportadoras?size=50&page=0&enderecos=1%2C2%2C3&vazio="s);
+        // (The grid may have asked for the carrier's name, "/transportadoras/9", meanwhile.)
+        std::string optionsAsked;
+        for (const TRecordedRequest &request : FServer->Requests())
+            if (optionsAsked.empty() && request.Target.rfind("/transportadoras?", 0) == 0)
+                optionsAsked = request.Target;
+        QCOMPARE(optionsAsked, "/transportadoras?size=50&page=0&enderecos=1%2C2%2C3&vazio="s);
         // Adding one: pick the first address.
         WhenPopupOpens(*entregas, [entregas](QDialog &) {
             auto *combo = Control<TResourceComboBox>(*entregas, "endereco");
