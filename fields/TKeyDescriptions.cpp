@@ -15,7 +15,8 @@ std::optional<QString> TKeyDescriptions::Of(const QString &key)
     if (const auto known = FKnown.constFind(key); known != FKnown.cend())
         return *known;
     FKnown.insert(key, std::nullopt);
-    THttpVerbs::Get(TApiPaths::Record(FResource, key), this, [this, key](const TRestResult &answer) { Take(key, answer); });
+    THttpVerbs::Get(
+        TApiPaths::Record(FResource, key), this, [this, key](const TRestResult &answer) { Take(key, answer); });
     return std::nullopt;
 }
 

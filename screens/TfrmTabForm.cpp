@@ -467,12 +467,11 @@ void TfrmTabForm::ShowNamesInKeyColumns()
         QWidget *control = KeyControlNamed(field->FieldName());
         if (!control)
             continue;
-        field->SetOnGetText([this, control = QPointer<QWidget>(control)](const QString &key) {
-            return control ? NameOfKey(control, key) : key;
-        });
+        field->SetOnGetText([this, control = QPointer<QWidget>(control)](
+                                const QString &key) { return control ? NameOfKey(control, key) : key; });
         if (auto *combo = qobject_cast<TResourceComboBox *>(control))
-            connect(combo, &TResourceComboBox::OptionsArrived, this, &TfrmTabForm::RefreshKeyNames,
-                    Qt::UniqueConnection);
+            connect(
+                combo, &TResourceComboBox::OptionsArrived, this, &TfrmTabForm::RefreshKeyNames, Qt::UniqueConnection);
     }
 }
 
@@ -482,8 +481,8 @@ QWidget *TfrmTabForm::KeyControlNamed(const QString &name) const
 {
     QWidget *found = nullptr;
     for (QWidget *control : FFieldMap) {
-        if (const auto *combo = qobject_cast<TResourceComboBox *>(control); combo && combo->SubObject()
-            && combo->SubObject()->objectName() == name)
+        if (const auto *combo = qobject_cast<TResourceComboBox *>(control);
+            combo && combo->SubObject() && combo->SubObject()->objectName() == name)
             return nullptr;
         if (!found && control->objectName() == name
             && (qobject_cast<TResourceComboBox *>(control) || qobject_cast<TLXSearchEdit *>(control)))

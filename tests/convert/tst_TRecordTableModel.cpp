@@ -97,7 +97,7 @@ private slots:
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         DefineResults(table);
         Reload(table, People(3));
-        QHash<QString, QString> names{{"1", "Um"}};
+        QHash<QString, QString> names {{"1", "Um"}};
         table.Fields(0)->SetOnGetText([&names](const QString &key) { return names.value(key, key); });
         QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("Um"));
         QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("2"));

@@ -578,7 +578,8 @@ void tst_RecordBinding::typedLookupKeyBringsItsDescription_data()
     QTest::addColumn<bool>("marked");
 
     QTest::newRow("a known key") << "8" << 200 << QByteArray(R"({"id":8,"razao":"Beta SA"})") << "Beta SA" << false;
-    QTest::newRow("a key the server lacks") << "9" << 404 << QByteArray(R"({"mensagemUsuario":"Não há"})") << "" << true;
+    QTest::newRow("a key the server lacks")
+        << "9" << 404 << QByteArray(R"({"mensagemUsuario":"Não há"})") << "" << true;
     QTest::newRow("no record in the answer") << "9" << 200 << QByteArray() << "" << true;
     QTest::newRow("server failure") << "9" << 500 << QByteArray(R"({"erro":"x"})") << "" << false;
     QTest::newRow("not a number") << "abc" << 0 << QByteArray() << "" << true;
@@ -596,7 +597,7 @@ void tst_RecordBinding::typedLookupKeyBringsItsDescription()
     QFETCH(QString, shown);
     QFETCH(bool, marked);
     auto *fornecedor = Control<TLXSearchEdit>("fornecedor");
-    const TFieldMap fields{fornecedor};
+    const TFieldMap fields {fornecedor};
     TFieldEngine::LoadRecord(Json(R"({"fornecedor":7})"), fields);
     QTRY_COMPARE(fornecedor->text(), QStringLiteral("ACME Ltda"));
     const std::string path = "/fornecedores/" + typed.toStdString();
