@@ -2,6 +2,7 @@
 
 #include "gui/TIcons.h"
 #include "fields/TControlKind.h"
+#include "fields/TLookupDescription.h"
 #include "fields/TResourceComboBox.h"
 #include "convert/TField.h"
 #include "convert/TRecordTable.h"
@@ -139,6 +140,7 @@ QWidget *NewLookupEdit(TLXColumnPanel *row, const TJson &item)
     edit->Config()->setKeyField(GetValueText(item, "id"));
     edit->Config()->setDisplayField(GetValueText(item, "displayField"));
     edit->Config()->setResource(GetValueText(item, "resource"));
+    TLookupDescription::Follow(edit); // what is shown beside a typed key is that key's description
     return edit;
 }
 

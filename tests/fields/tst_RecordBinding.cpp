@@ -7,6 +7,7 @@
 #include "gui/TMessageBox.h"
 #include "tests/support/TTestServer.h"
 #include "widgets/TLXColumnPanel.h"
+#include "widgets/InvalidMark.h"
 #include "widgets/TLXSearchEdit.h"
 
 #include <QCheckBox>
@@ -112,6 +113,9 @@ private slots:
     void lateDescriptionDoesNothing();
     void lookupWithoutKeyClearsWithoutRequest_data();
     void lookupWithoutKeyClearsWithoutRequest();
+    void typedLookupKeyBringsItsDescription_data();
+    void typedLookupKeyBringsItsDescription();
+    void olderTypedKeyNeverOverwrites();
     void isObjectEmpty_data();
     void isObjectEmpty();
     void validarRequeridos_data();
@@ -122,6 +126,7 @@ private:
     T *Control(const char *name) const { return FContainer->findChild<T *>(QString::fromLatin1(name)); }
     void WaitForCidades();
     bool WaitForRequestsToEnd(std::size_t requests);
+    void TypeKey(TLXSearchEdit *edit, const QString &key);
 
     std::unique_ptr<TTestServer> FServer;
     std::unique_ptr<TLXColumnPanel> FContainer;
@@ -548,6 +553,91 @@ void tst_RecordBinding::lookupWithoutKeyClearsWithoutRequest()
     QCOMPARE(Control<TLXSearchEdit>("fornecedor")->DisplayValue(), QString());
     for (const TRecordedRequest &request : FServer->Requests())
         QVERIFY(request.Target.rfind("/fornecedores", 0) != 0);
+}
+
+// Types a key into the lookup edit as a user does, replacing what it holds, and leaves it.
+void tst_RecordBinding::TypeKey(TLXSearchEdit *edit, const QString &key)
+{
+    FContainer->show();
+    FContainer->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(FContainer.get()));
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    QTest::keyClick(edit, Qt::Key_Backspace); // the key is shown selected
+    QTest::keyClicks(edit, key);
+    Control<QLineEdit>("salario")->setFocus();
+    QTRY_VERIFY(!edit->hasFocus());
+}
+
+void tst_RecordBinding::typedLookupKeyBringsItsDescription_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("status"); // of the answer to "fornecedores/<typed>"; 0: not asked
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("shown"); // the description, once the answer came
+    QTest::addColumn<bool>("marked");
+
+    QTest::newRow("a known key") << "8" << 200 << QByteArray(R"({"id":8,"razao":"Beta SA"})") << "Beta SA" << false;
+    QTest::newRow("a key the server lacks")
+        << "9" << 404 << QByteArray(R"({"mensagemUsuario":"Não há"})") << "" << true;
+    QTest::newRow("no record in the answer") << "9" << 200 << QByteArray() << "" << true;
+    QTest::newRow("server failure") << "9" << 500 << QByteArray(R"({"erro":"x"})") << "" << false;
+    QTest::newRow("not a number") << "abc" << 0 << QByteArray() << "" << true;
+    QTest::newRow("key erased") << "" << 0 << QByteArray() << "" << false;
+}
+
+// A key the user types replaces the description shown at once, and the new key's description
+// comes from the server; the record holds the typed key. A key the server does not have shows
+// no description and marks the edit, until another key is given.
+void tst_RecordBinding::typedLookupKeyBringsItsDescription()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, shown);
+    QFETCH(bool, marked);
+    auto *fornecedor = Control<TLXSearchEdit>("fornecedor");
+    const TFieldMap fields {fornecedor};
+    TFieldEngine::LoadRecord(Json(R"({"fornecedor":7})"), fields);
+    QTRY_COMPARE(fornecedor->text(), QStringLiteral("ACME Ltda"));
+    const std::string path = "/fornecedores/" + typed.toStdString();
+    if (status)
+        FServer->Script("GET", path, ScriptedAnswer(status, body.toStdString(), 200));
+    FServer->ClearRequests();
+
+    TypeKey(fornecedor, typed);
+    QCOMPARE(fornecedor->KeyValue(), typed);
+    QCOMPARE(fornecedor->text(), QString()); // the old description is gone before any answer
+    QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"fornecedor":"%1"})").arg(typed));
+    if (status)
+        QVERIFY(WaitForRequestsToEnd(1));
+    QTest::qWait(20);
+    QCOMPARE(fornecedor->DisplayValue(), shown);
+    QCOMPARE(fornecedor->text(), shown);
+    QCOMPARE(IsMarkedInvalid(fornecedor), marked);
+    QCOMPARE(FServer->RequestCount(), std::size_t(status ? 1 : 0));
+    if (status)
+        QCOMPARE(FServer->Requests().at(0).Target, path);
+
+    // Another key takes the mark off; a record load fetches as before.
+    TFieldEngine::LoadRecord(Json(R"({"fornecedor":7})"), fields);
+    QVERIFY(!IsMarkedInvalid(fornecedor));
+    QTRY_COMPARE(fornecedor->text(), QStringLiteral("ACME Ltda"));
+}
+
+// The answer for a key typed earlier comes after the one for the key typed since: the edit shows
+// the description of the key it holds.
+void tst_RecordBinding::olderTypedKeyNeverOverwrites()
+{
+    FServer->Script("GET", "/fornecedores/8", ScriptedAnswer(200, R"({"id":8,"razao":"Beta SA"})", 500));
+    FServer->Script("GET", "/fornecedores/9", ScriptedAnswer(200, R"({"id":9,"razao":"Gama ME"})"));
+    auto *fornecedor = Control<TLXSearchEdit>("fornecedor");
+    TypeKey(fornecedor, QStringLiteral("8"));
+    TypeKey(fornecedor, QStringLiteral("9"));
+    QVERIFY(WaitForRequestsToEnd(2));
+    QTest::qWait(20);
+    QCOMPARE(fornecedor->KeyValue(), QStringLiteral("9"));
+    QCOMPARE(fornecedor->text(), QStringLiteral("Gama ME"));
 }
 
 void tst_RecordBinding::isObjectEmpty_data()
