@@ -98,6 +98,8 @@ private slots:
     void dataRefilledInPlace();
     void datesIgnoreTheUserLocale_data();
     void datesIgnoreTheUserLocale();
+    void numbersInTheUserLocale_data();
+    void numbersInTheUserLocale();
     void emptyDateMemberEmptiesTheEdit_data();
     void emptyDateMemberEmptiesTheEdit();
     void typedDateIsSavedAndEmptiedAgain();
@@ -302,6 +304,78 @@ void tst_RecordBinding::datesIgnoreTheUserLocale()
         QCOMPARE(Control<QDateEdit>("nascimento")->date(), QDate(2024, 3, 5));
         QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"nascimento":"2024-03-05"})"));
     }
+}
+
+void tst_RecordBinding::numbersInTheUserLocale_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("tipo");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown"); // what the edit holds after the typing
+    QTest::addColumn<QString>("saved"); // that text as the record's member
+    QTest::addColumn<QString>("stored"); // a record's member (JSON) ...
+    QTest::addColumn<QString>("display"); // ... as the edit shows it
+    const QLocale ptBR(QLocale::Portuguese, QLocale::Brazil);
+    const QLocale c = QLocale::c();
+    QTest::newRow("pt_BR double") << ptBR << "double"
+                                  << "12a,5b"
+                                  << "12,5"
+                                  << "12.5"
+                                  << "1234.5"
+                                  << "1234,5";
+    QTest::newRow("C double") << c << "double"
+                              << "12a.5b"
+                              << "12.5"
+                              << "12.5"
+                              << "1234.5"
+                              << "1234.5";
+    QTest::newRow("pt_BR float, negative") << ptBR << "float"
+                                           << "-0,25"
+                                           << "-0,25"
+                                           << "-0.25"
+                                           << "-0.25"
+                                           << "-0,25";
+    QTest::newRow("pt_BR double, text from before") << ptBR << "double"
+                                                    << ""
+                                                    << ""
+                                                    << ""
+                                                    << R"("abc")"
+                                                    << "abc";
+    QTest::newRow("pt_BR long") << ptBR << "long"
+                                << "-1x2.3"
+                                << "-123"
+                                << "-123"
+                                << "9007199254740993"
+                                << "9007199254740993";
+    QTest::newRow("C int") << c << "int"
+                           << "4y2 "
+                           << "42"
+                           << "42"
+                           << "42"
+                           << "42";
+}
+
+// Number fields take only what makes a number in the user's locale as it is typed, and save it in
+// the record's own form; a record's number is shown in the locale.
+void tst_RecordBinding::numbersInTheUserLocale()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, tipo);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, saved);
+    QFETCH(QString, stored);
+    QFETCH(QString, display);
+    QLocale::setDefault(locale); // before the field is made: its validator takes the locale then
+    const QString descriptor = QStringLiteral(R"({"nome":"valor","label":"Valor","tipo":"%1"})").arg(tipo);
+    auto *edit = qobject_cast<QLineEdit *>(TFieldEngine::FillFields(FContainer.get(), Json(qPrintable(descriptor))));
+    QVERIFY(edit);
+    const TFieldMap fields {edit};
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"valor":"%1"})").arg(saved));
+    TFieldEngine::LoadRecord(Json(qPrintable(QStringLiteral(R"({"valor":%1})").arg(stored))), fields);
+    QCOMPARE(edit->text(), display);
 }
 
 void tst_RecordBinding::emptyDateMemberEmptiesTheEdit_data()
