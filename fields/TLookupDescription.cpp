@@ -3,7 +3,7 @@
 #include "fields/FieldsLog.h"
 #include "rest/TApiPaths.h"
 #include "rest/THttpVerbs.h"
-#include "widgets/InvalidMark.h"
+#include "widgets/TFieldMark.h"
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 
@@ -20,12 +20,15 @@ bool NoRecord(const TRestResult &answer)
     return answer.Text.trimmed().isEmpty() || (answer.Json && answer.Json->is_null()) || (record && record->empty());
 }
 
+// Beside a typed key no record answers for.
+const QString kNoSuchKey = QStringLiteral("Nenhum registro tem este código.");
+
 } // namespace
 
 TLookupDescription::TLookupDescription(TLXSearchEdit *edit) : QObject(edit)
 {
     // Any new key, chosen, typed, loaded or cleared, starts unmarked.
-    connect(edit, &TLXSearchEdit::keyChanged, this, [edit] { MarkInvalid(edit, false); });
+    connect(edit, &TLXSearchEdit::keyChanged, this, [edit] { TFieldMark::Clear(edit); });
 }
 
 TLookupDescription *TLookupDescription::Find(TLXSearchEdit *edit)
@@ -77,7 +80,7 @@ void TLookupDescription::KeyTyped()
     bool isNumber = false;
     const int id = edit->KeyValue().trimmed().toInt(&isNumber, 10);
     if (!isNumber) { // no record has such a key
-        MarkInvalid(edit);
+        TFieldMark::Mark(edit, kNoSuchKey);
         return;
     }
     Fetch(edit, id);
@@ -90,7 +93,7 @@ void TLookupDescription::Show(const QString &path, const QString &key, const TRe
         return;
     if (NoRecord(answer)) {
         qCWarning(lcFields).noquote() << "no record answers" << path << answer.Status;
-        MarkInvalid(edit);
+        TFieldMark::Mark(edit, kNoSuchKey);
         return;
     }
     if (!answer.Is(200)) {

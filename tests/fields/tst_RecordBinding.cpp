@@ -7,7 +7,7 @@
 #include "gui/TMessageBox.h"
 #include "tests/support/TTestServer.h"
 #include "widgets/TLXColumnPanel.h"
-#include "widgets/InvalidMark.h"
+#include "widgets/TFieldMark.h"
 #include "widgets/TLXSearchEdit.h"
 
 #include <QCheckBox>
@@ -688,14 +688,14 @@ void tst_RecordBinding::typedLookupKeyBringsItsDescription()
     QTest::qWait(20);
     QCOMPARE(fornecedor->DisplayValue(), shown);
     QCOMPARE(fornecedor->text(), shown);
-    QCOMPARE(IsMarkedInvalid(fornecedor), marked);
+    QCOMPARE(TFieldMark::IsMarked(fornecedor), marked);
     QCOMPARE(FServer->RequestCount(), std::size_t(status ? 1 : 0));
     if (status)
         QCOMPARE(FServer->Requests().at(0).Target, path);
 
     // Another key takes the mark off; a record load fetches as before.
     TFieldEngine::LoadRecord(Json(R"({"fornecedor":7})"), fields);
-    QVERIFY(!IsMarkedInvalid(fornecedor));
+    QVERIFY(!TFieldMark::IsMarked(fornecedor));
     QTRY_COMPARE(fornecedor->text(), QStringLiteral("ACME Ltda"));
 }
 

@@ -1,4 +1,4 @@
-#include "widgets/InvalidMark.h"
+#include "widgets/TFieldMark.h"
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 #include "tests/support/SaveToGallery.h"
@@ -46,7 +46,7 @@ private slots:
     void keyInteger_data();
     void keyInteger();
     void loadedEditTakesTextAsDescription();
-    void invalidMarkFramesUntilTakenOff();
+    void markShowsUntilTakenOff();
 
 private:
     std::unique_ptr<QWidget> window;
@@ -271,26 +271,22 @@ void tst_TLXSearchEdit::loadedEditTakesTextAsDescription()
     QCOMPARE(edit->DisplayValue(), QString("Bia"));
 }
 
-// A marked control shows a red frame (its own, not its children's) and says so through the
-// "invalido" property until the mark is taken off; a control styled by its owner keeps that style.
-void tst_TLXSearchEdit::invalidMarkFramesUntilTakenOff()
+// A marked search edit shows it (its box included) and says why in its tool tip until the mark
+// is taken off, which gives back its looks and its own tool tip.
+void tst_TLXSearchEdit::markShowsUntilTakenOff()
 {
+    edit->setToolTip(QStringLiteral("Código do cliente"));
     const QImage plain = edit->grab().toImage();
-    MarkInvalid(edit);
-    QVERIFY(IsMarkedInvalid(edit));
-    QCOMPARE(edit->property("invalido").toBool(), true);
+    TFieldMark::Mark(edit, QStringLiteral("Nenhum registro tem este código."));
+    QVERIFY(TFieldMark::IsMarked(edit));
+    QCOMPARE(edit->toolTip(), QStringLiteral("Nenhum registro tem este código."));
     const QImage marked = edit->grab().toImage();
     QVERIFY(marked != plain);
-    QCOMPARE(marked.pixelColor(0, edit->height() / 2), QColor(0xc6, 0x28, 0x28));
-    MarkInvalid(edit, false);
-    QVERIFY(!IsMarkedInvalid(edit));
+    QCOMPARE(marked.pixelColor(edit->width() / 4, edit->height() / 2), TFieldMark::MarkColor);
+    TFieldMark::Clear(edit);
+    QVERIFY(!TFieldMark::IsMarked(edit));
+    QCOMPARE(edit->toolTip(), QStringLiteral("Código do cliente"));
     QCOMPARE(edit->grab().toImage(), plain);
-
-    other->setStyleSheet(QStringLiteral("color: blue;"));
-    MarkInvalid(other);
-    QVERIFY(IsMarkedInvalid(other));
-    MarkInvalid(other, false);
-    QCOMPARE(other->styleSheet(), QStringLiteral("color: blue;"));
 }
 
 QTEST_MAIN(tst_TLXSearchEdit)
