@@ -2,6 +2,7 @@
 
 #include "gui/TIcons.h"
 #include "fields/TControlKind.h"
+#include "fields/TDecimalValidator.h"
 #include "fields/TLookupDescription.h"
 #include "fields/TResourceComboBox.h"
 #include "convert/TField.h"
@@ -14,7 +15,6 @@
 #include "widgets/TLXSearchEditConfig.h"
 
 #include <QCheckBox>
-#include <QDoubleValidator>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -125,18 +125,8 @@ const TTipoControl kTipoControls[] = {
 const QStringList kIntegerTipos = {QStringLiteral("long"), QStringLiteral("int")};
 const QStringList kDecimalTipos = {QStringLiteral("float"), QStringLiteral("double")};
 
-// A decimal number in the user's locale (decimal comma in pt_BR), without group separators, so
-// that the text always reads back as one number (TControlKind converts it for the record).
-QValidator *NewDecimalValidator(QObject *parent)
-{
-    auto *validator = new QDoubleValidator(parent);
-    validator->setNotation(QDoubleValidator::StandardNotation);
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
-    validator->setLocale(locale);
-    return validator;
-}
-
+// Decimal numbers take TDecimalValidator, whose text always reads back as one number in the
+// user's locale (TControlKind converts it for the record).
 // Digits with an optional sign; wider than QIntValidator, which stops at 32 bits.
 QValidator *NewIntegerValidator(QObject *parent)
 {
@@ -151,7 +141,7 @@ void AddNumberValidator(QWidget *control, const QString &tipo)
     if (kIntegerTipos.contains(tipo))
         edit->setValidator(NewIntegerValidator(edit));
     else if (kDecimalTipos.contains(tipo))
-        edit->setValidator(NewDecimalValidator(edit));
+        edit->setValidator(new TDecimalValidator(edit));
 }
 
 QWidget *NewTipoControl(TLXColumnPanel *row, const QString &tipo, const TJson &item)

@@ -335,6 +335,12 @@ void tst_RecordBinding::numbersInTheUserLocale_data()
                                            << "-0.25"
                                            << "-0.25"
                                            << "-0,25";
+    QTest::newRow("pt_BR double, a dot typed for the comma") << ptBR << "double"
+                                                             << "1.5"
+                                                             << "1,5"
+                                                             << "1.5"
+                                                             << "0.5"
+                                                             << "0,5";
     QTest::newRow("pt_BR double, text from before") << ptBR << "double"
                                                     << ""
                                                     << ""
