@@ -154,6 +154,8 @@ void TfrmTabForm::BuildToolBar()
     };
     btNovo = addButton("ToolButton1", TIcon::New, &TfrmTabForm::btNovoClick);
     btExcluir = addButton("ToolButton2", TIcon::Delete, &TfrmTabForm::btExcluirClick);
+    btNovo->setToolTip(QStringLiteral("Incluir"));
+    btExcluir->setToolTip(QStringLiteral("Excluir"));
 }
 
 void TfrmTabForm::BuildGrid()
@@ -221,7 +223,8 @@ void TfrmTabForm::BuildPopup()
     };
     btCancelar = addButton("Button1", QStringLiteral("Cancelar"), 368, &TfrmTabForm::btCancelarClick);
     btGravar = addButton("Button2", QStringLiteral("Gravar"), 287, &TfrmTabForm::btGravarClick);
-    setTabOrder(btCancelar, btGravar);
+    // Enter in a field means "Gravar"; the buttons themselves come after the fields (see PrepareKeys).
+    btGravar->setDefault(true);
     panelLayout->addWidget(scrollFields, 1);
     panelLayout->addWidget(panelButtons);
 
@@ -514,6 +517,30 @@ void TfrmTabForm::btCancelarClick()
     panelEdit->Form()->reject();
 }
 
+QList<QWidget *> TfrmTabForm::PopupFields() const
+{
+    QList<QWidget *> fields;
+    for (QWidget *widget = panelCadastro->nextInFocusChain(); widget && widget != panelCadastro;
+         widget = widget->nextInFocusChain()) {
+        if (panelCadastro->isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled()
+            && widget->isVisibleTo(panelEdit_Panel))
+            fields << widget;
+    }
+    return fields;
+}
+
+void TfrmTabForm::PrepareKeys()
+{
+    // The fields are made after the buttons, so the buttons would come first: a blank typed at
+    // once would press "Cancelar" and lose the row.
+    const QList<QWidget *> fields = PopupFields();
+    if (fields.isEmpty())
+        return;
+    setTabOrder(fields.last(), btGravar);
+    setTabOrder(btGravar, btCancelar);
+    fields.first()->setFocus(Qt::TabFocusReason);
+}
+
 void TfrmTabForm::panelEditShow()
 {
     panelCadastro->DoLayout();
@@ -528,4 +555,5 @@ void TfrmTabForm::panelEditShow()
     if (const QScreen *screen = form->screen())
         height = qMin(height, screen->availableGeometry().height() - 40);
     form->resize(form->width(), qMax(height, panelButtons->height()));
+    PrepareKeys();
 }

@@ -16,12 +16,14 @@ struct TCollector
 {
     std::mutex mutex;
     std::vector<std::tuple<int, int, std::string>> calls; // tag, status, text
+    QStringList errors;                                    // the failure text of each call, in order
 
     THttpVerbs::THandler For(int tag)
     {
         return [this, tag](const TRestResult &answer) {
             std::lock_guard lock(mutex);
             calls.emplace_back(tag, answer.Status, answer.Text.toStdString());
+            errors << answer.Error;
         };
     }
     std::size_t Count()
@@ -247,20 +249,26 @@ private slots:
         QCOMPARE(GetValueText(*result->Object(), "n"), QStringLiteral("João"));
     }
 
+    // No answer is -1 once, with a Portuguese text naming the server as configured (never curl's).
     void noAnswerGivesMinusOneOnce_data()
     {
         QTest::addColumn<bool>("refused");
-        QTest::newRow("connection refused") << true;
-        QTest::newRow("connection dropped") << false;
+        QTest::addColumn<QString>("error"); // %1: the server, scheme://host:port
+        QTest::newRow("connection refused")
+            << true << "Não foi possível conectar ao servidor (%1). Verifique se ele está em execução.";
+        QTest::newRow("connection dropped") << false << "O servidor (%1) não enviou uma resposta completa.";
     }
 
     void noAnswerGivesMinusOneOnce()
     {
         QFETCH(bool, refused);
+        QFETCH(QString, error);
         std::unique_ptr<TTestServer> closed;
+        QString server = FServer.BaseUrl();
         if (refused) {
             closed = std::make_unique<TTestServer>();
             closed->InstallAsSystemConfig();
+            server = closed->BaseUrl();
             closed.reset(); // nothing listens on that port any more
         } else {
             for (const char *verb : {"GET", "POST"})
@@ -276,6 +284,7 @@ private slots:
             QCOMPARE(code, -1);
             QVERIFY(text.empty());
         }
+        QCOMPARE(collector.errors, QStringList(2, error.arg(server)));
     }
 
     void manyRequestsInFlightAtOnceEachAnswerOnce()
