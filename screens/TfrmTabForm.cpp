@@ -186,6 +186,8 @@ void TfrmTabForm::BuildPopup()
     scrollFields->setObjectName(QStringLiteral("scrollFields"));
     scrollFields->setFrameShape(QFrame::NoFrame);
     scrollFields->setWidgetResizable(true);
+    // Tab walks the fields inside, not the box (which still scrolls to the focused field).
+    scrollFields->setFocusPolicy(Qt::NoFocus);
     // Its own minimum would keep a pop-up of one or two rows taller than they need.
     scrollFields->setMinimumHeight(1);
     auto *holder = new QWidget;

@@ -186,9 +186,10 @@ void TLXLinkList::keyPressEvent(QKeyEvent *event)
 void TLXLinkList::focusInEvent(QFocusEvent *event)
 {
     QScrollArea::focusInEvent(event);
+    // Coming back to the window marks the link the user had moved to, and picks none itself.
     if (FCurrent)
         markCurrent(true);
-    else
+    else if (event->reason() != Qt::ActiveWindowFocusReason)
         setCurrentPlaced(0);
 }
 

@@ -428,7 +428,7 @@ private slots:
         const int ctrl = Qt::ControlModifier;
         QTest::newRow("Ctrl+Tab") << int(Qt::Key_Tab) << ctrl << QList<int>{0, 1, 2};
         QTest::newRow("Ctrl+PgDn") << int(Qt::Key_PageDown) << ctrl << QList<int>{0, 1, 2};
-        QTest::newRow("Ctrl+Shift+Tab") << int(Qt::Key_Backtab) << (ctrl | Qt::ShiftModifier) << QList<int>{1, 0, 2};
+        QTest::newRow("Ctrl+Shift+Tab") << int(Qt::Key_Backtab) << (ctrl | int(Qt::ShiftModifier)) << QList<int>{1, 0, 2};
         QTest::newRow("Ctrl+PgUp") << int(Qt::Key_PageUp) << ctrl << QList<int>{1, 0, 2};
     }
 

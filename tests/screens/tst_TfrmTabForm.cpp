@@ -538,7 +538,7 @@ private slots:
             QCOMPARE(form.focusWidget(), descricao);
             descricao->clear();
             QTest::keyClick(form.focusWidget(), Qt::Key_Space);
-            QTest::keyClicks(form.focusWidget(), QStringLiteral("Régua"));
+            QTest::keyClicks(form.focusWidget(), QStringLiteral("Regua"));
             QVERIFY(form.isVisible());
             QStringList walked;
             for (int i = 0; i < 7; ++i) {
@@ -560,7 +560,7 @@ private slots:
         QVERIFY(FBoxes.isEmpty());
         QCOMPARE(FEditor->Values().size(), row < 0 ? 4u : 3u);
         const TJson &saved = FEditor->Values()[row < 0 ? 3 : size_t(row)];
-        QCOMPARE(saved["descricao"], TJson(" Régua"));
+        QCOMPARE(saved["descricao"], TJson(" Regua"));
         QCOMPARE(saved["entrega"]["rua"], TJson("Rua E"));
     }
 
