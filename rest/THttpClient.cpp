@@ -130,6 +130,8 @@ QString FailureText(CURL *curl, CURLcode code, const QString &reason, const QStr
     }
     case CURLE_SSL_CACERT_BADFILE:
         return QStringLiteral("O arquivo de autoridades certificadoras não pôde ser usado: %1").arg(reason);
+    case CURLE_SSL_CONNECT_ERROR:
+        return QStringLiteral("Não foi possível estabelecer uma conexão segura com o servidor (%1).").arg(ServerOf(url));
     case CURLE_OPERATION_TIMEDOUT:
         return QStringLiteral("O servidor (%1) não respondeu a tempo.").arg(ServerOf(url));
     default: return QStringLiteral("O servidor (%1) não enviou uma resposta completa.").arg(ServerOf(url));

@@ -24,8 +24,10 @@ struct TRestResult;
 // server, shows pages of ten rows and closes with OK (1) handing back the chosen row's key, or
 // with Cancel (2). Unlike a plain QDialog it builds its filter inputs and columns at run time.
 // A click on a column title orders the pages by that column on the server (ascending, descending,
-// then unordered again). Owns its controls and the result table cdsPesquisa through Qt parents,
-// and the order asked.
+// then unordered again). It is used from the keyboard: the first filter has the focus, the filters
+// come first in the tab order, Enter in a filter searches and Enter on a row selects it. A search
+// that fails empties the result instead of leaving rows that did not match. Owns its controls and
+// the result table cdsPesquisa through Qt parents, and the order asked.
 class TfrmPesquisaPadrao : public QDialog
 {
     Q_OBJECT
