@@ -32,6 +32,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QToolButton>
@@ -47,14 +48,19 @@ const QColor kSectionLine(0x5E, 0x65, 0x78); // 7890270
 const QColor kCloseBox(0x9A, 0x98, 0x98); // 10000538
 const QColor kCloseCross(0x3C, 0x36, 0x36); // 3552828
 
+void FillBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
 QWidget *NewPanel(QWidget *parent, const QString &name, const QColor &colour)
 {
     auto *panel = new QWidget(parent);
     panel->setObjectName(name);
-    QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, colour);
-    panel->setPalette(palette);
-    panel->setAutoFillBackground(true);
+    FillBackground(panel, colour);
     return panel;
 }
 
@@ -81,6 +87,10 @@ QIcon CloseBoxIcon()
 }
 
 const QString kGeometryKey = QStringLiteral("principal/geometria");
+const QString kSideBarKey = QStringLiteral("principal/barraLateral");
+// The side bar's header is laid out for this width; the user may widen the bar for long entries.
+constexpr int kSideBarWidth = 230;
+constexpr int kSideBarWidest = 600;
 
 } // namespace
 
@@ -99,8 +109,7 @@ TfrmPrincipal::TfrmPrincipal(QWidget *parent) : QWidget(parent)
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(BuildSideBar());
-    layout->addWidget(BuildContent(), 1);
+    layout->addWidget(BuildSplitter());
     AddShortcuts();
     AddScreenSwitchKeys();
     AddMenuKeys();
@@ -111,10 +120,29 @@ TfrmPrincipal::~TfrmPrincipal() = default;
 
 // ---- layout
 
+QWidget *TfrmPrincipal::BuildSplitter()
+{
+    divisor = new QSplitter(Qt::Horizontal, this);
+    divisor->setObjectName(QStringLiteral("divisorBarraLateral"));
+    divisor->setChildrenCollapsible(false);
+    divisor->setHandleWidth(3);
+    divisor->addWidget(BuildSideBar());
+    divisor->addWidget(BuildContent());
+    // The handle in the side bar's colour, as part of the bar.
+    FillBackground(divisor->handle(1), kSideBar);
+    divisor->setStretchFactor(0, 0);
+    divisor->setStretchFactor(1, 1);
+    divisor->setSizes({kSideBarWidth, width() - kSideBarWidth});
+    TLayoutSettings::RestoreSplitter(divisor, kSideBarKey);
+    TLayoutSettings::KeepSplitter(divisor, kSideBarKey);
+    return divisor;
+}
+
 QWidget *TfrmPrincipal::BuildSideBar()
 {
     barraLateral = NewPanel(this, QStringLiteral("Panel12"), kSideBar);
-    barraLateral->setFixedWidth(230);
+    barraLateral->setMinimumWidth(kSideBarWidth);
+    barraLateral->setMaximumWidth(kSideBarWidest);
     auto *column = new QVBoxLayout(barraLateral);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);

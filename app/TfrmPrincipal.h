@@ -6,6 +6,7 @@
 
 class QLabel;
 class QLineEdit;
+class QSplitter;
 class QStackedWidget;
 class QTabBar;
 class TLXAccordion;
@@ -49,6 +50,8 @@ public:
     // How many open screens hold changes not saved.
     int UnsavedScreens() const;
 
+    // The side bar and the screens, the user dragging the handle between them.
+    QSplitter *divisor = nullptr;
     QWidget *barraLateral = nullptr;
     QLineEdit *edtPesquisaMenu = nullptr;
     TLXAccordion *Menus = nullptr;
@@ -66,6 +69,7 @@ private:
     void FillMenu(TLXLinkList *links, const QString &text);
     TLXLinkList *AddMenuSection(const QString &title);
     void MenuItemClick(TLXLinkListLabel *sender);
+    QWidget *BuildSplitter();
     QWidget *BuildSideBar();
     QWidget *BuildContent();
     void AddShortcuts();

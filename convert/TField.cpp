@@ -484,6 +484,11 @@ TRecordTable *TField::NestedDataSet() const
     return nullptr;
 }
 
+QString TField::ShownText(const TFieldValue &value) const
+{
+    return FOnGetText ? FOnGetText(DisplayText(value)) : DisplayText(value);
+}
+
 QString TField::DisplayText(const TFieldValue &value) const
 {
     struct Visitor

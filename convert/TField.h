@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QIODevice;
 class TFieldDef;
 
@@ -67,8 +69,13 @@ public:
     // The nested table of the current row (ftDataSet), or null without a current row.
     TRecordTable *NestedDataSet() const;
 
-    // What a grid shows for a cell of this field.
+    // The text of a cell of this field.
     QString DisplayText(const TFieldValue &value) const;
+    // What a grid shows for a cell: its text, turned by the field's text function when it has one
+    // (a key shown as the name it stands for). The stored value stays as it is.
+    using TGetText = std::function<QString(const QString &text)>;
+    void SetOnGetText(TGetText getText) { FOnGetText = std::move(getText); }
+    QString ShownText(const TFieldValue &value) const;
 
 private:
     void Store(TFieldValue value);
@@ -84,4 +91,5 @@ private:
     bool FReadOnly;
     TProviderFlags FProviderFlags;
     QString FOrigin;
+    TGetText FOnGetText;
 };

@@ -23,6 +23,8 @@ public:
 
     // Width given to a text field when the definition names none.
     static constexpr int DefaultStringSize = 20;
+    // Width of a text field that keeps its whole value, however long (what a grid shows).
+    static constexpr int WholeText = 0;
     // Size a decimal (BCD) definition starts with.
     static constexpr int DefaultBcdSize = 4;
     // The size a definition of the type starts with: 20 for text, 4 for BCD, otherwise 0.

@@ -62,6 +62,12 @@ void TRecordTableModel::UpdateRow(int row)
         emit dataChanged(index(row, 0), index(row, FColumnCount - 1), {Qt::DisplayRole});
 }
 
+void TRecordTableModel::RefreshTexts()
+{
+    if (FRowCount > 0 && FColumnCount > 0)
+        emit dataChanged(index(0, 0), index(FRowCount - 1, FColumnCount - 1), {Qt::DisplayRole});
+}
+
 void TRecordTableModel::UpdateTitle(int column)
 {
     if (column >= 0 && column < FColumnCount)
@@ -84,7 +90,7 @@ QVariant TRecordTableModel::data(const QModelIndex &index, int role) const
         || index.column() >= FTable->FieldCount())
         return {};
     const TField *field = FTable->Fields(index.column());
-    return field->DisplayText(FTable->CellAt(index.row(), index.column()));
+    return field->ShownText(FTable->CellAt(index.row(), index.column()));
 }
 
 QVariant TRecordTableModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -8,7 +8,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleValidator>
 #include <QLineEdit>
+#include <QLocale>
+#include <QPalette>
 
 namespace {
 
@@ -20,13 +23,67 @@ const T *As(const QWidget *control) { return qobject_cast<const T *>(control); }
 const IDetailListEditor *DetailList(const QWidget *control) { return dynamic_cast<const IDetailListEditor *>(control); }
 IDetailListEditor *DetailList(QWidget *control) { return dynamic_cast<IDetailListEditor *>(control); }
 
-// ---- edit box: its text, saved as a string whatever the field's type
+// ---- locking
+
+// A disabled control draws its text with the colours of an enabled one, so a locked record stays
+// easy to read.
+void KeepTextReadable(QWidget *c)
+{
+    QPalette palette = c->palette();
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText, QPalette::Base,
+             QPalette::Button, QPalette::Window})
+        palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
+    c->setPalette(palette);
+}
+
+void DisableReadably(QWidget *c, bool locked)
+{
+    if (locked)
+        KeepTextReadable(c);
+    c->setEnabled(!locked);
+}
+
+void DisableDetailList(QWidget *c, bool locked)
+{
+    c->setEnabled(!locked);
+}
+
+// ---- edit box: its text, saved as a string whatever the field's type. A number field (one with a
+// QDoubleValidator) shows its value in the validator's locale and saves it in the record's own
+// form ("1234.5"); text the locale cannot read is saved as typed.
+
+const QDoubleValidator *DecimalValidator(const QWidget *c)
+{
+    return qobject_cast<const QDoubleValidator *>(As<QLineEdit>(c)->validator());
+}
 
 bool IsEditBox(const QWidget *c) { return As<QLineEdit>(c) && !As<TLXSearchEdit>(c); }
 void ClearEditBox(QWidget *c) { As<QLineEdit>(c)->clear(); }
-TJson ReadEditBox(const QWidget *c) { return As<QLineEdit>(c)->text().toStdString(); }
-void WriteEditBox(QWidget *c, const TJson &m) { As<QLineEdit>(c)->setText(JsonValueText(m)); }
+
+TJson ReadEditBox(const QWidget *c)
+{
+    const QString text = As<QLineEdit>(c)->text();
+    bool isNumber = false;
+    const double value = DecimalValidator(c) ? DecimalValidator(c)->locale().toDouble(text, &isNumber) : 0;
+    return (isNumber ? QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest) : text).toStdString();
+}
+
+void WriteEditBox(QWidget *c, const TJson &m)
+{
+    const QString text = JsonValueText(m);
+    bool isNumber = false;
+    const double value = DecimalValidator(c) ? QLocale::c().toDouble(text, &isNumber) : 0;
+    As<QLineEdit>(c)->setText(
+        isNumber ? DecimalValidator(c)->locale().toString(value, 'f', QLocale::FloatingPointShortest) : text);
+}
+
 bool EditBoxEmpty(const QWidget *c) { return As<QLineEdit>(c)->text().isEmpty(); }
+
+void LockEditBox(QWidget *c, bool locked)
+{
+    c->setEnabled(true);
+    As<QLineEdit>(c)->setReadOnly(locked);
+}
 
 // ---- check box: a boolean
 
@@ -152,12 +209,14 @@ void WriteDetailList(QWidget *c, const TJson &m) { DetailList(c)->SetValues(GetV
 bool DetailListEmpty(const QWidget *) { return false; }
 
 constexpr TControlKind kKinds[] = {
-    {TControlKind::ckEditBox, IsEditBox, ClearEditBox, ReadEditBox, WriteEditBox, EditBoxEmpty},
-    {TControlKind::ckCheckBox, IsCheckBox, ClearCheckBox, ReadCheckBox, WriteCheckBox, CheckBoxEmpty},
-    {TControlKind::ckLookupEdit, IsLookupEdit, ClearLookupEdit, ReadLookupEdit, WriteLookupEdit, LookupEditEmpty},
-    {TControlKind::ckDateEdit, IsDateEdit, ClearDateEdit, ReadDateEdit, WriteDateEdit, DateEditEmpty},
-    {TControlKind::ckComboBox, IsComboBox, ClearComboBox, ReadComboBox, WriteComboBox, ComboBoxEmpty},
-    {TControlKind::ckDetailList, IsDetailList, ClearDetailList, ReadDetailList, WriteDetailList, DetailListEmpty},
+    {TControlKind::ckEditBox, IsEditBox, ClearEditBox, ReadEditBox, WriteEditBox, EditBoxEmpty, LockEditBox},
+    {TControlKind::ckCheckBox, IsCheckBox, ClearCheckBox, ReadCheckBox, WriteCheckBox, CheckBoxEmpty, DisableReadably},
+    {TControlKind::ckLookupEdit, IsLookupEdit, ClearLookupEdit, ReadLookupEdit, WriteLookupEdit, LookupEditEmpty,
+        DisableReadably},
+    {TControlKind::ckDateEdit, IsDateEdit, ClearDateEdit, ReadDateEdit, WriteDateEdit, DateEditEmpty, DisableReadably},
+    {TControlKind::ckComboBox, IsComboBox, ClearComboBox, ReadComboBox, WriteComboBox, ComboBoxEmpty, DisableReadably},
+    {TControlKind::ckDetailList, IsDetailList, ClearDetailList, ReadDetailList, WriteDetailList, DetailListEmpty,
+        DisableDetailList},
 };
 
 } // namespace
@@ -186,3 +245,13 @@ void TControlKind::Clear(QWidget *control) const { FClear(control); }
 TJson TControlKind::Read(const QWidget *control) const { return FRead(control); }
 void TControlKind::Write(QWidget *control, const TJson &member) const { FWrite(control, member); }
 bool TControlKind::IsEmpty(const QWidget *control) const { return FIsEmpty(control); }
+void TControlKind::Lock(QWidget *control, bool locked) const
+{
+    FLock(control, locked);
+}
+
+bool TControlKind::IsLocked(const QWidget *control)
+{
+    const auto *edit = As<QLineEdit>(control);
+    return !control->isEnabled() || (edit && edit->isReadOnly());
+}

@@ -35,15 +35,24 @@ public:
     void Write(QWidget *control, const TJson &member) const;
     // True when a required control holds nothing; check boxes and detail lists never do.
     bool IsEmpty(const QWidget *control) const;
+    // Locks or unlocks the control for a stored record. Edit boxes become read-only, so their
+    // text stays selectable; the other kinds are disabled with their text kept as readable as
+    // when enabled (lookups too: F8 would otherwise still choose another key).
+    void Lock(QWidget *control, bool locked) const;
+    // True while the control refuses edits (read-only or disabled).
+    static bool IsLocked(const QWidget *control);
 
     using TMatch = bool (*)(const QWidget *);
     using TClear = void (*)(QWidget *);
     using TRead = TJson (*)(const QWidget *);
     using TWrite = void (*)(QWidget *, const TJson &);
     using TIsEmpty = bool (*)(const QWidget *);
+    using TLock = void (*)(QWidget *, bool);
 
-    constexpr TControlKind(TKind kind, TMatch match, TClear clear, TRead read, TWrite write, TIsEmpty isEmpty)
-        : FKind(kind), FMatch(match), FClear(clear), FRead(read), FWrite(write), FIsEmpty(isEmpty) {}
+    constexpr TControlKind(
+        TKind kind, TMatch match, TClear clear, TRead read, TWrite write, TIsEmpty isEmpty, TLock lock)
+        : FKind(kind), FMatch(match), FClear(clear), FRead(read), FWrite(write), FIsEmpty(isEmpty), FLock(lock)
+    { }
 
 private:
     TKind FKind;
@@ -52,4 +61,5 @@ private:
     TRead FRead;
     TWrite FWrite;
     TIsEmpty FIsEmpty;
+    TLock FLock;
 };

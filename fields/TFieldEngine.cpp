@@ -2,6 +2,7 @@
 
 #include "gui/TIcons.h"
 #include "fields/TControlKind.h"
+#include "fields/TLookupDescription.h"
 #include "fields/TResourceComboBox.h"
 #include "convert/TField.h"
 #include "convert/TRecordTable.h"
@@ -13,9 +14,13 @@
 #include "widgets/TLXSearchEditConfig.h"
 
 #include <QCheckBox>
+#include <QDoubleValidator>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 #include <functional>
 #include <memory>
@@ -115,12 +120,47 @@ const TTipoControl kTipoControls[] = {
     {{QStringLiteral("enum")}, NewEnumCombo},
 };
 
+// ---- number fields refuse what is not a number as it is typed
+
+const QStringList kIntegerTipos = {QStringLiteral("long"), QStringLiteral("int")};
+const QStringList kDecimalTipos = {QStringLiteral("float"), QStringLiteral("double")};
+
+// A decimal number in the user's locale (decimal comma in pt_BR), without group separators, so
+// that the text always reads back as one number (TControlKind converts it for the record).
+QValidator *NewDecimalValidator(QObject *parent)
+{
+    auto *validator = new QDoubleValidator(parent);
+    validator->setNotation(QDoubleValidator::StandardNotation);
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    validator->setLocale(locale);
+    return validator;
+}
+
+// Digits with an optional sign; wider than QIntValidator, which stops at 32 bits.
+QValidator *NewIntegerValidator(QObject *parent)
+{
+    return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,19}")), parent);
+}
+
+void AddNumberValidator(QWidget *control, const QString &tipo)
+{
+    auto *edit = qobject_cast<QLineEdit *>(control);
+    if (!edit)
+        return;
+    if (kIntegerTipos.contains(tipo))
+        edit->setValidator(NewIntegerValidator(edit));
+    else if (kDecimalTipos.contains(tipo))
+        edit->setValidator(NewDecimalValidator(edit));
+}
+
 QWidget *NewTipoControl(TLXColumnPanel *row, const QString &tipo, const TJson &item)
 {
     for (const TTipoControl &entry : kTipoControls) {
         if (entry.Tipos.contains(tipo)) {
             QWidget *control = entry.Make(row, item);
             control->setObjectName(GetValueText(item, "nome"));
+            AddNumberValidator(control, tipo);
             return control;
         }
     }
@@ -139,6 +179,7 @@ QWidget *NewLookupEdit(TLXColumnPanel *row, const TJson &item)
     edit->Config()->setKeyField(GetValueText(item, "id"));
     edit->Config()->setDisplayField(GetValueText(item, "displayField"));
     edit->Config()->setResource(GetValueText(item, "resource"));
+    TLookupDescription::Follow(edit); // what is shown beside a typed key is that key's description
     return edit;
 }
 

@@ -23,7 +23,7 @@ public:
     static TLXColumnPanel *GetItemLayout(QWidget *Owner);
     // Adds the row of one field descriptor to Container and returns its input control (the main
     // combo box of a field with "subObject"), or null for a "tipo" without a control. A lookup edit's
-    // button is left for the screen to connect. Raises
+    // button is left for the screen to connect; a key typed into it fetches its description. Raises
     // EJsonException for a missing or mistyped key; the rows made before stay.
     static QWidget *FillFields(QWidget *Container, const TJson &Item);
     // Adds what FillFields returned to a field map: the control, and the dependent combo box of a

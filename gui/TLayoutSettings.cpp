@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QSplitter>
 
 QString TLayoutSettings::FileName()
 {
@@ -31,6 +32,20 @@ void TLayoutSettings::Write(const QString &key, const QByteArray &value)
     settings.sync();
     if (settings.status() != QSettings::NoError)
         qCWarning(lcGui) << "the window layout could not be kept in" << FileName();
+}
+
+void TLayoutSettings::RestoreSplitter(QSplitter *splitter, const QString &key)
+{
+    const QByteArray kept = Read(key);
+    if (!kept.isEmpty() && !splitter->restoreState(kept))
+        qCWarning(lcGui) << "the kept sizes of" << key << "do not apply";
+}
+
+void TLayoutSettings::KeepSplitter(QSplitter *splitter, const QString &key)
+{
+    // Only a drag by the user moves a splitter's handle with this signal.
+    QObject::connect(splitter, &QSplitter::splitterMoved, splitter,
+                     [splitter, key] { Write(key, splitter->saveState()); });
 }
 
 void TLayoutSettings::Forget()

@@ -83,6 +83,16 @@ QByteArray CharsetOf(const QByteArray &contentType)
     return {};
 }
 
+// A value holding a line break would end its header early and smuggle in one of its own; such a
+// line is not sent at all, whoever made it.
+bool IsOneHeaderLine(const QByteArray &line)
+{
+    if (!line.contains('\r') && !line.contains('\n') && !line.contains('\0'))
+        return true;
+    qCWarning(lcRest) << "a request header line holds a line break: it is not sent";
+    return false;
+}
+
 // The server as the user configured it: scheme://host:port of the address asked for.
 QString ServerOf(const QString &url)
 {
@@ -237,7 +247,8 @@ THttpResponse THttpClient::Perform(const char *method, const QString &url, const
     if (!Accept.isEmpty())
         headers = curl_slist_append(headers, acceptHeader.constData());
     for (const QByteArray &line : Headers)
-        headers = curl_slist_append(headers, line.constData());
+        if (IsOneHeaderLine(line))
+            headers = curl_slist_append(headers, line.constData());
     headers = curl_slist_append(headers, "Expect:");
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "QuorelApi/0.1");

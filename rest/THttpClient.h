@@ -52,7 +52,7 @@ public:
 
     QByteArray ContentType = "application/json;charset=utf-8";
     QByteArray Accept;           // empty: the client's default
-    QByteArrayList Headers;      // further request header lines, "Name: value"
+    QByteArrayList Headers;      // further request header lines, "Name: value"; one holding a line break is not sent
     int ConnectTimeoutMs = 0;    // bound of connecting; 0: curl's default
     int ResponseTimeoutMs = 0;   // bound of the whole request, connecting included; 0: none
     bool FollowRedirects = false;

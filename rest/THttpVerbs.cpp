@@ -61,8 +61,7 @@ THttpResponse Exchange(THttpVerbs::TVerb verb, const QString &url, const QByteAr
     client->ResponseTimeoutMs = timeoutMs;
     if (verb != THttpVerbs::TVerb::Get)
         client->Accept = "application/json";
-    // A version holding a line break would smuggle a header of its own: such a value is not sent.
-    if (!ifMatch.isEmpty() && !ifMatch.contains('\r') && !ifMatch.contains('\n'))
+    if (!ifMatch.isEmpty())
         client->Headers.append("If-Match: " + ifMatch);
     switch (verb) {
     case THttpVerbs::TVerb::Get: return client->Get(url);

@@ -3,6 +3,7 @@
 #include "screens/AddObjectGroup.h"
 
 #include "convert/TRecordTable.h"
+#include "fields/TControlKind.h"
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
 #include "rest/FormatJson.h"
@@ -17,10 +18,13 @@
 #include "gui/TLayoutSettings.h"
 #include "screens/TfrmPesquisaPadrao.h"
 #include "screens/TfrmTabForm.h"
+#include "widgets/TFieldMark.h"
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TPopupKeyGuard.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QRegularExpression>
 #include <QHBoxLayout>
 #include <QLayout>
 #include <QPalette>
@@ -37,6 +41,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 
@@ -51,6 +56,8 @@ const QString kSaveFailedCode = QStringLiteral("Falha ao gravar o registro. Codi
 const QString kDeleteFailedCode = QStringLiteral("Falha ao excluir o registro. Código: %1");
 const QString kNoRecordToDelete = QStringLiteral("Nenhum reigistro para ser excluído");
 const QString kConfirmDelete = QStringLiteral("Deseja excluir o registro?");
+const QString kSaved = QStringLiteral("Registro gravado.");
+const QString kDeleted = QStringLiteral("Registro excluído.");
 
 constexpr int kToolBarHeight = 41;
 constexpr int kButtonWidth = 53;
@@ -64,6 +71,42 @@ QByteArray VersionOf(const TRestResult &answer)
     return answer.ETag.startsWith("W/") ? QByteArray() : answer.ETag;
 }
 
+// The error objects of an answer: the elements of an array, or the answer's one object.
+QList<const TJson *> ErrorObjectsOf(const TRestResult &answer)
+{
+    QList<const TJson *> errors;
+    if (const TJson *array = answer.Array()) {
+        for (const TJson &element : *array)
+            if (element.is_object())
+                errors << &element;
+    } else if (const TJson *object = answer.Object()) {
+        errors << object;
+    }
+    return errors;
+}
+
+// True when text holds word as a whole word, in any case.
+bool NamesWord(const QString &text, const QString &word)
+{
+    if (word.isEmpty() || text.isEmpty())
+        return false;
+    const QRegularExpression whole(QStringLiteral("(^|\\W)%1($|\\W)").arg(QRegularExpression::escape(word)),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    return whole.match(text).hasMatch();
+}
+
+// The caption of a control's row, without its colon.
+QString CaptionOf(const QWidget *control)
+{
+    const TLXColumnPanel *row = TFieldEngine::RowOf(control);
+    const auto *label = row ? row->findChild<QLabel *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (!label)
+        return QString();
+    QString caption = label->text().trimmed();
+    if (caption.endsWith(u':'))
+        caption.chop(1);
+    return caption;
+}
 
 } // namespace
 
@@ -97,7 +140,12 @@ TfrmCadastroPadrao::TfrmCadastroPadrao(QWidget *parent) : TfrmPadrao(parent)
     Splitter->setStretchFactor(0, 1);
     Splitter->setStretchFactor(1, 0);
     layout->addWidget(Splitter, 1);
-    KeepSplitter(Splitter, kDebugPaneKey);
+    TLayoutSettings::KeepSplitter(Splitter, kDebugPaneKey);
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setContentsMargins(8, 3, 8, 3);
+    lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(lblStatus);
 
     cdsCadastro = new TRecordTable(this);
     cdsCadastro->setObjectName(QStringLiteral("cdsCadastro"));
@@ -127,7 +175,11 @@ QAction *TfrmCadastroPadrao::AddToolAction(
     addAction(action);
     action->setToolTip(
         key.isEmpty() ? caption : QStringLiteral("%1 (%2)").arg(caption, key.toString(QKeySequence::NativeText)));
-    connect(action, &QAction::triggered, this, [this, handler] { ShowErrorsOf([this, handler] { (this->*handler)(); }); });
+    // Each action starts with an empty status line: it tells only what the last action achieved.
+    connect(action, &QAction::triggered, this, [this, handler] {
+        lblStatus->clear();
+        ShowErrorsOf([this, handler] { (this->*handler)(); });
+    });
     ToolBar->addAction(action);
     auto *button = qobject_cast<QToolButton *>(ToolBar->widgetForAction(action));
     button->setObjectName(QString::fromLatin1(name));
@@ -260,7 +312,7 @@ QWidget *TfrmCadastroPadrao::BuildDebugPane()
     views->setObjectName(QStringLiteral("SplitterDebug"));
     views->setHandleWidth(3);
     views->setChildrenCollapsible(false);
-    KeepSplitter(views, kDebugViewsKey);
+    TLayoutSettings::KeepSplitter(views, kDebugViewsKey);
     const auto addSection = [this, views](QLabel *&label, TJsonView *&view, const QString &caption) {
         auto *section = new QWidget(views);
         auto *sectionLayout = new QVBoxLayout(section);
@@ -289,13 +341,19 @@ QWidget *TfrmCadastroPadrao::BuildDebugPane()
 void TfrmCadastroPadrao::SetEstado(TCadastroEstado value)
 {
     const bool starts = value == ceEdicao && FEstado != ceEdicao;
+    const bool hadFocus = HasFocusInside();
     FEstado = value;
     if (starts)
         FEditStart = RecordOrNothing();
     else if (value != ceEdicao)
         FEditStart.reset();
+    if (value == ceBloqueado)
+        ClearMarks(); // what the marks were about is no longer on the screen
     EnableFields(value != ceBloqueado);
     UpdateButtons();
+    // A locked control that had the focus may have passed it out of the screen.
+    if (hadFocus && !HasFocusInside())
+        KeepFocusOnScreen();
 }
 
 void TfrmCadastroPadrao::SetRegistro(std::optional<TJson> value, QByteArray versao)
@@ -344,18 +402,8 @@ void TfrmCadastroPadrao::ShowDebugSizes()
     const int top = lblRequest->sizeHint().height() + requestHeight;
     views->setSizes({top, qMax(0, views->height() - views->handleWidth() - top)});
     // Where the user last dragged them, when they did.
-    for (const auto &[splitter, key] : {std::pair<QSplitter *, QString> {Splitter, kDebugPaneKey}, {views, kDebugViewsKey}}) {
-        const QByteArray kept = TLayoutSettings::Read(key);
-        if (!kept.isEmpty() && !splitter->restoreState(kept))
-            qCWarning(lcScreens) << "the kept sizes of" << key << "do not apply";
-    }
-}
-
-void TfrmCadastroPadrao::KeepSplitter(QSplitter *splitter, const QString &key)
-{
-    // Only a drag by the user moves a splitter's handle with this signal.
-    connect(splitter, &QSplitter::splitterMoved, this,
-            [splitter, key] { TLayoutSettings::Write(key, splitter->saveState()); });
+    TLayoutSettings::RestoreSplitter(Splitter, kDebugPaneKey);
+    TLayoutSettings::RestoreSplitter(views, kDebugViewsKey);
 }
 
 TJson TfrmCadastroPadrao::getRecord() const
@@ -370,17 +418,81 @@ void TfrmCadastroPadrao::AddFieldControl(QWidget *control)
 
 void TfrmCadastroPadrao::EnableFields(bool value)
 {
-    const auto enable = [value](const TFieldMap &controls) {
-        for (const QPointer<QWidget> &control : controls) {
-            if (!control)
-                continue;
-            control->setEnabled(value);
-        }
-    };
-    enable(FFieldMap);
     // Group controls follow the field map, so a locked screen cannot be edited through them.
+    const QWidget *id = IdControl();
+    for (QWidget *control : AllControls()) {
+        const bool locked = !value || control == id;
+        if (const TControlKind *kind = TControlKind::Of(control))
+            kind->Lock(control, locked);
+        else
+            control->setEnabled(!locked);
+    }
+}
+
+QList<QWidget *> TfrmCadastroPadrao::AllControls() const
+{
+    QList<QWidget *> controls;
+    const auto add = [&controls](const TFieldMap &map) {
+        for (const QPointer<QWidget> &control : map)
+            if (control)
+                controls << control;
+    };
+    add(FFieldMap);
     for (const TFieldMap &group : std::as_const(FObjects))
-        enable(group);
+        add(group);
+    return controls;
+}
+
+QWidget *TfrmCadastroPadrao::IdControl() const
+{
+    for (const QPointer<QWidget> &control : FFieldMap) {
+        const TControlKind *kind = TControlKind::Of(control);
+        if (kind && kind->MemberName(control) == QLatin1String("id"))
+            return control;
+    }
+    return nullptr;
+}
+
+QWidget *TfrmCadastroPadrao::FirstEditableControl() const
+{
+    const auto editable = [this](const QWidget *control) {
+        return control && control->isEnabled() && !TControlKind::IsLocked(control) && control->isVisibleTo(this)
+            && control->focusPolicy() != Qt::NoFocus;
+    };
+    if (editable(FDefaultFocus))
+        return FDefaultFocus;
+    const QList<QWidget *> controls = AllControls();
+    const auto first = std::find_if(controls.cbegin(), controls.cend(), editable);
+    return first == controls.cend() ? nullptr : *first;
+}
+
+void TfrmCadastroPadrao::FocusFirstField()
+{
+    if (QWidget *control = FirstEditableControl())
+        control->setFocus(Qt::OtherFocusReason);
+}
+
+bool TfrmCadastroPadrao::HasFocusInside() const
+{
+    const QWidget *focused = QApplication::focusWidget();
+    return focused && (focused == this || isAncestorOf(focused));
+}
+
+void TfrmCadastroPadrao::KeepFocusOnScreen()
+{
+    // "Alterar" is the likely next step on a stored record; "Novo" is enabled whenever locked.
+    for (QToolButton *button : {btAlterar, btNovo}) {
+        if (button->isEnabled()) {
+            button->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmCadastroPadrao::ShowStatus(const QString &text)
+{
+    lblStatus->setText(text);
 }
 
 void TfrmCadastroPadrao::UpdateButtons()
@@ -562,8 +674,15 @@ void TfrmCadastroPadrao::Load(int id)
 
 void TfrmCadastroPadrao::ShowRecord(const TRestResult &answer)
 {
+    if (!answer.Is(200) && ShowUserMessages(answer))
+        return;
     if (answer.Is(404)) {
         TMessageBox::Show(kRecordNotFound, TMessageKind::Error, QString());
+        return;
+    }
+    // No answer at all: the user learns why nothing was shown (the request layer words it).
+    if (!answer.Answered() && !answer.Error.isEmpty()) {
+        ShowMessageBox(answer.Error, TMessageKind::Error);
         return;
     }
     if (!answer.Is(200) || !answer.Object())
@@ -574,6 +693,16 @@ void TfrmCadastroPadrao::ShowRecord(const TRestResult &answer)
     SetRegistro(record, VersionOf(answer));
     FIDValue = id;
     SetEstado(ceBloqueado);
+}
+
+void TfrmCadastroPadrao::Reload()
+{
+    const QString path = RecordPath();
+    THttpVerbs::Get(path, this,
+        Answer(TRequestKind::Read, path, FRecordRequest.Replace([this, id = FIDValue](const TRestResult &answer) {
+            if (FEstado == ceBloqueado && FIDValue == id)
+                ShowRecord(answer);
+        })));
 }
 
 void TfrmCadastroPadrao::WriteRecordToControls(const TJson &record)
@@ -629,6 +758,7 @@ void TfrmCadastroPadrao::SaveResponse(const TRestResult &answer)
     edtResponse->SetJson(answer.Text);
     if (answer.Is(200) || answer.Is(201)) {
         SetEstado(ceBloqueado);
+        ShowStatus(kSaved);
         const TJson *saved = answer.Object();
         if (!saved)
             return;
@@ -640,24 +770,46 @@ void TfrmCadastroPadrao::SaveResponse(const TRestResult &answer)
         Load(id);
         return;
     }
-    // 400: the values were refused; 412: someone saved the record after it was loaded. Either
-    // way the edits stay on the screen for the user to act on.
-    const QString message = answer.Is(400) || answer.Is(412) ? UserMessageOf(answer) : QString();
-    if (!message.isEmpty()) {
-        ShowMessageBox(message, TMessageKind::Error);
-        return;
-    }
-    if (answer.Is(400))
+    // Refused values (400), someone else's save (412), a server failure: the edits stay on the
+    // screen for the user to act on, with what the server said about them.
+    if (ShowUserMessages(answer) || answer.Is(400))
         return;
     ShowMessageBox(answer.Is(500) ? kSaveFailed : kSaveFailedCode.arg(answer.Status), TMessageKind::Error);
 }
 
-QString TfrmCadastroPadrao::UserMessageOf(const TRestResult &answer)
+bool TfrmCadastroPadrao::ShowUserMessages(const TRestResult &answer)
 {
-    const TJson *errors = answer.Array();
-    if (errors && !errors->empty() && errors->front().is_object() && Contains(errors->front(), "mensagemUsuario"))
-        return GetValueText(errors->front(), "mensagemUsuario");
-    return {};
+    const QStringList messages = answer.UserMessages();
+    if (messages.isEmpty())
+        return false;
+    ClearMarks();
+    for (const TJson *error : ErrorObjectsOf(answer))
+        MarkNamedFields(*error);
+    ShowMessageBox(messages.join(u'\n'), TMessageKind::Error);
+    return true;
+}
+
+void TfrmCadastroPadrao::MarkNamedFields(const TJson &error)
+{
+    const auto text = [&error](const char *member) {
+        const auto found = error.find(member);
+        return found != error.end() && found->is_string() ? QString::fromStdString(found->get<std::string>())
+                                                          : QString();
+    };
+    const QString user = text("mensagemUsuario");
+    const QString developer = text("mensagemDesenvolvedor");
+    for (QWidget *control : AllControls()) {
+        const TControlKind *kind = TControlKind::Of(control);
+        const QString member = kind ? kind->MemberName(control) : QString();
+        if (NamesWord(developer, member) || NamesWord(user, CaptionOf(control)))
+            TFieldMark::Mark(control, user);
+    }
+}
+
+void TfrmCadastroPadrao::ClearMarks()
+{
+    for (QWidget *control : AllControls())
+        TFieldMark::Clear(control);
 }
 
 // ---- deleting
@@ -693,9 +845,10 @@ void TfrmCadastroPadrao::DeleteResponse(const QString &deletedId, const TRestRes
 {
     edtResponse->SetJson(answer.Text);
     if (!answer.Is(204)) {
-        // 412: the record changed since it was loaded; the server says what to do.
-        const QString message = answer.Is(412) ? UserMessageOf(answer) : QString();
-        ShowMessageBox(message.isEmpty() ? kDeleteFailedCode.arg(answer.Status) : message, TMessageKind::Error);
+        // 409: other records use this one; 412: it changed since it was loaded. The server says
+        // what to do; without a message the code is all there is to tell.
+        if (!ShowUserMessages(answer))
+            ShowMessageBox(kDeleteFailedCode.arg(answer.Status), TMessageKind::Error);
         return;
     }
     // The record is gone: nothing may bring it back ("Desistir" writes the stored record back).
@@ -708,6 +861,7 @@ void TfrmCadastroPadrao::DeleteResponse(const QString &deletedId, const TRestRes
     ClearControls();
     FIDValue.clear();
     SetEstado(ceBloqueado);
+    ShowStatus(kDeleted);
 }
 
 // ---- other buttons
@@ -716,12 +870,11 @@ void TfrmCadastroPadrao::btNovoClick()
 {
     if (!ConfirmDiscard())
         return;
-    if (FDefaultFocus)
-        FDefaultFocus->setFocus();
     FIDValue.clear();
     SetEstado(ceEdicao);
     ClearControls();
     FEditStart = RecordOrNothing(); // a new record starts from the empty form
+    FocusFirstField();
 }
 
 std::optional<TJson> TfrmCadastroPadrao::RecordOrNothing() const
@@ -753,17 +906,26 @@ bool TfrmCadastroPadrao::ConfirmDiscard()
 void TfrmCadastroPadrao::btAlterarClick()
 {
     SetEstado(ceEdicao);
+    FocusFirstField();
 }
 
 void TfrmCadastroPadrao::btDesistirClick()
 {
     SetEstado(ceBloqueado);
-    if (!FRegistro)
+    if (!FRegistro) {
+        // Nothing was ever stored: what was typed goes, so that nothing unsaved looks stored.
+        ClearControls();
+        FIDValue.clear();
         return;
+    }
+    // The stored values come back at once, so no edited text is left; the server is then asked
+    // for the record again, so the screen shows what is stored now (or why it cannot).
     WriteRecordToControls(*FRegistro);
     // The id goes back with the values, so a later save updates the stored record.
     if (Contains(*FRegistro, "id"))
         FIDValue = GetValueText(*FRegistro, "id");
+    if (!FIDValue.isEmpty())
+        Reload();
 }
 
 void TfrmCadastroPadrao::btPesquisarClick()

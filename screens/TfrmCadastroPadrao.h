@@ -114,6 +114,8 @@ public:
     TJsonView *edtResponse = nullptr;
     QMenu *popDebug = nullptr;
     QProgressBar *pbOcupado = nullptr;
+    // The status line under the page: what the last action achieved; emptied by the next action.
+    QLabel *lblStatus = nullptr;
     TRecordTable *cdsCadastro = nullptr;
 
 signals:
@@ -155,10 +157,29 @@ private:
     void AddSingleField(const TJson &descriptor);
 
     void ShowRecord(const TRestResult &answer);
+    // Asks the server again for the stored record on the screen; the answer is shown only while
+    // the screen still shows that record, locked.
+    void Reload();
     void SaveResponse(const TRestResult &answer);
     void DeleteResponse(const QString &deletedId, const TRestResult &answer);
-    // The first "mensagemUsuario" of an error answer; empty when it has none.
-    static QString UserMessageOf(const TRestResult &answer);
+    // Shows every "mensagemUsuario" of the answer in one box and marks the fields they name;
+    // false when the answer carries none.
+    bool ShowUserMessages(const TRestResult &answer);
+    // Marks each control a message of the answer names: by its member name in
+    // "mensagemDesenvolvedor", or by its caption in "mensagemUsuario".
+    void MarkNamedFields(const TJson &error);
+    void ClearMarks();
+    // Every control of the field map and of the groups, in that order.
+    QList<QWidget *> AllControls() const;
+    // The top-level control of the record's "id": shown and sent, never typed into.
+    QWidget *IdControl() const;
+    // The DefaultFocus, else the first control the user can type into; null when there is none.
+    QWidget *FirstEditableControl() const;
+    void FocusFirstField();
+    bool HasFocusInside() const;
+    // Gives the focus to the tool bar when locking took it off the screen.
+    void KeepFocusOnScreen();
+    void ShowStatus(const QString &text);
     // The id of the stored record as text; empty without one.
     QString StoredId() const;
     // What a PUT or DELETE of the record on the screen is conditional on: the stored record's
@@ -172,8 +193,6 @@ private:
     std::optional<TJson> RecordOrNothing() const;
     void ClearControls();
     void ShowDebugSizes();
-    // Keeps a splitter's sizes under key each time the user drags it.
-    void KeepSplitter(QSplitter *splitter, const QString &key);
 
     QAction *actGravar = nullptr;
     QAction *actDesistir = nullptr;

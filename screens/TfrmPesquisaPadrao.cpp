@@ -4,6 +4,7 @@
 #include "gui/TIcons.h"
 #include "convert/LoadTableFromArray.h"
 #include "convert/TField.h"
+#include "convert/TFieldDef.h"
 #include "convert/TRecordTable.h"
 #include "convert/TRecordTableCursorBinder.h"
 #include "convert/TRecordTableModel.h"
@@ -75,6 +76,12 @@ TFieldType ColumnFieldType(const QString &tipo)
     if (type == QLatin1String("double") || type == QLatin1String("float"))
         return ftFloat;
     return ftString;
+}
+
+// Text columns keep the whole value the server sent: a grid must not show a name cut short.
+int GridColumnSize(TFieldType type)
+{
+    return type == ftString ? TFieldDef::WholeText : TFieldDef::DefaultSize(type);
 }
 
 QPushButton *MakeButton(const QString &caption, const char *name, int width, QWidget *parent)
@@ -451,7 +458,7 @@ void TfrmPesquisaPadrao::BuildColumns(const TJson &descriptors)
         TFieldDefs &defs = FcdsPesquisa->FieldDefs();
         defs.Clear();
         for (const TColumn &column : columns)
-            defs.Add(column.Name, column.Type);
+            defs.Add(column.Name, column.Type, GridColumnSize(column.Type));
         FcdsPesquisa->CreateDataSet();
         for (const QString &key : std::as_const(FKeyFields))
             if (TField *field = FcdsPesquisa->FindField(key))

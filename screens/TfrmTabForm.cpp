@@ -14,6 +14,7 @@
 #include "convert/TRecordTableCursorBinder.h"
 #include "convert/TRecordTableModel.h"
 #include "fields/TFieldEngine.h"
+#include "fields/TKeyDescriptions.h"
 #include "fields/TResourceComboBox.h"
 #include "gui/TMessageBox.h"
 #include "screens/AddObjectGroup.h"
@@ -22,6 +23,8 @@
 #include "widgets/TLXDataGrid.h"
 #include "widgets/TLXDesignPanel.h"
 #include "widgets/TLXPanelForm.h"
+#include "widgets/TLXSearchEdit.h"
+#include "widgets/TLXSearchEditConfig.h"
 
 #include <QDialog>
 #include <QFont>
@@ -60,7 +63,7 @@ bool IsGroup(const TJson &descriptor, const QString &tipo)
 }
 
 // The grid column of a sub-field by its "tipo" in lower case. Types without an entry show their
-// value as text, wide enough not to cut dates or numbers; "string" keeps the default width.
+// value as text; text columns keep the whole value, so the grid never shows a name cut short.
 // Whole numbers are text too: rows carry them as typed ("" for an empty entry or an unchosen
 // key), which an integer column would show as 0.
 struct TColumnType
@@ -71,10 +74,10 @@ struct TColumnType
 };
 
 constexpr TColumnType kColumnTypes[] = {
-    {QLatin1StringView("string"), ftString, -1},
+    {QLatin1StringView("string"), ftString, TFieldDef::WholeText},
     {QLatin1StringView("boolean"), ftBoolean, -1},
 };
-constexpr TColumnType kTextColumn = {QLatin1StringView(), ftString, 100};
+constexpr TColumnType kTextColumn = {QLatin1StringView(), ftString, TFieldDef::WholeText};
 
 const TColumnType &ColumnTypeOf(const QString &tipo)
 {
@@ -106,6 +109,14 @@ QString ParamValue(const std::function<const TJson &()> &parent, const TResource
     for (const TJson &element : *found)
         parts << GetValueText(element, source.Field);
     return parts.join(QLatin1Char(','));
+}
+
+// A local combo box's options: the array at its resource path in the parent record, when there is one.
+void LoadLocalOptions(TResourceComboBox *combo, const TJson &parent)
+{
+    const TJson *options = FindJsonValue(parent, combo->Resource());
+    if (options && options->is_array())
+        combo->Load(*options);
 }
 
 } // namespace
@@ -292,6 +303,7 @@ void TfrmTabForm::SetFields(const TJson &Value)
             AddControl(descriptor, FFieldMap);
     }
     cdsRegistros->CreateDataSet();
+    ShowNamesInKeyColumns();
     panelCadastro->DoLayout();
     ShowRows();
 }
@@ -336,6 +348,7 @@ void TfrmTabForm::ShowRows(int recNo)
     FRowsShown = false;
     if (!cdsRegistros->Active())
         return;
+    LoadLocalCombos(); // before the grid measures its columns
     {
         cdsRegistros->DisableControls();
         const auto enable = qScopeGuard([this] { cdsRegistros->EnableControls(); });
@@ -425,15 +438,99 @@ void TfrmTabForm::LoadCombos()
         if (!combo)
             continue;
         if (combo->ResourceType() == rtLocal) {
-            const TJson *options = FindJsonValue(parent(), combo->Resource());
-            if (options && options->is_array())
-                combo->Load(*options);
+            LoadLocalOptions(combo, parent());
         } else if (!combo->Params().empty()) {
             for (TResourceParam &param : combo->Params())
                 param.Value = ParamValue(parent, param.Source);
             combo->Load();
         }
     }
+    RefreshKeyNames();
+}
+
+void TfrmTabForm::LoadLocalCombos()
+{
+    if (FValues.empty())
+        return; // no key to name: the parent's record is not worth asking for
+    std::optional<TJson> record;
+    for (QWidget *control : std::as_const(FFieldMap)) {
+        auto *combo = qobject_cast<TResourceComboBox *>(control);
+        if (!combo || combo->ResourceType() != rtLocal || !KeyControlNamed(combo->objectName()))
+            continue; // not a column's, or a dependent combo box, whose options come from its main one
+        if (!record)
+            record = ParentRecord();
+        LoadLocalOptions(combo, *record);
+    }
+}
+
+// ---- names in the grid's key columns
+
+void TfrmTabForm::ShowNamesInKeyColumns()
+{
+    for (int column = 0; column < cdsRegistros->FieldCount(); ++column) {
+        TField *field = cdsRegistros->Fields(column);
+        QWidget *control = KeyControlNamed(field->FieldName());
+        if (!control)
+            continue;
+        field->SetOnGetText([this, control = QPointer<QWidget>(control)](
+                                const QString &key) { return control ? NameOfKey(control, key) : key; });
+        if (auto *combo = qobject_cast<TResourceComboBox *>(control))
+            connect(
+                combo, &TResourceComboBox::OptionsArrived, this, &TfrmTabForm::RefreshKeyNames, Qt::UniqueConnection);
+    }
+}
+
+// A dependent combo box is left out: its options are those of the pop-up's last main choice, which
+// may name another row's key wrongly.
+QWidget *TfrmTabForm::KeyControlNamed(const QString &name) const
+{
+    QWidget *found = nullptr;
+    for (QWidget *control : FFieldMap) {
+        if (const auto *combo = qobject_cast<TResourceComboBox *>(control);
+            combo && combo->SubObject() && combo->SubObject()->objectName() == name)
+            return nullptr;
+        if (!found && control->objectName() == name
+            && (qobject_cast<TResourceComboBox *>(control) || qobject_cast<TLXSearchEdit *>(control)))
+            found = control;
+    }
+    return found;
+}
+
+// A combo box names a key by its option; a key it has no option for (beyond the first page of a
+// remote resource, or before the options of its parameters were asked for) and a lookup's key are
+// named by the resource's record. A key without a name yet shows as it is.
+QString TfrmTabForm::NameOfKey(const QWidget *control, const QString &key)
+{
+    if (key.isEmpty())
+        return key;
+    if (const auto *combo = qobject_cast<const TResourceComboBox *>(control)) {
+        for (int index = 0; index < combo->count(); ++index)
+            if (const TComboValue *option = combo->ValueAt(index); option && option->KeyValue() == key)
+                return option->DisplayValue();
+        const bool optionsToCome = combo->Params().empty() && !combo->OptionsLoaded();
+        if (combo->ResourceType() != rtRemote || optionsToCome)
+            return key;
+        return DescriptionsOf(combo->Resource(), combo->DisplayField())->Of(key).value_or(key);
+    }
+    const TLXSearchEditConfig *config = qobject_cast<const TLXSearchEdit *>(control)->Config();
+    return DescriptionsOf(config->Resource(), config->DisplayField())->Of(key).value_or(key);
+}
+
+TKeyDescriptions *TfrmTabForm::DescriptionsOf(const QString &resource, const QString &displayField)
+{
+    const QString name = resource + QLatin1Char('\n') + displayField;
+    TKeyDescriptions *&descriptions = FKeyDescriptions[name];
+    if (!descriptions) {
+        descriptions = new TKeyDescriptions(resource, displayField, this);
+        connect(descriptions, &TKeyDescriptions::Arrived, this, &TfrmTabForm::RefreshKeyNames);
+    }
+    return descriptions;
+}
+
+void TfrmTabForm::RefreshKeyNames()
+{
+    dsRegistros->RefreshTexts();
+    gridRegistros->FitColumnsToContents();
 }
 
 void TfrmTabForm::ClearGroups()

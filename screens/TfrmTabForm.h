@@ -5,6 +5,7 @@
 #include "rest/JsonUtils.h"
 #include "widgets/TLXDataGrid.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -15,6 +16,7 @@ class QPushButton;
 class QScrollArea;
 class QToolBar;
 class QToolButton;
+class TKeyDescriptions;
 class TLXColumnPanel;
 class TLXDesignPanel;
 class TLXPanelForm;
@@ -26,7 +28,8 @@ class TRecordTableModel;
 // keeps the rows as a JSON array that the field engine reads and writes through
 // IDetailListEditor; nothing is sent to the server from here. Owns its controls, the record
 // table behind the grid and the panel form (whose window takes the pop-up panel with it); the
-// field, group and required maps only point at controls of the pop-up.
+// field, group and required maps only point at controls of the pop-up. The grid shows the keys of
+// combo and lookup columns as the names the pop-up shows; the rows keep the keys.
 class TfrmTabForm final : public QWidget, public IDetailListEditor
 {
     Q_OBJECT
@@ -113,6 +116,14 @@ private:
     int CurrentIndex() const;
     // Options of the pop-up's combo boxes from the parent screen's current values.
     void LoadCombos();
+    // Options of the local combo boxes only: what the grid's key columns need to show names.
+    void LoadLocalCombos();
+    // The grid shows a combo or lookup column's keys as the names the pop-up shows for them.
+    void ShowNamesInKeyColumns();
+    QWidget *KeyControlNamed(const QString &name) const;
+    QString NameOfKey(const QWidget *control, const QString &key);
+    TKeyDescriptions *DescriptionsOf(const QString &resource, const QString &displayField);
+    void RefreshKeyNames();
     void ClearGroups();
     void LoadGroups(const TJson &element);
 
@@ -125,4 +136,5 @@ private:
     int FID = -1;
     TParentRecord FParentRecord;
     TGroupMap FObjects;
+    QHash<QString, TKeyDescriptions *> FKeyDescriptions; // children, by resource and display field
 };

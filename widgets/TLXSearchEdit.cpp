@@ -95,13 +95,16 @@ void TLXSearchEdit::focusInEvent(QFocusEvent *event)
 void TLXSearchEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
-    if (text() != FKeyValue) {
-        const QPointer<TLXSearchEdit> alive(this);
-        setKeyValue(text());
-        if (!alive)
-            return;
+    if (text() == FKeyValue) {
+        setText(FDisplayValue);
+        return;
     }
+    const QPointer<TLXSearchEdit> alive(this);
+    setKeyValue(text());
+    if (!alive)
+        return;
     setText(FDisplayValue);
+    emit keyTyped();
 }
 
 void TLXSearchEdit::keyPressEvent(QKeyEvent *event)

@@ -9,7 +9,8 @@ class QIcon;
 
 // A line edit with a trailing search button that holds a record key and its description:
 // it shows the key while focused and the description otherwise. The button and F8 raise
-// rightButtonClicked(); typing a new key and leaving the edit changes KeyValue. Owns its config.
+// rightButtonClicked(); typing a new key and leaving the edit changes KeyValue and raises keyTyped(),
+// where an owner refreshes the description. Owns its config.
 class TLXSearchEdit final : public QLineEdit
 {
     Q_OBJECT
@@ -44,6 +45,8 @@ public:
 signals:
     // KeyValue was written (also with the value it held).
     void keyChanged();
+    // The user typed a key other than the one held and left the edit; KeyValue holds it.
+    void keyTyped();
     // The search button was clicked, or F8 pressed while something listens.
     void rightButtonClicked();
 

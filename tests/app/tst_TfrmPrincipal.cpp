@@ -22,6 +22,7 @@
 #include <QTabBar>
 #include <QToolButton>
 #include <QFile>
+#include <QSplitter>
 #include <QtTest>
 
 #include <memory>
@@ -381,27 +382,35 @@ private slots:
             QCOMPARE(window->abas->count(), closed ? 1 : 2);
     }
 
-    // Where the user left the window comes back at the next start; --reset-layout forgets it.
+    // Where the user left the window and its side bar comes back at the next start;
+    // --reset-layout forgets it.
     void keepsItsGeometry()
     {
+        const auto sideBarWidth = [](const TfrmPrincipal &window) { return window.divisor->sizes().value(0); };
         {
             const auto window = OpenWindow();
             QVERIFY(window->isMaximized()); // the window's own layout
+            QCOMPARE(sideBarWidth(*window), 230);
             window->showNormal();
             window->resize(640, 480);
             QTRY_COMPARE(window->size(), QSize(640, 480));
+            // The user drags the handle: the splitter announces it with this signal.
+            window->divisor->setSizes({310, 640 - 310 - window->divisor->handleWidth()});
+            emit window->divisor->splitterMoved(310, 1);
             QVERIFY(window->close());
         }
         {
             const auto window = OpenWindow();
             QVERIFY(!window->isMaximized());
             QCOMPARE(window->size(), QSize(640, 480));
+            QTRY_COMPARE(sideBarWidth(*window), 310);
         }
         const TConfigLocation location({QStringLiteral("quorelapi"), QStringLiteral("--reset-layout")}, QString());
         QVERIFY(location.ResetLayout());
         TLayoutSettings::Forget();
         const auto window = OpenWindow();
         QVERIFY(window->isMaximized());
+        QCOMPARE(sideBarWidth(*window), 230);
     }
 
     void keyboardShortcuts()

@@ -1,5 +1,6 @@
 #include "convert/EDatabaseError.h"
 #include "convert/TField.h"
+#include "convert/TFieldDef.h"
 #include "convert/TRecordTable.h"
 #include "tests/support/ErrorOf.h"
 
@@ -92,19 +93,22 @@ private slots:
         QCOMPARE(ErrorOf([&] { table.FieldByName("Nome"); }), QStringLiteral("Field 'Nome' not found"));
     }
 
+    // Text is cut to the field's width (20 by default); memos and text fields of WholeText keep it all.
     void textIsCutToTheFieldWidth()
     {
         TRecordTable table;
         table.FieldDefs().Add("s", ftString);
         table.FieldDefs().Add("m", ftMemo);
+        table.FieldDefs().Add("w", ftString, TFieldDef::WholeText);
         table.CreateDataSet();
-        const QString text = QStringLiteral("abcdefghijklmnopqrstuvwxy"); // 25 characters
+        const QString text = QStringLiteral("abcdefghijklmnopqrstuvwxy").repeated(3); // 75 characters
         table.Append();
-        table.Fields(0)->SetAsString(text);
-        table.Fields(1)->SetAsString(text);
+        for (int field = 0; field < 3; ++field)
+            table.Fields(field)->SetAsString(text);
         table.Post();
         QCOMPARE(table.Fields(0)->AsString(), text.left(20));
         QCOMPARE(table.Fields(1)->AsString(), text);
+        QCOMPARE(table.Fields(2)->AsString(), text);
     }
 
     void appendEditPostCancelAndTheirEvents()

@@ -88,6 +88,33 @@ private slots:
         QCOMPARE(model.columnCount(), 2);
     }
 
+    // A field's text function changes what its cells show, never what the table holds; after
+    // RefreshTexts the views repaint every cell without a reset.
+    void textFunctionNamesCellsWithoutReset()
+    {
+        TRecordTable table;
+        TRecordTableModel model(&table);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        DefineResults(table);
+        Reload(table, People(3));
+        QHash<QString, QString> names {{"1", "Um"}};
+        table.Fields(0)->SetOnGetText([&names](const QString &key) { return names.value(key, key); });
+        QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("Um"));
+        QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("2"));
+        table.SetRecNo(1);
+        QCOMPARE(table.Fields(0)->AsInteger(), 1);
+
+        names.insert("2", "Dois");
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+        model.RefreshTexts();
+        QCOMPARE(resets.count(), 0);
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(changes.at(0).at(0).toModelIndex(), model.index(0, 0));
+        QCOMPARE(changes.at(0).at(1).toModelIndex(), model.index(2, 1));
+        QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("Dois"));
+    }
+
     void refreshesOncePerDisableEnablePair()
     {
         TRecordTable table;

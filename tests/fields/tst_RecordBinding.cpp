@@ -7,6 +7,7 @@
 #include "gui/TMessageBox.h"
 #include "tests/support/TTestServer.h"
 #include "widgets/TLXColumnPanel.h"
+#include "widgets/InvalidMark.h"
 #include "widgets/TLXSearchEdit.h"
 
 #include <QCheckBox>
@@ -97,6 +98,8 @@ private slots:
     void dataRefilledInPlace();
     void datesIgnoreTheUserLocale_data();
     void datesIgnoreTheUserLocale();
+    void numbersInTheUserLocale_data();
+    void numbersInTheUserLocale();
     void emptyDateMemberEmptiesTheEdit_data();
     void emptyDateMemberEmptiesTheEdit();
     void typedDateIsSavedAndEmptiedAgain();
@@ -112,6 +115,9 @@ private slots:
     void lateDescriptionDoesNothing();
     void lookupWithoutKeyClearsWithoutRequest_data();
     void lookupWithoutKeyClearsWithoutRequest();
+    void typedLookupKeyBringsItsDescription_data();
+    void typedLookupKeyBringsItsDescription();
+    void olderTypedKeyNeverOverwrites();
     void isObjectEmpty_data();
     void isObjectEmpty();
     void validarRequeridos_data();
@@ -122,6 +128,7 @@ private:
     T *Control(const char *name) const { return FContainer->findChild<T *>(QString::fromLatin1(name)); }
     void WaitForCidades();
     bool WaitForRequestsToEnd(std::size_t requests);
+    void TypeKey(TLXSearchEdit *edit, const QString &key);
 
     std::unique_ptr<TTestServer> FServer;
     std::unique_ptr<TLXColumnPanel> FContainer;
@@ -297,6 +304,78 @@ void tst_RecordBinding::datesIgnoreTheUserLocale()
         QCOMPARE(Control<QDateEdit>("nascimento")->date(), QDate(2024, 3, 5));
         QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"nascimento":"2024-03-05"})"));
     }
+}
+
+void tst_RecordBinding::numbersInTheUserLocale_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("tipo");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown"); // what the edit holds after the typing
+    QTest::addColumn<QString>("saved"); // that text as the record's member
+    QTest::addColumn<QString>("stored"); // a record's member (JSON) ...
+    QTest::addColumn<QString>("display"); // ... as the edit shows it
+    const QLocale ptBR(QLocale::Portuguese, QLocale::Brazil);
+    const QLocale c = QLocale::c();
+    QTest::newRow("pt_BR double") << ptBR << "double"
+                                  << "12a,5b"
+                                  << "12,5"
+                                  << "12.5"
+                                  << "1234.5"
+                                  << "1234,5";
+    QTest::newRow("C double") << c << "double"
+                              << "12a.5b"
+                              << "12.5"
+                              << "12.5"
+                              << "1234.5"
+                              << "1234.5";
+    QTest::newRow("pt_BR float, negative") << ptBR << "float"
+                                           << "-0,25"
+                                           << "-0,25"
+                                           << "-0.25"
+                                           << "-0.25"
+                                           << "-0,25";
+    QTest::newRow("pt_BR double, text from before") << ptBR << "double"
+                                                    << ""
+                                                    << ""
+                                                    << ""
+                                                    << R"("abc")"
+                                                    << "abc";
+    QTest::newRow("pt_BR long") << ptBR << "long"
+                                << "-1x2.3"
+                                << "-123"
+                                << "-123"
+                                << "9007199254740993"
+                                << "9007199254740993";
+    QTest::newRow("C int") << c << "int"
+                           << "4y2 "
+                           << "42"
+                           << "42"
+                           << "42"
+                           << "42";
+}
+
+// Number fields take only what makes a number in the user's locale as it is typed, and save it in
+// the record's own form; a record's number is shown in the locale.
+void tst_RecordBinding::numbersInTheUserLocale()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, tipo);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, saved);
+    QFETCH(QString, stored);
+    QFETCH(QString, display);
+    QLocale::setDefault(locale); // before the field is made: its validator takes the locale then
+    const QString descriptor = QStringLiteral(R"({"nome":"valor","label":"Valor","tipo":"%1"})").arg(tipo);
+    auto *edit = qobject_cast<QLineEdit *>(TFieldEngine::FillFields(FContainer.get(), Json(qPrintable(descriptor))));
+    QVERIFY(edit);
+    const TFieldMap fields {edit};
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"valor":"%1"})").arg(saved));
+    TFieldEngine::LoadRecord(Json(qPrintable(QStringLiteral(R"({"valor":%1})").arg(stored))), fields);
+    QCOMPARE(edit->text(), display);
 }
 
 void tst_RecordBinding::emptyDateMemberEmptiesTheEdit_data()
@@ -548,6 +627,91 @@ void tst_RecordBinding::lookupWithoutKeyClearsWithoutRequest()
     QCOMPARE(Control<TLXSearchEdit>("fornecedor")->DisplayValue(), QString());
     for (const TRecordedRequest &request : FServer->Requests())
         QVERIFY(request.Target.rfind("/fornecedores", 0) != 0);
+}
+
+// Types a key into the lookup edit as a user does, replacing what it holds, and leaves it.
+void tst_RecordBinding::TypeKey(TLXSearchEdit *edit, const QString &key)
+{
+    FContainer->show();
+    FContainer->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(FContainer.get()));
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    QTest::keyClick(edit, Qt::Key_Backspace); // the key is shown selected
+    QTest::keyClicks(edit, key);
+    Control<QLineEdit>("salario")->setFocus();
+    QTRY_VERIFY(!edit->hasFocus());
+}
+
+void tst_RecordBinding::typedLookupKeyBringsItsDescription_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("status"); // of the answer to "fornecedores/<typed>"; 0: not asked
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("shown"); // the description, once the answer came
+    QTest::addColumn<bool>("marked");
+
+    QTest::newRow("a known key") << "8" << 200 << QByteArray(R"({"id":8,"razao":"Beta SA"})") << "Beta SA" << false;
+    QTest::newRow("a key the server lacks")
+        << "9" << 404 << QByteArray(R"({"mensagemUsuario":"Não há"})") << "" << true;
+    QTest::newRow("no record in the answer") << "9" << 200 << QByteArray() << "" << true;
+    QTest::newRow("server failure") << "9" << 500 << QByteArray(R"({"erro":"x"})") << "" << false;
+    QTest::newRow("not a number") << "abc" << 0 << QByteArray() << "" << true;
+    QTest::newRow("key erased") << "" << 0 << QByteArray() << "" << false;
+}
+
+// A key the user types replaces the description shown at once, and the new key's description
+// comes from the server; the record holds the typed key. A key the server does not have shows
+// no description and marks the edit, until another key is given.
+void tst_RecordBinding::typedLookupKeyBringsItsDescription()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, shown);
+    QFETCH(bool, marked);
+    auto *fornecedor = Control<TLXSearchEdit>("fornecedor");
+    const TFieldMap fields {fornecedor};
+    TFieldEngine::LoadRecord(Json(R"({"fornecedor":7})"), fields);
+    QTRY_COMPARE(fornecedor->text(), QStringLiteral("ACME Ltda"));
+    const std::string path = "/fornecedores/" + typed.toStdString();
+    if (status)
+        FServer->Script("GET", path, ScriptedAnswer(status, body.toStdString(), 200));
+    FServer->ClearRequests();
+
+    TypeKey(fornecedor, typed);
+    QCOMPARE(fornecedor->KeyValue(), typed);
+    QCOMPARE(fornecedor->text(), QString()); // the old description is gone before any answer
+    QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"fornecedor":"%1"})").arg(typed));
+    if (status)
+        QVERIFY(WaitForRequestsToEnd(1));
+    QTest::qWait(20);
+    QCOMPARE(fornecedor->DisplayValue(), shown);
+    QCOMPARE(fornecedor->text(), shown);
+    QCOMPARE(IsMarkedInvalid(fornecedor), marked);
+    QCOMPARE(FServer->RequestCount(), std::size_t(status ? 1 : 0));
+    if (status)
+        QCOMPARE(FServer->Requests().at(0).Target, path);
+
+    // Another key takes the mark off; a record load fetches as before.
+    TFieldEngine::LoadRecord(Json(R"({"fornecedor":7})"), fields);
+    QVERIFY(!IsMarkedInvalid(fornecedor));
+    QTRY_COMPARE(fornecedor->text(), QStringLiteral("ACME Ltda"));
+}
+
+// The answer for a key typed earlier comes after the one for the key typed since: the edit shows
+// the description of the key it holds.
+void tst_RecordBinding::olderTypedKeyNeverOverwrites()
+{
+    FServer->Script("GET", "/fornecedores/8", ScriptedAnswer(200, R"({"id":8,"razao":"Beta SA"})", 500));
+    FServer->Script("GET", "/fornecedores/9", ScriptedAnswer(200, R"({"id":9,"razao":"Gama ME"})"));
+    auto *fornecedor = Control<TLXSearchEdit>("fornecedor");
+    TypeKey(fornecedor, QStringLiteral("8"));
+    TypeKey(fornecedor, QStringLiteral("9"));
+    QVERIFY(WaitForRequestsToEnd(2));
+    QTest::qWait(20);
+    QCOMPARE(fornecedor->KeyValue(), QStringLiteral("9"));
+    QCOMPARE(fornecedor->text(), QStringLiteral("Gama ME"));
 }
 
 void tst_RecordBinding::isObjectEmpty_data()

@@ -7,6 +7,7 @@
 #include "tests/support/TTestServer.h"
 #include "tests/support/TMessageBoxRecorder.h"
 #include "widgets/TLXColumnPanel.h"
+#include "widgets/TLXDataGrid.h"
 #include "widgets/TLXSearchEdit.h"
 
 #include <QAction>
@@ -20,6 +21,9 @@
 namespace {
 
 TJson Json(const char *text) { return *ParseJson(std::string_view(text)); }
+
+// A supplier's name of 60 characters, shown whole in the grid and in the lookup.
+const QString kLongName = QStringLiteral("Henrique Pereira Fernandes de Albuquerque Cavalcanti Moreira");
 
 // Acts on the search window while its modal loop runs: step gets the window each tick and returns
 // true when done. A window still open at the deadline is cancelled, so the test never hangs.
@@ -89,7 +93,7 @@ void tst_LookupSearch::initTestCase()
     FServer->Script("GET", "/fornecedores/campos/pesquisa",
                     {200, R"([{"tipo":"long","nome":"codigo","label":"Código"},{"tipo":"string","nome":"razao","label":"Razão social"}])"});
     FServer->Script("GET", "/fornecedores?size=10&page=0",
-                    {200, R"({"content":[{"codigo":31,"razao":"ACME Ltda"},{"codigo":32,"razao":"Beta SA"}],"totalPages":1,"number":0})"});
+                    {200, R"({"content":[{"codigo":31,"razao":"ACME Ltda"},{"codigo":32,"razao":"Henrique Pereira Fernandes de Albuquerque Cavalcanti Moreira"}],"totalPages":1,"number":0})"});
 }
 
 void tst_LookupSearch::init()
@@ -113,13 +117,14 @@ void tst_LookupSearch::chosenRowFillsKeyAndDescription_data()
     QTest::addColumn<QString>("description"); // shown after the choice
     QTest::addColumn<QString>("error");       // the box raised, empty for none
 
-    QTest::newRow("a result column") << "razao" << "Beta SA" << QString();
+    QTest::newRow("a result column") << "razao" << kLongName << QString();
     QTest::newRow("not a result column") << "fantasia" << "Antigo" << "Field 'fantasia' not found";
 }
 
 // The search button opens the search window on the edit's resource with its key field; the chosen
-// row's key is taken first, then its display column: a display field the result lacks is reported
-// and leaves the description as it was, with the key already taken.
+// row's key is taken first, then its display column, whole as the server sent it: a display field
+// the result lacks is reported and leaves the description as it was, with the key already taken.
+// The grid holds the long name whole, so a column widened to fit it shows all of it.
 void tst_LookupSearch::chosenRowFillsKeyAndDescription()
 {
     QFETCH(QString, displayField);
@@ -130,6 +135,8 @@ void tst_LookupSearch::chosenRowFillsKeyAndDescription()
     FEdit->setKeyValue(QStringLiteral("5"));
     FEdit->setDisplayValue(QStringLiteral("Antigo"));
     bool searched = false;
+    QString gridText;
+    bool fitsWidened = false;
     QString path;
     QStringList keyFields;
     TModalDriver driver([&](TfrmPesquisaPadrao &window) {
@@ -140,6 +147,10 @@ void tst_LookupSearch::chosenRowFillsKeyAndDescription()
             searched = true;
             Button(window, "btPesquisar")->click();
         } else if (searched && table->RecordCount() == 2) {
+            auto *grid = window.findChild<TLXDataGrid *>();
+            gridText = grid->model()->index(1, 1).data().toString();
+            grid->resizeColumnToContents(1);
+            fitsWidened = grid->columnWidth(1) > grid->fontMetrics().horizontalAdvance(kLongName);
             table->SetRecNo(2);
             Button(window, "btSelecionar")->click();
             return true;
@@ -151,6 +162,8 @@ void tst_LookupSearch::chosenRowFillsKeyAndDescription()
     QVERIFY(!driver.TimedOut());
     QCOMPARE(path, QStringLiteral("fornecedores"));
     QCOMPARE(keyFields, QStringList{"codigo"});
+    QCOMPARE(gridText, kLongName);
+    QVERIFY(fitsWidened);
     QCOMPARE(FEdit->KeyValue(), QStringLiteral("32"));
     QCOMPARE(FEdit->DisplayValue(), description);
     QCOMPARE(FBoxes.size(), error.isEmpty() ? 0 : 1);

@@ -1,3 +1,4 @@
+#include "fields/TControlKind.h"
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
 #include "gui/TMessageBox.h"
@@ -7,17 +8,23 @@
 #include "screens/TfrmTabForm.h"
 #include "tests/support/TTestServer.h"
 #include "tests/support/TMessageBoxRecorder.h"
+#include "tests/support/SaveToGallery.h"
 #include "rest/TRequestPool.h"
+#include "widgets/TFieldMark.h"
 #include "widgets/TLXColumnPanel.h"
+#include "widgets/TLXDateEdit.h"
 #include "widgets/TLXSearchEdit.h"
 #include "config/TSystemConfig.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -30,6 +37,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 using namespace std::string_literals;
@@ -60,6 +68,48 @@ const char *const kPedidoCampos = R"([
    "id": "id", "displayField": "razao", "count": 900}
 ])";
 
+// One field of each kind a record screen locks, after the id.
+const char *const kEveryKindCampos = R"([
+  {"nome": "id", "label": "Código", "tipo": "long", "idField": true},
+  {"nome": "nome", "label": "Nome", "tipo": "string"},
+  {"nome": "salario", "label": "Salário", "tipo": "double"},
+  {"nome": "nascimento", "label": "Nascimento", "tipo": "localdate"},
+  {"nome": "sexo", "label": "Sexo", "tipo": "enum",
+   "values": [{"id": "F", "descricao": "Feminino"}, {"id": "M", "descricao": "Masculino"}]},
+  {"nome": "fornecedor", "label": "Fornecedor", "tipo": "long", "resource": "fornecedores", "type": "REMOTE",
+   "id": "id", "displayField": "razao", "count": 900},
+  {"nome": "ativo", "label": "Ativo", "tipo": "boolean"}
+])";
+
+const char *const kEveryKind7 = R"({"id": 7, "nome": "Bia Souza", "salario": 2500.5, "nascimento": "1990-04-12",
+  "sexo": "F", "fornecedor": 3, "ativo": true})";
+
+// WCAG 2 contrast ratio of two colours (1 to 21).
+double ContrastRatio(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &color) {
+        const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) + 0.0722 * channel(color.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The contrast of a control's text against its background, from its own palette in the state it is
+// in: check boxes draw on the window, closed combo boxes on a button, the others on a base.
+double TextContrastOf(const QWidget *control)
+{
+    const QPalette::ColorGroup group = control->isEnabled() ? QPalette::Active : QPalette::Disabled;
+    auto roles = std::pair(QPalette::Text, QPalette::Base);
+    if (qobject_cast<const QCheckBox *>(control))
+        roles = {QPalette::WindowText, QPalette::Window};
+    else if (const auto *combo = qobject_cast<const QComboBox *>(control); combo && !combo->isEditable())
+        roles = {QPalette::ButtonText, QPalette::Button};
+    const QPalette &palette = control->palette();
+    return ContrastRatio(palette.color(group, roles.first), palette.color(group, roles.second));
+}
+
 QStringList NamesOf(const TFieldMap &map)
 {
     QStringList names;
@@ -79,6 +129,42 @@ void SetText(const TfrmCadastroPadrao &screen, const QString &name, const QStrin
     auto *edit = screen.findChild<QLineEdit *>(name);
     QVERIFY2(edit, qPrintable(name));
     edit->setText(text);
+}
+
+// With QUOREL_GALLERY set: the screen with its marked fields above the box that named them.
+void SaveMessageShot(TfrmCadastroPadrao &screen, const QString &message)
+{
+    if (!qEnvironmentVariableIsSet("QUOREL_GALLERY") || QTest::currentDataTag() != QByteArray("named by member"))
+        return;
+    QMessageBox box(QMessageBox::Critical, screen.windowTitle(), message, QMessageBox::Ok);
+    box.adjustSize();
+    const QPixmap form = screen.grab();
+    const QPixmap dialog = box.grab();
+    QPixmap both(form.width(), form.height() + dialog.height());
+    both.fill(Qt::white);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, form);
+    painter.drawPixmap((form.width() - dialog.width()) / 2, form.height(), dialog);
+    painter.end();
+    QLabel shot;
+    shot.setPixmap(both);
+    shot.resize(both.size());
+    SaveToGallery(shot, QStringLiteral("message-naming-field"));
+}
+
+// What a GET of path answers in TRestResult::Error, from the server the test configured.
+QString ErrorOfGet(const QString &path)
+{
+    QObject context;
+    QString error;
+    bool done = false;
+    THttpVerbs::Get(path, &context, [&](const TRestResult &answer) {
+        error = answer.Error;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&done] { return done; }, 10000))
+        qWarning("no result for %s", qPrintable(path));
+    return error;
 }
 
 // "G" enabled, "g" disabled, in tool-bar order: Gravar Desistir Novo Alterar Excluir Pesquisar Debug.
@@ -145,6 +231,41 @@ class TestCadastroPadrao final : public QObject
                 return false;
         Q_UNUSED(screen);
         return true;
+    }
+
+    // A screen with one field of each kind showing its record 7, in a window whose first control
+    // stands for the main window's menu filter.
+    struct TEveryKindWindow
+    {
+        std::unique_ptr<QWidget> Window = std::make_unique<QWidget>();
+        QLineEdit *Filter = nullptr;
+        TfrmCadastroPadrao *Screen = nullptr;
+    };
+    TEveryKindWindow OpenEveryKind7()
+    {
+        FServer->Script("GET", "/pessoas/campos", ScriptedAnswer(200, kEveryKindCampos));
+        FServer->Script("GET", "/pessoas/7", ScriptedAnswer(200, kEveryKind7));
+        FServer->Script("GET", "/fornecedores/3", ScriptedAnswer(200, R"({"id": 3, "razao": "ACME Ltda"})"));
+        TEveryKindWindow opened;
+        auto *layout = new QVBoxLayout(opened.Window.get());
+        opened.Filter = new QLineEdit(opened.Window.get());
+        layout->addWidget(opened.Filter);
+        opened.Screen = new TfrmCadastroPadrao(opened.Window.get());
+        layout->addWidget(opened.Screen, 1);
+        opened.Window->resize(700, 420);
+        opened.Window->show();
+        opened.Window->activateWindow();
+        if (!QTest::qWaitForWindowActive(opened.Window.get()))
+            qWarning("the window did not become active");
+        QSignalSpy built(opened.Screen, &TfrmCadastroPadrao::fieldsLoaded);
+        opened.Screen->SetPath(QStringLiteral("pessoas"));
+        if (!built.wait(5000))
+            qWarning("the screen was not built");
+        QSignalSpy answers(opened.Screen, &TfrmCadastroPadrao::answerHandled);
+        opened.Screen->Load(7);
+        if (!AwaitAnswer(*opened.Screen, answers))
+            qWarning("record 7 was not loaded");
+        return opened;
     }
 
     // A screen showing record 7.
@@ -278,12 +399,12 @@ private slots:
         }
         if (auto *hidden = screen->findChild<QLineEdit *>(QStringLiteral("ruaId")))
             QVERIFY(TFieldEngine::IsRowDetached(hidden));
-        // Locked at first: every control, group controls included, is read-only.
+        // Locked at first: every control, group controls included, refuses edits.
         for (const QPointer<QWidget> &control : screen->FieldMap())
-            QVERIFY(!control->isEnabled());
+            QVERIFY(TControlKind::IsLocked(control));
         for (const TFieldMap &group : screen->Objects())
             for (const QPointer<QWidget> &control : group)
-                QVERIFY(!control->isEnabled());
+                QVERIFY(TControlKind::IsLocked(control));
     }
 
     // A field's dependent combo box, on a row of its own, is bound (both choices are saved) and is
@@ -450,6 +571,9 @@ private slots:
         QVERIFY(!screen->Busy());
         QVERIFY(!screen->pbOcupado->isVisibleTo(screen.get()));
         QVERIFY(FBoxes.isEmpty());
+        QCOMPARE(screen->lblStatus->text(), QStringLiteral("Registro gravado."));
+        screen->btAlterar->click(); // the next action
+        QCOMPARE(screen->lblStatus->text(), QString());
     }
 
     // A PUT or DELETE of the record on the screen is conditional on the version its GET answer
@@ -549,9 +673,9 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("body");
         QTest::addColumn<QString>("message");
-        QTest::newRow("400 with message")
+        QTest::newRow("400, every message")
             << 400 << R"([{"mensagemUsuario": "Nome é obrigatório"}, {"mensagemUsuario": "x"}])"
-            << "Nome é obrigatório";
+            << "Nome é obrigatório\nx";
         QTest::newRow("400 empty array") << 400 << "[]"
                                          << "";
         QTest::newRow("400 not json") << 400 << "falhou"
@@ -560,6 +684,8 @@ private slots:
                                                      << "";
         QTest::newRow("500") << 500 << ""
                              << "Falha ao gravar o registro.";
+        QTest::newRow("500 with message, one object") << 500 << R"({"mensagemUsuario": "Banco de dados indisponível."})"
+                                                      << "Banco de dados indisponível.";
         QTest::newRow("204") << 204 << ""
                              << "Falha ao gravar o registro. Codigo: 204";
         QTest::newRow("404") << 404 << ""
@@ -752,6 +878,8 @@ private slots:
     {
         const auto screen = OpenRecord7();
         SystemConfig->Port = 1; // nothing listens there
+        const QString noAnswer = ErrorOfGet(QStringLiteral("pessoas/7"));
+        QVERIFY(!noAnswer.isEmpty());
         QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
         screen->btAlterar->click();
         SetText(*screen, QStringLiteral("nome"), QStringLiteral("Digitado"));
@@ -761,16 +889,24 @@ private slots:
         QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Digitado"));
         QCOMPARE(screen->Estado(), ceEdicao);
         QVERIFY(screen->HasUnsavedChanges());
+        // "Desistir" puts the stored values back at once; its reload then says why it failed.
         screen->btDesistir->click();
-        screen->btExcluir->click();
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Bia"));
         QVERIFY(AwaitAnswer(*screen, answers, 2));
-        screen->Load(7);
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Bia"));
+        QCOMPARE(screen->Estado(), ceBloqueado);
+        screen->btExcluir->click();
         QVERIFY(AwaitAnswer(*screen, answers, 3));
+        screen->Load(7);
+        QVERIFY(AwaitAnswer(*screen, answers, 4));
         QCOMPARE(answers.at(0).at(0).toInt(), -1);
-        QCOMPARE(FBoxes.size(), 3);
-        QCOMPARE(FBoxes[0].Text, QStringLiteral("Falha ao gravar o registro. Codigo: -1"));
-        QCOMPARE(FBoxes[1].Text, QStringLiteral("Deseja excluir o registro?"));
-        QCOMPARE(FBoxes[2].Text, QStringLiteral("Falha ao excluir o registro. Código: -1"));
+        QStringList texts;
+        for (const TMessageBoxCall &box : FBoxes)
+            texts << box.Text;
+        QCOMPARE(texts,
+            QStringList({QStringLiteral("Falha ao gravar o registro. Codigo: -1"), noAnswer,
+                QStringLiteral("Deseja excluir o registro?"), QStringLiteral("Falha ao excluir o registro. Código: -1"),
+                noAnswer}));
     }
 
     void deleteAnswers_data()
@@ -780,7 +916,12 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("204 deletes") << 204 << "" << "";
         QTest::newRow("200 is a failure") << 200 << "" << "Falha ao excluir o registro. Código: 200";
-        QTest::newRow("500") << 500 << kChangedByOther << "Falha ao excluir o registro. Código: 500";
+        QTest::newRow("500") << 500 << ""
+                             << "Falha ao excluir o registro. Código: 500";
+        QTest::newRow("500 with message") << 500 << kChangedByOther << kChangedByOtherText;
+        QTest::newRow("409, used by other records")
+            << 409 << R"([{"mensagemUsuario": "A pessoa é usada em 3 pedidos."}])"
+            << "A pessoa é usada em 3 pedidos.";
         QTest::newRow("412 with message") << 412 << kChangedByOther << kChangedByOtherText;
         QTest::newRow("412 without mensagemUsuario") << 412 << R"([{"erro": 1}])"
                                                      << "Falha ao excluir o registro. Código: 412";
@@ -812,12 +953,14 @@ private slots:
             QVERIFY(!screen->Registro());
             QCOMPARE(screen->IDValue(), QString());
             QCOMPARE(ButtonState(*screen), QStringLiteral("gdNaePB"));
+            QCOMPARE(screen->lblStatus->text(), QStringLiteral("Registro excluído."));
         } else {
             QCOMPARE(FBoxes.size(), 2);
             QCOMPARE(FBoxes[1].Text, message);
             QCOMPARE(FBoxes[1].Kind, TMessageKind::Error);
             QCOMPARE(screen->IDValue(), QStringLiteral("7"));
             QCOMPARE(ButtonState(*screen), QStringLiteral("gdNAEPB"));
+            QCOMPARE(screen->lblStatus->text(), QString());
         }
     }
 
@@ -835,9 +978,10 @@ private slots:
         QVERIFY(!screen->Registro());
         QCOMPARE(screen->Estado(), ceEdicao); // the new record being typed stays as it is
         QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Nova"));
+        // Nothing is stored any more: "Desistir" leaves an empty screen.
         screen->btDesistir->click();
         QCOMPARE(screen->IDValue(), QString());
-        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Nova"));
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QString());
         QCOMPARE(ButtonState(*screen), QStringLiteral("gdNaePB"));
     }
 
@@ -913,35 +1057,67 @@ private slots:
     void desistirRestoresValuesAndId()
     {
         const auto screen = OpenRecord7();
+        FServer->Script(
+            "GET", "/pessoas/7", ScriptedAnswer(200, R"({"id": 7, "nome": "Bia", "endereco": {"rua": "Rua A"}})", 200));
         screen->btNovo->click();
         QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QString());
         QCOMPARE(TextOf(*screen, QStringLiteral("rua")), QString()); // groups are emptied too
         QVERIFY(screen->findChild<QLineEdit *>(QStringLiteral("rua"))->isEnabled());
         SetText(*screen, QStringLiteral("nome"), QStringLiteral("Outro"));
+        FServer->ClearRequests();
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
         screen->btDesistir->click();
+        // The stored values at once, then the record as the server has it now.
         QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Bia"));
         QCOMPARE(TextOf(*screen, QStringLiteral("rua")), QStringLiteral("Rua A"));
-        QVERIFY(!screen->findChild<QLineEdit *>(QStringLiteral("rua"))->isEnabled());
+        QVERIFY(TControlKind::IsLocked(screen->findChild<QLineEdit *>(QStringLiteral("rua"))));
         QCOMPARE(screen->IDValue(), QStringLiteral("7"));
+        QVERIFY(AwaitAnswer(*screen, answers));
+        QCOMPARE(FServer->Requests().at(0).Target, "/pessoas/7"s);
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Bia"));
 
         // So "Alterar" then "Gravar" updates record 7 instead of posting a copy.
         FServer->Script("PUT", "/pessoas/7", ScriptedAnswer(500, ""));
         FServer->ClearRequests();
-        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
         screen->btAlterar->click();
         screen->btGravar->click();
-        QVERIFY(AwaitAnswer(*screen, answers));
+        QVERIFY(AwaitAnswer(*screen, answers, 2));
         QCOMPARE(FServer->Requests().at(0).Method, "PUT"s);
     }
 
-    void desistirWithoutRecordKeepsTypedValues()
+    // The reload "Desistir" asks for comes after the user pressed "Alterar" and typed: the
+    // typed values stay.
+    void desistirReloadNeverOverwritesNewEdits()
+    {
+        const auto screen = OpenRecord7();
+        FServer->Script("GET", "/pessoas/7", ScriptedAnswer(200, R"({"id": 7, "nome": "Servidor"})", 300));
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->btAlterar->click();
+        screen->btDesistir->click();
+        screen->btAlterar->click();
+        SetText(*screen, QStringLiteral("nome"), QStringLiteral("Digitado"));
+        QVERIFY(AwaitAnswer(*screen, answers));
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Digitado"));
+        QCOMPARE(screen->Estado(), ceEdicao);
+    }
+
+    // "Desistir" on a record never saved goes back to the screen before "Novo": empty and
+    // locked, so typed values never look stored.
+    void desistirOnNewRecordEmptiesTheForm()
     {
         const auto screen = OpenScreen();
         screen->btNovo->click();
         SetText(*screen, QStringLiteral("nome"), QStringLiteral("Digitado"));
+        SetText(*screen, QStringLiteral("rua"), QStringLiteral("Rua X"));
+        FServer->ClearRequests();
         screen->btDesistir->click();
-        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QStringLiteral("Digitado"));
+        QCOMPARE(TextOf(*screen, QStringLiteral("nome")), QString());
+        QCOMPARE(TextOf(*screen, QStringLiteral("rua")), QString());
         QCOMPARE(screen->Estado(), ceBloqueado);
+        QCOMPARE(ButtonState(*screen), QStringLiteral("gdNaePB"));
+        QCOMPARE(screen->IDValue(), QString());
+        QCOMPARE(FServer->RequestCount(), 0u);
+        QVERIFY(FBoxes.isEmpty());
     }
 
     // "Pesquisar" opens the search window on this screen's path and loads the row chosen there.
@@ -1256,6 +1432,170 @@ private slots:
         QCOMPARE(FServer->RequestCount(), 0u);
     }
 
+    // The id is shown and sent as loaded, and never typed into, in either state.
+    void idFieldIsShownButNeverTyped()
+    {
+        const auto screen = OpenRecord7();
+        auto *id = screen->findChild<QLineEdit *>(QStringLiteral("id"));
+        QVERIFY(id->isVisibleTo(screen.get()));
+        QCOMPARE(id->text(), QStringLiteral("7"));
+        screen->btAlterar->click();
+        QVERIFY(id->isReadOnly());
+        QVERIFY(!TControlKind::IsLocked(screen->findChild<QLineEdit *>(QStringLiteral("nome"))));
+        QTest::keyClicks(id, QStringLiteral("99"));
+        QCOMPARE(id->text(), QStringLiteral("7"));
+        FServer->Script("PUT", "/pessoas/7", ScriptedAnswer(500, ""));
+        FServer->ClearRequests();
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->btGravar->click();
+        QVERIFY(AwaitAnswer(*screen, answers));
+        QVERIFY(QString::fromStdString(FServer->Requests().at(0).Body).contains(QStringLiteral("\"id\":\"7\"")));
+        screen->btDesistir->click();
+        screen->btNovo->click();
+        QVERIFY(id->isReadOnly());
+        QCOMPARE(id->text(), QString());
+    }
+
+    // After "Novo" and "Alterar" the keys go to the first field the user can type into; locking
+    // never sends them out of the screen (here to the window's filter, as to the main menu's).
+    void focusFollowsTheWork_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<QString>("defaultFocus");
+        QTest::addColumn<QString>("focused");
+        QTest::newRow("novo") << "novo"
+                              << ""
+                              << "nome";
+        QTest::newRow("novo, DefaultFocus") << "novo"
+                                            << "ativo"
+                                            << "ativo";
+        QTest::newRow("alterar") << "alterar"
+                                 << ""
+                                 << "nome";
+        QTest::newRow("gravar from a check box") << "gravar"
+                                                 << "ativo"
+                                                 << "btAlterar";
+        QTest::newRow("gravar from an edit box") << "gravar"
+                                                 << "nome"
+                                                 << "nome";
+        QTest::newRow("desistir from a combo box") << "desistir"
+                                                   << "sexo"
+                                                   << "btAlterar";
+    }
+
+    void focusFollowsTheWork()
+    {
+        QFETCH(QString, step);
+        QFETCH(QString, defaultFocus);
+        QFETCH(QString, focused);
+        const TEveryKindWindow opened = OpenEveryKind7();
+        TfrmCadastroPadrao *screen = opened.Screen;
+        QWidget *preferred = defaultFocus.isEmpty() ? nullptr : screen->findChild<QWidget *>(defaultFocus);
+        opened.Filter->setFocus();
+        if (step == QLatin1String("novo")) {
+            screen->SetDefaultFocus(preferred);
+            screen->btNovo->click();
+        } else if (step == QLatin1String("alterar")) {
+            screen->btAlterar->click();
+        } else {
+            screen->btAlterar->click();
+            preferred->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), preferred);
+            FServer->Script("PUT", "/pessoas/7", ScriptedAnswer(200, R"({"id": 7})"));
+            QSignalSpy answers(screen, &TfrmCadastroPadrao::answerHandled);
+            (step == QLatin1String("gravar") ? screen->btGravar : screen->btDesistir)->click();
+            QVERIFY(AwaitAnswer(*screen, answers, step == QLatin1String("gravar") ? 2 : 1));
+        }
+        QTRY_VERIFY(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget()->objectName(), focused);
+        QVERIFY(screen->isAncestorOf(QApplication::focusWidget()));
+    }
+
+    // Every answer's messages for the user in one box, whatever its status; the fields they name
+    // (by member in "mensagemDesenvolvedor" or by caption) are marked until their value changes.
+    void userMessagesMarkTheirFields_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("marked");
+        QTest::newRow("named by member")
+            << R"([{"mensagemUsuario": "Preencha este campo.", "mensagemDesenvolvedor": "nome: obrigatório e vazio"},
+                  {"mensagemUsuario": "Informe o endereço.", "mensagemDesenvolvedor": "endereco.rua: obrigatório e vazio"}])"
+            << "Preencha este campo.\nInforme o endereço."
+            << "nome,rua";
+        QTest::newRow("named by caption") << "[{\"mensagemUsuario\": \"O campo \\\"Rua\\\" é obrigatório.\"}]"
+                                          << "O campo \"Rua\" é obrigatório."
+                                          << "rua";
+        QTest::newRow("naming no field") << kChangedByOther << kChangedByOtherText << "";
+    }
+
+    void userMessagesMarkTheirFields()
+    {
+        QFETCH(QString, body);
+        QFETCH(QString, message);
+        QFETCH(QString, marked);
+        const auto screen = OpenScreen();
+        FServer->Script("POST", "/pessoas", ScriptedAnswer(400, body.toStdString()));
+        QSignalSpy answers(screen.get(), &TfrmCadastroPadrao::answerHandled);
+        screen->btNovo->click();
+        SetText(*screen, QStringLiteral("nome"), QStringLiteral("A"));
+        screen->btGravar->click();
+        QVERIFY(AwaitAnswer(*screen, answers));
+        QCOMPARE(FBoxes.size(), 1);
+        QCOMPARE(FBoxes[0].Text, message);
+        const auto markedNames = [&screen] {
+            QStringList names;
+            for (QWidget *control : screen->findChildren<QWidget *>())
+                if (TFieldMark::IsMarked(control))
+                    names << control->objectName();
+            std::sort(names.begin(), names.end());
+            return names.join(u',');
+        };
+        QCOMPARE(markedNames(), marked);
+        if (marked.isEmpty())
+            return;
+        auto *first = screen->findChild<QLineEdit *>(marked.section(u',', 0, 0));
+        QCOMPARE(first->palette().color(QPalette::Base), TFieldMark::MarkColor);
+        QVERIFY(message.contains(first->toolTip()));
+        SaveMessageShot(*screen, message);
+        QTest::keyClicks(first, QStringLiteral("b")); // a change takes that mark away only
+        QCOMPARE(markedNames(), marked.section(u',', 1));
+        QCOMPARE(first->palette().color(QPalette::Base),
+            screen->findChild<QLineEdit *>(QStringLiteral("id"))->palette().color(QPalette::Base));
+        screen->btDesistir->click(); // nothing left to correct
+        QCOMPARE(markedNames(), QString());
+    }
+
+    // A stored record: each kind of control shows its text at a contrast of at least 4.5:1 with
+    // its background (from its own palette, in the state it is in), and refuses edits.
+    void lockedRecordIsReadableAndRefusesEdits()
+    {
+        const TEveryKindWindow opened = OpenEveryKind7();
+        TfrmCadastroPadrao *screen = opened.Screen;
+        QTRY_COMPARE(screen->findChild<TLXSearchEdit *>(QStringLiteral("fornecedor"))->DisplayValue(),
+            QStringLiteral("ACME Ltda"));
+        const TJson before = screen->getRecord();
+        QCOMPARE(screen->FieldMap().size(), 7);
+        for (QWidget *control : screen->FieldMap()) {
+            const QString name = control->objectName();
+            QVERIFY2(TControlKind::IsLocked(control), qPrintable(name));
+            const double contrast = TextContrastOf(control);
+            QVERIFY2(contrast >= 4.5, qPrintable(QStringLiteral("%1: %2:1").arg(name).arg(contrast)));
+            control->setFocus();
+            QTest::keyClicks(control, QStringLiteral("9x "));
+            for (const Qt::Key key : {Qt::Key_Delete, Qt::Key_Backspace, Qt::Key_Down, Qt::Key_Space, Qt::Key_F8})
+                QTest::keyClick(control, key);
+            QTest::mouseClick(control, Qt::LeftButton);
+        }
+        QCOMPARE(screen->getRecord(), before);
+        QVERIFY(FBoxes.isEmpty());
+        // Edit boxes keep their text selectable, to copy it.
+        auto *nome = screen->findChild<QLineEdit *>(QStringLiteral("nome"));
+        nome->selectAll();
+        QCOMPARE(nome->selectedText(), QStringLiteral("Bia Souza"));
+        SaveToGallery(*screen, QStringLiteral("locked-record"));
+    }
+
     void shortcutsFollowTheButtons()
     {
         const auto screen = OpenRecord7();
@@ -1274,7 +1614,9 @@ private slots:
         QTest::keyClick(screen.get(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(screen->IDValue(), QString());
         QTest::qWait(50);
-        QCOMPARE(FServer->RequestCount(), 0u);
+        // Nothing was written: the one request is the reload "Desistir" asks for.
+        QCOMPARE(FServer->RequestCount(), 1u);
+        QCOMPARE(FServer->Requests().at(0).Method, "GET"s);
     }
 };
 

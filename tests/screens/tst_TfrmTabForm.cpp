@@ -1,3 +1,4 @@
+#include "config/TSystemConfig.h"
 #include "gui/TIcons.h"
 #include "convert/TField.h"
 #include "convert/TRecordTable.h"
@@ -5,8 +6,10 @@
 #include "fields/TFieldEngine.h"
 #include "fields/TResourceComboBox.h"
 #include "gui/TMessageBox.h"
+#include "rest/TRequestPool.h"
 #include "screens/TfrmCadastroPadrao.h"
 #include "screens/TfrmTabForm.h"
+#include "tests/server/LoopbackServer.h"
 #include "tests/support/TTestServer.h"
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXPanelForm.h"
@@ -22,6 +25,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -225,12 +229,13 @@ private slots:
         QTest::newRow("long beyond 32 bits") << "long" << "5000000000" << int(ftString) << "5000000000";
         QTest::newRow("long from text") << "LONG" << R"("42")" << int(ftString) << "42";
         QTest::newRow("long left empty") << "long" << R"("")" << int(ftString) << "";
-        QTest::newRow("string cut to 20") << "string" << R"("abcdefghijklmnopqrstuvwxy")" << int(ftString)
-                                          << "abcdefghijklmnopqrst";
+        QTest::newRow("string kept whole") << "string" << R"("Henrique Pereira Fernandes de Albuquerque Cavalcanti Moreira")"
+                                           << int(ftString) << "Henrique Pereira Fernandes de Albuquerque Cavalcanti Moreira";
         QTest::newRow("boolean") << "boolean" << "true" << int(ftBoolean) << "True";
         QTest::newRow("date as text") << "localdate" << R"("2024-03-05")" << int(ftString) << "2024-03-05";
         QTest::newRow("double as text") << "double" << "1.5" << int(ftString) << "1.5";
-        QTest::newRow("enum key as text") << "enum" << R"("ATIVO")" << int(ftString) << "ATIVO";
+        QTest::newRow("enum key shown as its option") << "enum" << R"("ATIVO")" << int(ftString) << "Ativo";
+        QTest::newRow("enum key without option") << "enum" << R"("VELHO")" << int(ftString) << "VELHO";
         QTest::newRow("long text kept whole") << "double" << R"("1234567890.1234567890123")" << int(ftString)
                                               << "1234567890.1234567890123";
         QTest::newRow("nested list empty") << "list" << R"([{"a": 1}])" << int(ftString) << "";
@@ -256,6 +261,105 @@ private slots:
         QCOMPARE(editor.Values(), rows); // the array keeps the value whole
     }
 
+    // A combo or lookup column shows the name the pop-up shows for the row's key (an option, or the
+    // record the server has for the key); a key without a name shows as it is. The rows keep the keys.
+    void keyColumnsShowNames_data()
+    {
+        QTest::addColumn<QByteArray>("descriptor");
+        QTest::addColumn<QByteArray>("key"); // the row's member, as JSON
+        QTest::addColumn<QString>("shown");
+        const QByteArray remote = R"({"nome": "v", "label": "V", "tipo": "long", "resource": "marcas",
+            "type": "REMOTE", "id": "id", "displayField": "nome", "count": 3})";
+        const QByteArray lookup = R"({"nome": "v", "label": "V", "tipo": "long", "resource": "marcas",
+            "type": "REMOTE", "id": "id", "displayField": "nome", "count": 500})";
+        const QByteArray local = R"({"nome": "v", "label": "V", "tipo": "string", "resource": "root.entregas",
+            "type": "LOCAL", "id": "codigo", "displayField": "descricao"})";
+        QTest::newRow("remote combo, an option") << remote << QByteArray("2") << "Dois";
+        QTest::newRow("remote combo, beyond its options") << remote << QByteArray("77") << "Setenta e sete";
+        QTest::newRow("lookup") << lookup << QByteArray("5") << "Cinco";
+        QTest::newRow("lookup, key as text") << lookup << QByteArray(R"("5")") << "Cinco";
+        QTest::newRow("lookup, key the server lacks") << lookup << QByteArray("6") << "6";
+        QTest::newRow("lookup, no key") << lookup << QByteArray(R"("")") << "";
+        QTest::newRow("local combo") << local << QByteArray("1") << "Principal";
+        QTest::newRow("local combo, key not in the record") << local << QByteArray("3") << "3";
+    }
+
+    void keyColumnsShowNames()
+    {
+        QFETCH(QByteArray, descriptor);
+        QFETCH(QByteArray, key);
+        QFETCH(QString, shown);
+        FServer->Script("GET", "/marcas?size=50&page=0", {200, R"([{"id": 1, "nome": "Um"}, {"id": 2, "nome": "Dois"}])"});
+        FServer->Script("GET", "/marcas/77", {200, R"({"id": 77, "nome": "Setenta e sete"})"});
+        FServer->Script("GET", "/marcas/5", {200, R"({"id": 5, "nome": "Cinco"})"});
+        FServer->Script("GET", "/marcas/6", {404, R"({"mensagemUsuario": "Não encontrado"})"});
+        TfrmTabForm editor;
+        editor.setParentRecord([] { return Json(R"({"entregas": [{"codigo": 1, "descricao": "Principal"}]})"); });
+        TJson fields = TJson::array();
+        fields.push_back(TJson::parse(descriptor.toStdString()));
+        editor.SetFields(fields);
+        TJson rows = TJson::array();
+        rows.push_back({{"v", TJson::parse(key.toStdString())}});
+        editor.SetValues(rows);
+        QTRY_COMPARE(Cell(editor, 0, 0), shown);
+        // Every answer in: a late one changes nothing.
+        QVERIFY(QTest::qWaitFor([] { return TRequestPool::Pool().activeThreadCount() == 0; }, 5000));
+        QTest::qWait(20);
+        QCOMPARE(Cell(editor, 0, 0), shown);
+        QCOMPARE(editor.Values(), rows);
+    }
+
+    // The sample back-end's orders and clients: the detail grids show the product, the delivery
+    // address, the category and the kind of contact by name, as their pop-ups do, while the rows
+    // keep the keys the back-end stores.
+    void sampleBackEndGridsShowNames_data()
+    {
+        QTest::addColumn<QString>("resource");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("key"); // the first row's member, as the rows keep it
+        QTest::newRow("order, product") << "pedidos" << "itens" << "produto"
+                                        << QStringList{"Parafuso de sêmola 500 g"} << "5";
+        QTest::newRow("order, delivery") << "pedidos" << "itens" << "entrega" << QStringList{"Principal"} << "1";
+        QTest::newRow("order, category") << "pedidos" << "categorias" << "categoria"
+                                         << QStringList{"Alimentos", "Higiene pessoal"} << "1";
+        QTest::newRow("client, kind of contact") << "clientes" << "contatos" << "tipo"
+                                                 << QStringList{"Celular", "E-mail"} << "CELULAR";
+    }
+
+    void sampleBackEndGridsShowNames()
+    {
+        QFETCH(QString, resource);
+        QFETCH(QString, list);
+        QFETCH(QString, column);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, key);
+        LoopbackServer server(true);
+        SystemConfig->Port = server.port();
+        const auto restore = qScopeGuard([this] { FServer->InstallAsSystemConfig(); });
+        TfrmCadastroPadrao screen;
+        screen.resize(800, 500);
+        screen.show();
+        QSignalSpy built(&screen, &TfrmCadastroPadrao::fieldsLoaded);
+        screen.SetPath(resource);
+        QVERIFY(built.wait(5000));
+        screen.Load(1);
+        QTRY_COMPARE_WITH_TIMEOUT(screen.IDValue(), QStringLiteral("1"), 5000);
+        auto *editor = screen.findChild<TfrmTabForm *>(list);
+        QVERIFY(editor);
+        const int index = editor->cdsRegistros->FieldByName(column)->Index();
+        QTRY_COMPARE_WITH_TIMEOUT(Column(*editor, index).mid(0, shown.size()), shown, 5000);
+        QCOMPARE(JsonValueText(editor->Values().at(0).at(column.toStdString())), key);
+        if (list == QLatin1String("itens")) {
+            for (QTabWidget *tabs : screen.findChildren<QTabWidget *>())
+                for (int page = 0; page < tabs->count(); ++page)
+                    if (tabs->widget(page)->isAncestorOf(editor))
+                        tabs->setCurrentIndex(page);
+            SaveToGallery(screen, QStringLiteral("detail-grid-names"));
+        }
+    }
+
     void addingAppendsOneRow()
     {
         QVERIFY(FEditor->btNovo->isEnabled());
@@ -274,7 +378,7 @@ private slots:
         QCOMPARE(FEditor->Values().size(), 4u);
         QCOMPARE(FEditor->Values()[3], Json(R"({"id": "", "descricao": "Apontador de 25 caractere", "quantidade": "5",
                                                 "ativo": false, "entrega": {"rua": "Rua D", "numero": ""}})"));
-        QCOMPARE(Column(*FEditor, 1).last(), QStringLiteral("Apontador de 25 cara"));
+        QCOMPARE(Column(*FEditor, 1).last(), QStringLiteral("Apontador de 25 caractere"));
         QCOMPARE(FEditor->cdsRegistros->RecNo(), 4);
     }
 
@@ -344,6 +448,8 @@ private slots:
         });
         editor.gridRegistrosDblClick();
         QCOMPARE(editor.Values(), rows);
+        // The grid cannot tell which state's city a row's key is: it shows the key.
+        QCOMPARE(Cell(editor, 0, 0), QStringLiteral("11"));
     }
 
     // In a long list one row is added, changed or deleted: it lands where the user put it, the
@@ -728,7 +834,12 @@ private slots:
             entregas->btGravarClick();
         });
         entregas->gridRegistrosDblClick();
-        QCOMPARE(FServer->Requests().at(0).Target, "/transportadoras?size=50&page=0&enderecos=1%2C2%2C3&vazio="s);
+        // (The grid may have asked for the carrier's name, "/transportadoras/9", meanwhile.)
+        std::string optionsAsked;
+        for (const TRecordedRequest &request : FServer->Requests())
+            if (optionsAsked.empty() && request.Target.rfind("/transportadoras?", 0) == 0)
+                optionsAsked = request.Target;
+        QCOMPARE(optionsAsked, "/transportadoras?size=50&page=0&enderecos=1%2C2%2C3&vazio="s);
         // Adding one: pick the first address.
         WhenPopupOpens(*entregas, [entregas](QDialog &) {
             auto *combo = Control<TResourceComboBox>(*entregas, "endereco");

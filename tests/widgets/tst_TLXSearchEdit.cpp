@@ -1,3 +1,4 @@
+#include "widgets/InvalidMark.h"
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 #include "tests/support/SaveToGallery.h"
@@ -45,6 +46,7 @@ private slots:
     void keyInteger_data();
     void keyInteger();
     void loadedEditTakesTextAsDescription();
+    void invalidMarkFramesUntilTakenOff();
 
 private:
     std::unique_ptr<QWidget> window;
@@ -110,6 +112,7 @@ void tst_TLXSearchEdit::focusShowsKeyThenDescription()
     edit->setDisplayValue("Maria Souza");
     QCOMPARE(edit->text(), QString("Maria Souza"));
     QSignalSpy changed(edit, &TLXSearchEdit::keyChanged);
+    QSignalSpy typed(edit, &TLXSearchEdit::keyTyped);
     focusEdit();
     QCOMPARE(edit->text(), QString("15"));
     QCOMPARE(edit->selectedText(), QString("15"));
@@ -117,6 +120,7 @@ void tst_TLXSearchEdit::focusShowsKeyThenDescription()
     leaveEdit();
     QCOMPARE(edit->text(), QString("Maria Souza"));
     QCOMPARE(changed.count(), 0);
+    QCOMPARE(typed.count(), 0);
     SaveToGallery(*window, "TLXSearchEdit_description");
 }
 
@@ -125,6 +129,9 @@ void tst_TLXSearchEdit::typedKeyBecomesKeyValue()
     edit->setKeyValue("15");
     edit->setDisplayValue("Maria Souza");
     QSignalSpy changed(edit, &TLXSearchEdit::keyChanged);
+    QSignalSpy typed(edit, &TLXSearchEdit::keyTyped);
+    // The owner hears of the typed key once the edit shows the description again.
+    connect(edit, &TLXSearchEdit::keyTyped, this, [this] { QCOMPARE(edit->text(), QString("Maria Souza")); });
     focusEdit();
     QTest::keyClicks(edit, "16");
     QCOMPARE(edit->text(), QString("16"));
@@ -132,7 +139,8 @@ void tst_TLXSearchEdit::typedKeyBecomesKeyValue()
     leaveEdit();
     QCOMPARE(edit->KeyValue(), QString("16"));
     QCOMPARE(changed.count(), 1);
-    // The description is not looked up again.
+    QCOMPARE(typed.count(), 1);
+    // The edit itself looks nothing up: refreshing the description is its owner's, on keyTyped.
     QCOMPARE(edit->text(), QString("Maria Souza"));
     QCOMPARE(edit->DisplayValue(), QString("Maria Souza"));
 }
@@ -144,11 +152,13 @@ void tst_TLXSearchEdit::writingValuesWhileFocused()
     edit->setDisplayValue("Joana");
     QCOMPARE(edit->text(), QString("15"));
     QSignalSpy changed(edit, &TLXSearchEdit::keyChanged);
+    QSignalSpy typed(edit, &TLXSearchEdit::keyTyped);
     edit->setKeyValue("20");
     QCOMPARE(edit->text(), QString("20"));
     QCOMPARE(changed.count(), 1);
     leaveEdit();
     QCOMPARE(changed.count(), 1);
+    QCOMPARE(typed.count(), 0); // written, not typed
     QCOMPARE(edit->text(), QString("Joana"));
 }
 
@@ -259,6 +269,28 @@ void tst_TLXSearchEdit::loadedEditTakesTextAsDescription()
     focusEdit();
     QTest::keyClicks(edit, "9");
     QCOMPARE(edit->DisplayValue(), QString("Bia"));
+}
+
+// A marked control shows a red frame (its own, not its children's) and says so through the
+// "invalido" property until the mark is taken off; a control styled by its owner keeps that style.
+void tst_TLXSearchEdit::invalidMarkFramesUntilTakenOff()
+{
+    const QImage plain = edit->grab().toImage();
+    MarkInvalid(edit);
+    QVERIFY(IsMarkedInvalid(edit));
+    QCOMPARE(edit->property("invalido").toBool(), true);
+    const QImage marked = edit->grab().toImage();
+    QVERIFY(marked != plain);
+    QCOMPARE(marked.pixelColor(0, edit->height() / 2), QColor(0xc6, 0x28, 0x28));
+    MarkInvalid(edit, false);
+    QVERIFY(!IsMarkedInvalid(edit));
+    QCOMPARE(edit->grab().toImage(), plain);
+
+    other->setStyleSheet(QStringLiteral("color: blue;"));
+    MarkInvalid(other);
+    QVERIFY(IsMarkedInvalid(other));
+    MarkInvalid(other, false);
+    QCOMPARE(other->styleSheet(), QStringLiteral("color: blue;"));
 }
 
 QTEST_MAIN(tst_TLXSearchEdit)
