@@ -8,6 +8,7 @@
 
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QLoggingCategory>
 #include <QTranslator>
 
@@ -16,9 +17,18 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     setApplicationName(QStringLiteral("QuorelApi"));
     setApplicationDisplayName(QStringLiteral("QuorelApi"));
     setWindowIcon(TIcons::Of(TIcon::App));
+    UsePortugueseWithoutASystemLanguage();
     InstallQtTexts();
     // A back-end that refuses a request for want of credentials gets them asked for.
     TSignIn::SetPrompt(&TSignInDialog::Ask);
+}
+
+void TApplication::UsePortugueseWithoutASystemLanguage()
+{
+    // Under C every comparison is by code point ("Água" after "Paraná") and numbers and dates take
+    // no one's format: the program's own language is then the consistent choice.
+    if (QLocale::system().language() == QLocale::C)
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
 }
 
 void TApplication::InstallQtTexts()

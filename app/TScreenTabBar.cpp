@@ -55,6 +55,13 @@ QString TScreenTabBar::TabCaption(const QString &caption)
     return caption.left(MaxCaptionLength - 1) + QChar(0x2026);
 }
 
+void TScreenTabBar::SelectNeighbour(int step)
+{
+    if (count() < 2)
+        return;
+    setCurrentIndex(((currentIndex() + step) % count() + count()) % count());
+}
+
 QSize TScreenTabBar::tabSizeHint(int index) const
 {
     // The style measures a tab in the font of its present state; widen it to the wider of the two.

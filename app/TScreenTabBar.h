@@ -7,6 +7,7 @@
 // whose style draws the selected caption in a smaller font than the others, every tab is as wide
 // as its caption in the larger font, whichever tab is selected: captions show whole and tabs do
 // not change width when the selection moves. When the tabs do not fit, the bar scrolls.
+// SelectNeighbour moves the selection round the tabs, for the keys that switch screens.
 class TScreenTabBar final : public QTabBar
 {
     Q_OBJECT
@@ -22,6 +23,8 @@ public:
     // an ellipsis beyond (a caption of megabytes from a faulty menu would stall every layout pass).
     static constexpr int MaxCaptionLength = 120;
     static QString TabCaption(const QString &caption);
+    // Selects the tab step places to the right (left when negative), going round past the ends.
+    void SelectNeighbour(int step);
 
 protected:
     QSize tabSizeHint(int index) const override;

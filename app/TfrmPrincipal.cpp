@@ -21,6 +21,7 @@
 #include "widgets/TLXLinkList.h"
 #include "widgets/TLXLinkListCollection.h"
 #include "widgets/TLXLinkListItem.h"
+#include "widgets/TLXLinkListLabel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -110,6 +111,8 @@ TfrmPrincipal::TfrmPrincipal(QWidget *parent) : QWidget(parent)
     layout->setSpacing(0);
     layout->addWidget(BuildSplitter());
     AddShortcuts();
+    AddScreenSwitchKeys();
+    AddMenuKeys();
     FormCreate();
 }
 
@@ -238,6 +241,44 @@ void TfrmPrincipal::AddShortcuts()
         edtPesquisaMenu->selectAll();
     });
     addAction(findMenu);
+}
+
+void TfrmPrincipal::AddScreenSwitchKeys()
+{
+    const auto addKeys = [this](const QString &caption, const QList<QKeySequence> &keys, int step) {
+        auto *action = new QAction(caption, this);
+        action->setShortcuts(keys);
+        connect(action, &QAction::triggered, this,
+            [this, step] { static_cast<TScreenTabBar *>(abas)->SelectNeighbour(step); });
+        addAction(action);
+    };
+    addKeys(QStringLiteral("Próxima tela"),
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}, 1);
+    addKeys(QStringLiteral("Tela anterior"),
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+         QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+        -1);
+}
+
+void TfrmPrincipal::AddMenuKeys()
+{
+    auto *intoMenu = new QAction(QStringLiteral("Ir para o menu"), edtPesquisaMenu);
+    intoMenu->setShortcut(QKeySequence(Qt::Key_Down));
+    intoMenu->setShortcutContext(Qt::WidgetShortcut);
+    connect(intoMenu, &QAction::triggered, this, [this] {
+        if (TLXLinkList *links = SectionLinks(Menus->SelectedIndex()))
+            links->setFocus(Qt::TabFocusReason);
+    });
+    edtPesquisaMenu->addAction(intoMenu);
+    connect(edtPesquisaMenu, &QLineEdit::returnPressed, this,
+        [this] { ShowErrorsOf([this] { OpenFirstMenuEntry(); }); });
+}
+
+void TfrmPrincipal::OpenFirstMenuEntry()
+{
+    const TLXLinkList *links = SectionLinks(Menus->SelectedIndex());
+    if (TLXLinkListLabel *first = links ? links->ShownLink(0) : nullptr)
+        first->click();
 }
 
 // ---- the menu

@@ -73,6 +73,11 @@ private:
     QWidget *BuildSideBar();
     QWidget *BuildContent();
     void AddShortcuts();
+    // Ctrl+Tab / Ctrl+PgDn to the next screen, Ctrl+Shift+Tab / Ctrl+PgUp to the previous one.
+    void AddScreenSwitchKeys();
+    // In the menu filter, Down goes into the menu and Enter opens the first entry that passes it.
+    void AddMenuKeys();
+    void OpenFirstMenuEntry();
     void AddCloseBox(int tabIndex);
 
     // Tab -> screen: each tab carries a key (its tab data) into this map.

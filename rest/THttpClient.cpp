@@ -83,8 +83,6 @@ QByteArray CharsetOf(const QByteArray &contentType)
     return {};
 }
 
-// The text of a failed exchange: curl's reason, told in the program's words when the server's
-// certificate was refused or the file of further authorities could not be used.
 // A value holding a line break would end its header early and smuggle in one of its own; such a
 // line is not sent at all, whoever made it.
 bool IsOneHeaderLine(const QByteArray &line)
@@ -95,8 +93,39 @@ bool IsOneHeaderLine(const QByteArray &line)
     return false;
 }
 
-QString FailureText(CURL *curl, CURLcode code, const QString &reason)
+// The server as the user configured it: scheme://host:port of the address asked for.
+QString ServerOf(const QString &url)
 {
+    return QUrl(url)
+        .adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment)
+        .toString(QUrl::RemoveUserInfo);
+}
+
+// Whether the exchange failed before a connection stood: no name, no listener, no route, or
+// the time ran out while connecting.
+bool NeverConnected(CURL *curl, CURLcode code)
+{
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT: return true;
+    case CURLE_OPERATION_TIMEDOUT: {
+        curl_off_t connected = 0;
+        curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connected);
+        return connected == 0;
+    }
+    default: return false;
+    }
+}
+
+// The text of a failed exchange, in the program's words: the server that could not be reached or
+// did not answer in full, or why its certificate or the file of further authorities was refused
+// (curl's reason follows those). curl's own text goes to the log.
+QString FailureText(CURL *curl, CURLcode code, const QString &reason, const QString &url)
+{
+    qCInfo(lcRest).noquote() << "no answer from" << ServerOf(url) << ":" << reason;
+    if (NeverConnected(curl, code))
+        return THttpClient::NotConnectedText(ServerOf(url));
     switch (code) {
     case CURLE_PEER_FAILED_VERIFICATION: {
         // The chain's verdict: 0 when it verified, 1 while curl had not yet taken the verdict (it
@@ -111,7 +140,11 @@ QString FailureText(CURL *curl, CURLcode code, const QString &reason)
     }
     case CURLE_SSL_CACERT_BADFILE:
         return QStringLiteral("O arquivo de autoridades certificadoras não pôde ser usado: %1").arg(reason);
-    default: return reason;
+    case CURLE_SSL_CONNECT_ERROR:
+        return QStringLiteral("Não foi possível estabelecer uma conexão segura com o servidor (%1).").arg(ServerOf(url));
+    case CURLE_OPERATION_TIMEDOUT:
+        return QStringLiteral("O servidor (%1) não respondeu a tempo.").arg(ServerOf(url));
+    default: return QStringLiteral("O servidor (%1) não enviou uma resposta completa.").arg(ServerOf(url));
     }
 }
 
@@ -141,6 +174,11 @@ QByteArray THttpResponse::Header(QByteArrayView name) const
         if (QByteArrayView(header).compare(name, Qt::CaseInsensitive) == 0)
             return value;
     return {};
+}
+
+QString THttpClient::NotConnectedText(const QString &server)
+{
+    return QStringLiteral("Não foi possível conectar ao servidor (%1). Verifique se ele está em execução.").arg(server);
 }
 
 THttpClient::THttpClient() = default;
@@ -187,7 +225,8 @@ THttpResponse THttpClient::Perform(const char *method, const QString &url, const
     }
     CURL *curl = FHandle->curl;
     if (!curl) {
-        response.Error = QStringLiteral("Could not create an HTTP client");
+        qCWarning(lcRest) << "curl could not make a handle";
+        response.Error = NotConnectedText(ServerOf(url));
         return response;
     }
     curl_easy_reset(curl);
@@ -246,8 +285,8 @@ THttpResponse THttpClient::Perform(const char *method, const QString &url, const
     if (code != CURLE_OK || transfer.tooLarge) {
         response.Headers.clear();
         response.Error = transfer.tooLarge
-                           ? QStringLiteral("The answer is larger than %1 bytes").arg(MaxBodyBytes)
-                           : FailureText(curl, code, QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code)));
+            ? QStringLiteral("A resposta do servidor (%1) passa de %2 bytes.").arg(ServerOf(url)).arg(MaxBodyBytes)
+            : FailureText(curl, code, QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code)), url);
         return response;
     }
     long status = 0;
@@ -258,6 +297,6 @@ THttpResponse THttpClient::Perform(const char *method, const QString &url, const
     response.Body = transfer.Body();
     response.ContentType = type ? QByteArray(type) : QByteArray();
     if (!response.Answered())
-        response.Error = QStringLiteral("No answer");
+        response.Error = QStringLiteral("O servidor (%1) não enviou uma resposta completa.").arg(ServerOf(url));
     return response;
 }

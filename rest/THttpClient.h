@@ -11,7 +11,9 @@
 #include <stdexcept>
 
 // What one HTTP exchange gave: the status, headers and body of any answer (the last one when
-// redirects were followed), or Status -1 and the client's failure text when no answer arrived.
+// redirects were followed), or Status -1 and the client's failure text when no answer arrived: a
+// Portuguese sentence naming the server (scheme://host:port); only the certificate texts add
+// curl's reason.
 struct THttpResponse
 {
     int Status = -1;
@@ -67,6 +69,8 @@ public:
     THttpResponse PostForm(const QString &url, const TFormFields &fields);
 
     static QByteArray EncodeForm(const TFormFields &fields);
+    // What a request that reached no server says (server: scheme://host:port).
+    static QString NotConnectedText(const QString &server);
 
 private:
     THttpResponse Perform(const char *method, const QString &url, const QByteArray *body);

@@ -22,6 +22,7 @@
 #include "widgets/TLXSearchEdit.h"
 #include "widgets/TLXSearchEditConfig.h"
 
+#include <QAction>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -163,6 +164,32 @@ void TfrmPesquisaPadrao::BuildLayout()
     layout->addWidget(gridPesquisa, 1);
     layout->addWidget(BuildPagingBar());
     layout->addWidget(BuildButtonBar());
+    AddRowSelectKey();
+}
+
+void TfrmPesquisaPadrao::AddRowSelectKey()
+{
+    // Enter on a row chooses it, as a double click does.
+    auto *select = new QAction(gridPesquisa);
+    select->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    select->setShortcutContext(Qt::WidgetShortcut);
+    connect(select, &QAction::triggered, this, [this] { ShowErrorsOf([this] { gridPesquisaDblClick(); }); });
+    gridPesquisa->addAction(select);
+}
+
+void TfrmPesquisaPadrao::PutFiltersFirst()
+{
+    // The filters arrive after the other controls exist, which would put them last in the tab order.
+    const QList<QLineEdit *> filters = panelFiltros->findChildren<QLineEdit *>();
+    QList<QWidget *> order(filters.cbegin(), filters.cend());
+    order << gridPesquisa << btPrimeiraPagina << btPaginaAnterior << edtPagina << btProximaPagina << btUltimaPagina
+          << btPesquisar << btExportar << btSelecionar << btCancelar;
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    // The window opens to be typed in: the first filter takes the focus unless a filter has it.
+    QWidget *focused = focusWidget();
+    if (!filters.isEmpty() && !(focused && panelFiltros->isAncestorOf(focused)))
+        filters.first()->setFocus(Qt::OtherFocusReason);
 }
 
 QWidget *TfrmPesquisaPadrao::BuildPagingBar()
@@ -243,7 +270,7 @@ void TfrmPesquisaPadrao::SetPath(const QString &value)
     const QByteArray geometry = TLayoutSettings::Read(LayoutKey(QStringLiteral("geometria")));
     if (!geometry.isEmpty() && !restoreGeometry(geometry))
         qCWarning(lcScreens) << "the kept size of the search of" << FPath << "does not apply";
-    FSetUpNotFoundShown = false;
+    FSetUpFailureShown = false;
     LoadFilters();
     LoadFields();
 }
@@ -277,13 +304,13 @@ int TfrmPesquisaPadrao::ShowModal()
 
 void TfrmPesquisaPadrao::LoadFilters()
 {
-    Request(TApiPaths::Filters(FPath), FFiltersRequest, TAnswerKind::Array, &TfrmPesquisaPadrao::SetUpNotFound,
+    Request(TApiPaths::Filters(FPath), FFiltersRequest, TAnswerKind::Array, &TfrmPesquisaPadrao::SetUpFailed,
         &TfrmPesquisaPadrao::BuildFilters);
 }
 
 void TfrmPesquisaPadrao::LoadFields()
 {
-    Request(TApiPaths::SearchColumns(FPath), FColumnsRequest, TAnswerKind::Array, &TfrmPesquisaPadrao::SetUpNotFound,
+    Request(TApiPaths::SearchColumns(FPath), FColumnsRequest, TAnswerKind::Array, &TfrmPesquisaPadrao::SetUpFailed,
         &TfrmPesquisaPadrao::BuildColumns);
 }
 
@@ -293,35 +320,58 @@ void TfrmPesquisaPadrao::LoadPage(int page)
     if (page < 0)
         return;
     Request(TApiPaths::Page(FPath, page, FilterQuery() + SortQuery()), FPageRequest, TAnswerKind::Object,
-        &TfrmPesquisaPadrao::NotFound, &TfrmPesquisaPadrao::ShowPage);
+        &TfrmPesquisaPadrao::PageFailed, &TfrmPesquisaPadrao::ShowPage);
 }
 
 void TfrmPesquisaPadrao::Request(const QString &path, TLatestRequest &latest, TAnswerKind kind,
-    void (TfrmPesquisaPadrao::*notFound)(), void (TfrmPesquisaPadrao::*use)(const TJson &))
+    void (TfrmPesquisaPadrao::*failed)(const TRestResult &), void (TfrmPesquisaPadrao::*use)(const TJson &))
 {
-    THttpVerbs::Get(path, this, latest.Replace([this, kind, notFound, use](const TRestResult &answer) {
+    THttpVerbs::Get(path, this, latest.Replace([this, kind, failed, use](const TRestResult &answer) {
         ShowErrorsOf([&] {
-            if (answer.Is(404))
-                return (this->*notFound)();
             const TJson *json = kind == TAnswerKind::Array ? answer.Array() : answer.Object();
             if (answer.Is(200) && json)
                 (this->*use)(*json);
+            else
+                (this->*failed)(answer);
         });
     }));
 }
 
-void TfrmPesquisaPadrao::NotFound()
+void TfrmPesquisaPadrao::ShowFailure(const TRestResult &answer)
 {
-    TMessageBox::Show(TRestResult::NotFoundText, TMessageKind::Error, QString());
+    if (answer.Is(404))
+        TMessageBox::Show(TRestResult::NotFoundText, TMessageKind::Error, QString());
+    else if (!answer.Answered())
+        ShowMessageBox(answer.Error, TMessageKind::Error);
 }
 
-void TfrmPesquisaPadrao::SetUpNotFound()
+void TfrmPesquisaPadrao::SetUpFailed(const TRestResult &answer)
 {
-    // Filters and columns missing together are one fault of the resource: one notice, not two.
-    if (FSetUpNotFoundShown)
+    // Filters and columns failing together are one fault (a resource missing, a server down):
+    // one notice, not two.
+    if (FSetUpFailureShown || !(answer.Is(404) || !answer.Answered()))
         return;
-    FSetUpNotFoundShown = true;
-    NotFound();
+    FSetUpFailureShown = true;
+    ShowFailure(answer);
+}
+
+void TfrmPesquisaPadrao::PageFailed(const TRestResult &answer)
+{
+    // The rows of an earlier search would pass for this one's result.
+    EmptyResult();
+    const QStringList messages = answer.Is(400) ? answer.UserMessages() : QStringList();
+    if (!messages.isEmpty())
+        ShowMessageBox(messages.join(QLatin1Char('\n')), TMessageKind::Error);
+    else
+        ShowFailure(answer);
+}
+
+void TfrmPesquisaPadrao::EmptyResult()
+{
+    if (FcdsPesquisa->Active())
+        FcdsPesquisa->EmptyDataSet();
+    FPaginas = 0;
+    SetPagina(0);
 }
 
 void TfrmPesquisaPadrao::BuildFilters(const TJson &descriptors)
@@ -333,6 +383,7 @@ void TfrmPesquisaPadrao::BuildFilters(const TJson &descriptors)
     } catch (const std::exception &error) {
         qCWarning(lcScreens) << "the filters of" << FPath << "stopped:" << error.what();
     }
+    PutFiltersFirst();
     AfterBuild();
 }
 

@@ -18,13 +18,16 @@ class TLXColumnPanel;
 class TLXSearchEdit;
 class TRecordTable;
 class TRecordTableModel;
+struct TRestResult;
 
 // The modal search window of any resource: fetches its filters and result columns from the
 // server, shows pages of ten rows and closes with OK (1) handing back the chosen row's key, or
 // with Cancel (2). Unlike a plain QDialog it builds its filter inputs and columns at run time.
 // A click on a column title orders the pages by that column on the server (ascending, descending,
-// then unordered again). Owns its controls and the result table cdsPesquisa through Qt parents,
-// and the order asked.
+// then unordered again). It is used from the keyboard: the first filter has the focus, the filters
+// come first in the tab order, Enter in a filter searches and Enter on a row selects it. A search
+// that fails empties the result instead of leaving rows that did not match. Owns its controls and
+// the result table cdsPesquisa through Qt parents, and the order asked.
 class TfrmPesquisaPadrao : public QDialog
 {
     Q_OBJECT
@@ -84,21 +87,29 @@ private:
     void BuildLayout();
     // Connects a button to a handler whose errors are shown.
     void ConnectClick(QPushButton *button, void (TfrmPesquisaPadrao::*handler)());
-    // GETs path; a 404 calls notFound, a 200 answer of the expected kind goes to use, and a newer
+    // GETs path; a 200 answer of the expected kind goes to use, any other to failed, and a newer
     // request made through latest drops this one's answer.
-    void Request(const QString &path, TLatestRequest &latest, TAnswerKind kind, void (TfrmPesquisaPadrao::*notFound)(),
-        void (TfrmPesquisaPadrao::*use)(const TJson &));
+    void Request(const QString &path, TLatestRequest &latest, TAnswerKind kind,
+        void (TfrmPesquisaPadrao::*failed)(const TRestResult &), void (TfrmPesquisaPadrao::*use)(const TJson &));
     QWidget *BuildPagingBar();
     QWidget *BuildButtonBar();
     void BuildFilters(const TJson &descriptors);
+    // Filters first in the tab order, then the grid, paging and buttons; the first filter focused.
+    void PutFiltersFirst();
+    void AddRowSelectKey();
     void BuildColumns(const TJson &descriptors);
     void ShowPage(const TJson &page);
     void AfterBuild();
     // The key under which this resource's search keeps part of its layout.
     QString LayoutKey(const QString &part) const;
-    void NotFound();
-    // NotFound for the window's set-up requests, shown at most once per window.
-    void SetUpNotFound();
+    // Tells a 404 or no answer at all (the client's text: which server could not be reached); other
+    // failures show nothing.
+    void ShowFailure(const TRestResult &answer);
+    // ShowFailure for the window's set-up requests, shown at most once per window.
+    void SetUpFailed(const TRestResult &answer);
+    // A search that failed empties the result; a 400 shows every message for the user it carries.
+    void PageFailed(const TRestResult &answer);
+    void EmptyResult();
     // The number in the page box; false (after reporting why) when it holds none.
     bool ReadTypedPage(int &number);
     // Loads target(n, FPagina, FPaginas) when allowed(n, FPaginas) holds for the typed number n.
@@ -141,7 +152,7 @@ private:
     QString FSelected;
     QStringList FKeyFields;
     int FPagina = 0;
-    bool FSetUpNotFoundShown = false;
+    bool FSetUpFailureShown = false;
     int FPaginas = 0;
     struct TSort
     {

@@ -165,6 +165,8 @@ void TfrmTabForm::BuildToolBar()
     };
     btNovo = addButton("ToolButton1", TIcon::New, &TfrmTabForm::btNovoClick);
     btExcluir = addButton("ToolButton2", TIcon::Delete, &TfrmTabForm::btExcluirClick);
+    btNovo->setToolTip(QStringLiteral("Incluir"));
+    btExcluir->setToolTip(QStringLiteral("Excluir"));
 }
 
 void TfrmTabForm::BuildGrid()
@@ -195,6 +197,8 @@ void TfrmTabForm::BuildPopup()
     scrollFields->setObjectName(QStringLiteral("scrollFields"));
     scrollFields->setFrameShape(QFrame::NoFrame);
     scrollFields->setWidgetResizable(true);
+    // Tab walks the fields inside, not the box (which still scrolls to the focused field).
+    scrollFields->setFocusPolicy(Qt::NoFocus);
     // Its own minimum would keep a pop-up of one or two rows taller than they need.
     scrollFields->setMinimumHeight(1);
     auto *holder = new QWidget;
@@ -232,7 +236,8 @@ void TfrmTabForm::BuildPopup()
     };
     btCancelar = addButton("Button1", QStringLiteral("Cancelar"), 368, &TfrmTabForm::btCancelarClick);
     btGravar = addButton("Button2", QStringLiteral("Gravar"), 287, &TfrmTabForm::btGravarClick);
-    setTabOrder(btCancelar, btGravar);
+    // Enter in a field means "Gravar"; the buttons themselves come after the fields (see PrepareKeys).
+    btGravar->setDefault(true);
     panelLayout->addWidget(scrollFields, 1);
     panelLayout->addWidget(panelButtons);
 
@@ -611,6 +616,30 @@ void TfrmTabForm::btCancelarClick()
     panelEdit->Form()->reject();
 }
 
+QList<QWidget *> TfrmTabForm::PopupFields() const
+{
+    QList<QWidget *> fields;
+    for (QWidget *widget = panelCadastro->nextInFocusChain(); widget && widget != panelCadastro;
+         widget = widget->nextInFocusChain()) {
+        if (panelCadastro->isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled()
+            && widget->isVisibleTo(panelEdit_Panel))
+            fields << widget;
+    }
+    return fields;
+}
+
+void TfrmTabForm::PrepareKeys()
+{
+    // The fields are made after the buttons, so the buttons would come first: a blank typed at
+    // once would press "Cancelar" and lose the row.
+    const QList<QWidget *> fields = PopupFields();
+    if (fields.isEmpty())
+        return;
+    setTabOrder(fields.last(), btGravar);
+    setTabOrder(btGravar, btCancelar);
+    fields.first()->setFocus(Qt::TabFocusReason);
+}
+
 void TfrmTabForm::panelEditShow()
 {
     panelCadastro->DoLayout();
@@ -625,4 +654,5 @@ void TfrmTabForm::panelEditShow()
     if (const QScreen *screen = form->screen())
         height = qMin(height, screen->availableGeometry().height() - 40);
     form->resize(form->width(), qMax(height, panelButtons->height()));
+    PrepareKeys();
 }

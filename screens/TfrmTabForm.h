@@ -94,6 +94,10 @@ private:
     void BuildPopup();
     void FormCreate();
     void panelEditShow();
+    // The pop-up's controls that take the focus with Tab, in tab order.
+    QList<QWidget *> PopupFields() const;
+    // Fields first in the tab order, then "Gravar" and "Cancelar"; the first field focused.
+    void PrepareKeys();
 
     void AddGroup(const TJson &descriptor);
     // The control of one sub-field (and its dependent combo box) into controls and the required map.

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QScrollBar>
 
@@ -14,6 +15,8 @@ TLXLinkList::TLXLinkList(QWidget *parent) : QScrollArea(parent), FItems(std::mak
 {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Reached with Tab (or from the menu filter), not by clicking a link, which opens it at once.
+    setFocusPolicy(Qt::TabFocus);
     // The content is sized here: as wide as the viewport, as high as the links that pass the filter.
     setWidgetResizable(false);
     auto *content = new QWidget;
@@ -89,6 +92,8 @@ void TLXLinkList::linksChanged()
 
 void TLXLinkList::forgetLink(const TLXLinkListLabel *label)
 {
+    if (FCurrent == label)
+        FCurrent = nullptr;
     FOnScreen.erase(std::remove(FOnScreen.begin(), FOnScreen.end(), label), FOnScreen.end());
     FPlaced.erase(std::remove_if(
                       FPlaced.begin(), FPlaced.end(), [label](const TPlaced &placed) { return placed.Label == label; }),
@@ -97,6 +102,7 @@ void TLXLinkList::forgetLink(const TLXLinkListLabel *label)
 
 void TLXLinkList::forgetAllLinks()
 {
+    FCurrent = nullptr;
     FOnScreen.clear();
     FPlaced.clear();
 }
@@ -121,6 +127,76 @@ void TLXLinkList::layoutLinks()
     FContentHeight = top;
     resizeContent();
     showLinksInView();
+    // A current link the filter took away leaves the first one that passes current.
+    if (FCurrent && CurrentPlaced() < 0) {
+        markCurrent(false);
+        FCurrent = nullptr;
+        if (hasFocus())
+            setCurrentPlaced(0);
+    }
+}
+
+TLXLinkListLabel *TLXLinkList::ShownLink(int index) const
+{
+    return index >= 0 && index < int(FPlaced.size()) ? FPlaced[size_t(index)].Label : nullptr;
+}
+
+int TLXLinkList::CurrentPlaced() const
+{
+    const auto found = std::find_if(
+        FPlaced.begin(), FPlaced.end(), [this](const TPlaced &placed) { return placed.Label == FCurrent; });
+    return found == FPlaced.end() ? -1 : int(found - FPlaced.begin());
+}
+
+void TLXLinkList::setCurrentPlaced(int index)
+{
+    if (FPlaced.empty())
+        return;
+    markCurrent(false);
+    FCurrent = FPlaced[size_t(qBound(0, index, int(FPlaced.size()) - 1))].Label;
+    markCurrent(hasFocus());
+    ensureWidgetVisible(FCurrent, 0, 0);
+}
+
+void TLXLinkList::markCurrent(bool marked)
+{
+    if (FCurrent)
+        FCurrent->setCurrent(marked);
+}
+
+void TLXLinkList::keyPressEvent(QKeyEvent *event)
+{
+    const int at = CurrentPlaced();
+    const int last = int(FPlaced.size()) - 1;
+    switch (event->key()) {
+    case Qt::Key_Down: setCurrentPlaced(at < 0 ? 0 : at + 1); break;
+    case Qt::Key_Up: setCurrentPlaced(at < 0 ? last : at - 1); break;
+    case Qt::Key_Home: setCurrentPlaced(0); break;
+    case Qt::Key_End: setCurrentPlaced(last); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (FCurrent)
+            FCurrent->click(); // last: a receiver may free the list
+        break;
+    default: QScrollArea::keyPressEvent(event); return;
+    }
+    event->accept();
+}
+
+void TLXLinkList::focusInEvent(QFocusEvent *event)
+{
+    QScrollArea::focusInEvent(event);
+    // Coming back to the window marks the link the user had moved to, and picks none itself.
+    if (FCurrent)
+        markCurrent(true);
+    else if (event->reason() != Qt::ActiveWindowFocusReason)
+        setCurrentPlaced(0);
+}
+
+void TLXLinkList::focusOutEvent(QFocusEvent *event)
+{
+    QScrollArea::focusOutEvent(event);
+    markCurrent(false);
 }
 
 void TLXLinkList::resizeContent()

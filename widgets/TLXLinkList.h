@@ -13,6 +13,8 @@ class TLXLinkListLabel;
 // puts every link that passes the filter below the previous one, and only the labels inside the
 // viewport are shown (the others are hidden until scrolled into view), so a filter keystroke costs
 // a text match per link plus the few labels on screen, not a layout of the whole stack.
+// With the focus, one link that passes the filter is current (marked): the arrow keys, Home and End
+// move it, scrolling it into view, and Enter opens it as a click does.
 class TLXLinkList final : public QScrollArea
 {
     Q_OBJECT
@@ -44,12 +46,20 @@ public:
     // Places the links that pass the filter and shows those in the viewport.
     void layoutLinks();
 
+    // The link the keys act on, or null (none passes the filter, or the list never had the focus).
+    TLXLinkListLabel *CurrentLink() const { return FCurrent; }
+    // The link shown at position index among those that pass the filter, or null.
+    TLXLinkListLabel *ShownLink(int index) const;
+
     QSize sizeHint() const override;
 
 protected:
     void changeEvent(QEvent *event) override;
     bool viewportEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     struct TPlaced
@@ -62,6 +72,11 @@ private:
     void resizeContent();
     // Shows the placed labels that meet the viewport and hides the ones that left it.
     void showLinksInView();
+    // Makes the placed link at index current, marked while the list has the focus, and scrolls to it.
+    void setCurrentPlaced(int index);
+    // Position of the current link among the placed ones, or -1.
+    int CurrentPlaced() const;
+    void markCurrent(bool marked);
 
     std::unique_ptr<TLXLinkListCollection> FItems;
     int FItemHeight = 16;
@@ -71,4 +86,5 @@ private:
     // The labels currently shown: those that meet the viewport.
     std::vector<TLXLinkListLabel *> FOnScreen;
     bool FLayoutPosted = false;
+    TLXLinkListLabel *FCurrent = nullptr;
 };

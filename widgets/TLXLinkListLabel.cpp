@@ -117,6 +117,27 @@ void TLXLinkListLabel::setStyleUnderlined(bool underlined)
     FRestyling = false;
 }
 
+void TLXLinkListLabel::click()
+{
+    if (isEnabled())
+        emit clicked();
+}
+
+void TLXLinkListLabel::setCurrent(bool current)
+{
+    if (FCurrent == current)
+        return;
+    FCurrent = current;
+    setStyleUnderlined(current || underMouse());
+    // A lighter shade of the list's background: the white caption stays easy to read on it.
+    setAutoFillBackground(current);
+    if (current && parentWidget()) {
+        QPalette colours = palette();
+        colours.setColor(QPalette::Window, parentWidget()->palette().color(QPalette::Window).lighter(170));
+        setPalette(colours);
+    }
+}
+
 void TLXLinkListLabel::enterEvent(QEnterEvent *event)
 {
     QLabel::enterEvent(event);
@@ -128,7 +149,7 @@ void TLXLinkListLabel::leaveEvent(QEvent *event)
 {
     QLabel::leaveEvent(event);
     if (isEnabled())
-        setStyleUnderlined(false);
+        setStyleUnderlined(FCurrent);
 }
 
 void TLXLinkListLabel::mousePressEvent(QMouseEvent *event)

@@ -5,7 +5,8 @@
 #include <optional>
 
 // One link of a TLXLinkList: a label that is enabled once something listens to its
-// clicked() signal, underlines itself under the pointer and carries a resource string.
+// clicked() signal, underlines itself under the pointer or while it is the list's current link
+// (then also on a lighter background) and carries a resource string.
 // Its height fits one line of text unless set explicitly; the next change of
 // caption or font fits it to the text again.
 class TLXLinkListLabel final : public QLabel
@@ -27,6 +28,12 @@ public:
     void setCaption(const QString &caption);
     // Fixes the height until the next change of caption or font.
     void setLinkHeight(int height);
+
+    // Acts as a left click: emits clicked() when enabled. A receiver may free the list.
+    void click();
+    // Marks the link the list's keys act on.
+    void setCurrent(bool current);
+    bool IsCurrent() const { return FCurrent; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -57,4 +64,5 @@ private:
     bool FPressed = false;
     // Set while hovering restyles the font, which is not a change that refits the height.
     bool FRestyling = false;
+    bool FCurrent = false;
 };

@@ -14,6 +14,7 @@
 #include "widgets/TLXLinkListCollection.h"
 #include "widgets/TLXLinkListItem.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -165,7 +166,8 @@ private slots:
         window.show();
         QCOMPARE(FBoxes.size(), 1);
         QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
-        QVERIFY(!FBoxes[0].Text.isEmpty());
+        QCOMPARE(FBoxes[0].Text, QStringLiteral("Não foi possível conectar ao servidor (%1:1). Verifique se ele está em "
+                                                "execução.").arg(SystemConfig->Server));
         QCOMPARE(window.Menus->Items()->Count(), 0);
         QCOMPARE(window.abas->count(), 0);
         window.edtPesquisaMenu->setText(QStringLiteral("x")); // no sections: nothing to filter
@@ -423,6 +425,66 @@ private slots:
         QCOMPARE(window->CurrentScreen()->Path(), QStringLiteral("clientes"));
         QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
         QVERIFY(window->edtPesquisaMenu->hasFocus());
+    }
+
+    // Ctrl+Tab and Ctrl+PgDn go to the next screen, Ctrl+Shift+Tab and Ctrl+PgUp to the previous
+    // one, round past the ends, from wherever the focus is.
+    void keysSwitchScreens_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QList<int>>("tabs"); // the tab selected after each press, from the last of three
+        const int ctrl = Qt::ControlModifier;
+        QTest::newRow("Ctrl+Tab") << int(Qt::Key_Tab) << ctrl << QList<int>{0, 1, 2};
+        QTest::newRow("Ctrl+PgDn") << int(Qt::Key_PageDown) << ctrl << QList<int>{0, 1, 2};
+        QTest::newRow("Ctrl+Shift+Tab") << int(Qt::Key_Backtab) << (ctrl | int(Qt::ShiftModifier)) << QList<int>{1, 0, 2};
+        QTest::newRow("Ctrl+PgUp") << int(Qt::Key_PageUp) << ctrl << QList<int>{1, 0, 2};
+    }
+
+    void keysSwitchScreens()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QList<int>, tabs);
+        const auto window = OpenWindow();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        for (int link = 0; link < 3; ++link)
+            ClickLink(*window, link);
+        QCOMPARE(window->abas->currentIndex(), 2);
+        for (const int tab : tabs) {
+            QWidget *focused = QApplication::focusWidget();
+            QTest::keyClick(focused ? focused : window.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            QCOMPARE(window->abas->currentIndex(), tab);
+            QCOMPARE(window->CurrentScreen(), window->ScreenOf(tab));
+        }
+    }
+
+    // The menu is used from the keyboard: Enter in its filter opens the first entry that passes
+    // it; Down goes into the entries, where the arrows move and Enter opens.
+    void menuOpensWithTheKeyboard()
+    {
+        const auto window = OpenWindow();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClicks(window->edtPesquisaMenu, QStringLiteral("p"));
+        QTest::keyClick(window->edtPesquisaMenu, Qt::Key_Return);
+        QCOMPARE(window->abas->count(), 1);
+        QCOMPARE(window->CurrentScreen()->Path(), QStringLiteral("produtos"));
+
+        window->edtPesquisaMenu->setFocus();
+        window->edtPesquisaMenu->clear();
+        QTest::keyClick(window->edtPesquisaMenu, Qt::Key_Down);
+        TLXLinkList *links = window->SectionLinks(0);
+        QVERIFY(links->hasFocus());
+        QTest::keyClick(links, Qt::Key_Down);
+        QTest::keyClick(links, Qt::Key_Down);
+        QTest::keyClick(links, Qt::Key_Up);
+        QTest::keyClick(links, Qt::Key_Return);
+        QCOMPARE(window->abas->count(), 2);
+        QCOMPARE(window->CurrentScreen()->Path(), QStringLiteral("produtos"));
+        QVERIFY(FBoxes.isEmpty());
     }
 };
 

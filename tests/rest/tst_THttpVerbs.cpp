@@ -1,3 +1,4 @@
+#include "config/TSystemConfig.h"
 #include "rest/RestLog.h"
 #include "rest/THttpVerbs.h"
 #include "rest/TLatestRequest.h"
@@ -16,12 +17,14 @@ struct TCollector
 {
     std::mutex mutex;
     std::vector<std::tuple<int, int, std::string>> calls; // tag, status, text
+    QStringList errors;                                    // the failure text of each call, in order
 
     THttpVerbs::THandler For(int tag)
     {
         return [this, tag](const TRestResult &answer) {
             std::lock_guard lock(mutex);
             calls.emplace_back(tag, answer.Status, answer.Text.toStdString());
+            errors << answer.Error;
         };
     }
     std::size_t Count()
@@ -247,21 +250,30 @@ private slots:
         QCOMPARE(GetValueText(*result->Object(), "n"), QStringLiteral("João"));
     }
 
+    // No answer is -1 once, with a Portuguese text naming the server as configured (never curl's).
     void noAnswerGivesMinusOneOnce_data()
     {
-        QTest::addColumn<bool>("refused");
-        QTest::newRow("connection refused") << true;
-        QTest::newRow("connection dropped") << false;
+        QTest::addColumn<QString>("server"); // "gone": nothing listens; "https": TLS asked of a plain server
+        QTest::addColumn<QString>("error");  // %1: the server, scheme://host:port
+        QTest::newRow("connection refused")
+            << "gone" << "Não foi possível conectar ao servidor (%1). Verifique se ele está em execução.";
+        QTest::newRow("connection dropped") << "" << "O servidor (%1) não enviou uma resposta completa.";
+        QTest::newRow("no TLS on the other side")
+            << "https" << "Não foi possível estabelecer uma conexão segura com o servidor (%1).";
     }
 
     void noAnswerGivesMinusOneOnce()
     {
-        QFETCH(bool, refused);
-        std::unique_ptr<TTestServer> closed;
-        if (refused) {
-            closed = std::make_unique<TTestServer>();
-            closed->InstallAsSystemConfig();
-            closed.reset(); // nothing listens on that port any more
+        QFETCH(QString, server);
+        QFETCH(QString, error);
+        QString address = FServer.BaseUrl();
+        if (server == QLatin1String("gone")) {
+            const TTestServer closed;
+            closed.InstallAsSystemConfig();
+            address = closed.BaseUrl();
+        } else if (server == QLatin1String("https")) {
+            SystemConfig->Server = QStringLiteral("https://127.0.0.1"); // init() puts back the server's own
+            address = QStringLiteral("https://127.0.0.1:%1").arg(FServer.Port());
         } else {
             for (const char *verb : {"GET", "POST"})
                 FServer.Script(verb, "/drop", {200, "{\"a\":1}", "application/json", 0, true});
@@ -276,6 +288,7 @@ private slots:
             QCOMPARE(code, -1);
             QVERIFY(text.empty());
         }
+        QCOMPARE(collector.errors, QStringList(2, error.arg(address)));
     }
 
     void manyRequestsInFlightAtOnceEachAnswerOnce()

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTimer>
 #include <QtTest>
@@ -61,9 +62,10 @@ void Click(const QWidget &window, const char *button)
     QTest::mouseClick(Child<QPushButton>(window, button), Qt::LeftButton);
 }
 
-// Clicks a row; then, as asked, double-clicks it or the empty area below the last row.
-enum class TDoubleClick { None, OnRow, BelowRows };
-void ClickRow(const QWidget &window, int row, TDoubleClick doubleClick = TDoubleClick::None)
+// Clicks a row; then, as asked, double-clicks it or the empty area below the last row, or presses
+// Enter in the active window.
+enum class TDoubleClick { None, OnRow, BelowRows, EnterKey };
+void ClickRow(QWidget &window, int row, TDoubleClick doubleClick = TDoubleClick::None)
 {
     auto *grid = Child<QTableView>(window, "gridPesquisa");
     const QPoint at = grid->visualRect(grid->model()->index(row, 0)).center();
@@ -71,7 +73,12 @@ void ClickRow(const QWidget &window, int row, TDoubleClick doubleClick = TDouble
     const int lastRow = grid->model()->rowCount() - 1;
     const QPoint below(at.x(), grid->visualRect(grid->model()->index(lastRow, 0)).bottom() + 10);
     QVERIFY(below.y() < grid->viewport()->height());
-    if (doubleClick != TDoubleClick::None)
+    if (doubleClick == TDoubleClick::EnterKey) {
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Return);
+    } else if (doubleClick != TDoubleClick::None)
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, doubleClick == TDoubleClick::OnRow ? at : below);
 }
 
@@ -499,32 +506,91 @@ private slots:
         QCOMPARE(PageTargets().size(), size_t(0));
     }
 
-    void badPageAnswersKeepThePreviousPage_data()
+    // A search that fails empties the grid: the rows of the earlier search would pass for its
+    // result. A 400 shows every message for the user it carries; no answer says which server did
+    // not answer; other failures show nothing. The window searches again afterwards.
+    void failedSearchEmptiesTheGrid_data()
     {
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("body");
-        QTest::newRow("500") << 500 << R"({"content":[]})";
-        QTest::newRow("not JSON") << 200 << "<html>";
-        QTest::newRow("an array") << 200 << "[]";
+        QTest::addColumn<bool>("drop");
+        QTest::addColumn<QString>("box"); // %1: the server; empty: no box
+        QTest::newRow("500") << 500 << R"({"content":[]})" << false << "";
+        QTest::newRow("not JSON") << 200 << "<html>" << false << "";
+        QTest::newRow("an array") << 200 << "[]" << false << "";
+        QTest::newRow("400 with messages")
+            << 400 << R"([{"mensagemUsuario":"Filtro inválido"},{"mensagemUsuario":"Data fora do período"}])" << false
+            << "Filtro inválido\nData fora do período";
+        QTest::newRow("400 without messages") << 400 << "{}" << false << "";
+        QTest::newRow("no answer") << 200 << Page(11, 10, 1, 3).c_str() << true
+                                   << "O servidor (%1) não enviou uma resposta completa.";
     }
 
-    void badPageAnswersKeepThePreviousPage()
+    void failedSearchEmptiesTheGrid()
     {
         QFETCH(int, status);
         QFETCH(QString, body);
+        QFETCH(bool, drop);
+        QFETCH(QString, box);
         FServer.Script("GET", "/clientes?size=10&page=0", {200, Page(1, 10, 0, 3)});
-        FServer.Script("GET", "/clientes?size=10&page=1", {status, body.toStdString()});
-        FServer.Script("GET", "/clientes?size=10&page=2", {200, Page(21, 5, 2, 3)});
+        FServer.Script("GET", "/clientes?size=10&page=1", {status, body.toStdString(), "application/json", 0, drop});
         auto window = OpenWindow();
         const auto *label = Child<QLabel>(*window, "lblPagina");
         Click(*window, "btPesquisar");
         QTRY_COMPARE(label->text(), QStringLiteral("Página 1/3"));
-        Click(*window, "Button4"); // the bad answer
-        QTRY_COMPARE(PageTargets().size(), size_t(2));
-        Click(*window, "Button3"); // a later good answer proves the bad one was handled
-        QTRY_COMPARE(label->text(), QStringLiteral("Página 3/3"));
-        QCOMPARE(window->cdsPesquisa()->RecordCount(), 5);
-        QVERIFY(FBoxes.isEmpty());
+        Click(*window, "Button4"); // the failing answer
+        QTRY_COMPARE(window->cdsPesquisa()->RecordCount(), 0);
+        QCOMPARE(label->text(), QStringLiteral("Página 1/0"));
+        QCOMPARE(FBoxes.size(), box.isEmpty() ? 0 : 1);
+        if (!box.isEmpty()) {
+            QCOMPARE(FBoxes[0].Text, QString(box).replace(QStringLiteral("%1"), FServer.BaseUrl()));
+            QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
+        }
+        Click(*window, "btPesquisar");
+        QTRY_COMPARE(window->cdsPesquisa()->RecordCount(), 10);
+    }
+
+    // With the server down the window says so, once for its set-up and again for each search,
+    // instead of opening blank.
+    void serverDownIsSaidInPortuguese()
+    {
+        const QString down = [] {
+            TTestServer gone;
+            gone.InstallAsSystemConfig();
+            return gone.BaseUrl();
+        }(); // nothing listens there any more
+        const auto restore = qScopeGuard([this] { FServer.InstallAsSystemConfig(); });
+        const QString said
+            = QStringLiteral("Não foi possível conectar ao servidor (%1). Verifique se ele está em execução.").arg(down);
+        TfrmPesquisaPadrao window;
+        window.show();
+        window.SetPath(QStringLiteral("clientes"));
+        QTRY_COMPARE(FBoxes.size(), 1);
+        QTest::qWait(100);
+        QCOMPARE(FBoxes.size(), 1);
+        QCOMPARE(FBoxes[0].Text, said);
+        QCOMPARE(FBoxes[0].Kind, TMessageKind::Error);
+        Click(window, "btPesquisar");
+        QTRY_COMPARE(FBoxes.size(), 2);
+        QCOMPARE(FBoxes[1].Text, said);
+    }
+
+    // The window opens to be typed in: the focus is in the first filter, and Tab walks the
+    // filters before the grid and the buttons.
+    void filtersTakeTheFocusFirst()
+    {
+        auto window = OpenWindow();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTRY_COMPARE(QApplication::focusWidget(), Child<QLineEdit>(*window, "nome"));
+        QStringList walked;
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            walked << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(walked, (QStringList{"codigo", "cidade", "gridPesquisa", "Button2"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("gridPesquisa"));
     }
 
     // A page asked for later replaces one still on its way: the earlier, slower answer is dropped.
@@ -613,6 +679,7 @@ private slots:
         QTest::newRow("default id") << "" << TDoubleClick::None << "3";
         QTest::newRow("double-click") << "" << TDoubleClick::OnRow << "3";
         QTest::newRow("double-click below the rows") << "" << TDoubleClick::BelowRows << "3";
+        QTest::newRow("Enter on the row") << "" << TDoubleClick::EnterKey << "3";
         QTest::newRow("lookup key field") << "nome" << TDoubleClick::None << "Cliente 3";
         QTest::newRow("field order wins") << "codigo\nnome\nid" << TDoubleClick::None << "3";
     }
@@ -631,6 +698,7 @@ private slots:
         ClickRow(*window, 2, doubleClick);
         if (doubleClick == TDoubleClick::None)
             Click(*window, "btSelecionar");
+        QTRY_VERIFY(!window->isVisible());
         QCOMPARE(finished.size(), 1);
         QCOMPARE(finished[0][0].toInt(), int(TfrmPesquisaPadrao::mrOk));
         QCOMPARE(window->Selected(), selected);

@@ -626,6 +626,56 @@ private slots:
         QCOMPARE(FBoxes.size(), 1);
     }
 
+    // The pop-up is typed in from its first field: a blank typed at once is text (it used to press
+    // "Cancelar" and lose the row), Tab walks the fields before "Gravar" and "Cancelar", and Enter
+    // in a field means "Gravar", for a new row and for a row edited.
+    void popupIsTypedInFromItsFirstField_data()
+    {
+        QTest::addColumn<int>("row"); // -1: a new row
+        QTest::newRow("new row") << -1;
+        QTest::newRow("row edited") << 1;
+    }
+
+    void popupIsTypedInFromItsFirstField()
+    {
+        QFETCH(int, row);
+        const auto action = [this](QDialog &form) {
+            auto *descricao = Control<QLineEdit>(*FEditor, "descricao");
+            QCOMPARE(form.focusWidget(), descricao);
+            descricao->clear();
+            QTest::keyClick(form.focusWidget(), Qt::Key_Space);
+            QTest::keyClicks(form.focusWidget(), QStringLiteral("Regua"));
+            QVERIFY(form.isVisible());
+            QStringList walked;
+            for (int i = 0; i < 7; ++i) {
+                QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
+                walked << form.focusWidget()->objectName();
+            }
+            QCOMPARE(walked, (QStringList{"quantidade", "ativo", "rua", "numero", "Button2", "Button1", "descricao"}));
+            SetText(*FEditor, "rua", QStringLiteral("Rua E"));
+            QTest::keyClick(Control<QLineEdit>(*FEditor, "numero"), Qt::Key_Return);
+            QVERIFY(!form.isVisible());
+        };
+        if (row < 0) {
+            const auto opened = WhenPopupOpens(*FEditor, action);
+            FEditor->btNovo->click();
+            QVERIFY(*opened);
+        } else {
+            EditRow(row, action);
+        }
+        QVERIFY(FBoxes.isEmpty());
+        QCOMPARE(FEditor->Values().size(), row < 0 ? 4u : 3u);
+        const TJson &saved = FEditor->Values()[row < 0 ? 3 : size_t(row)];
+        QCOMPARE(saved["descricao"], TJson(" Regua"));
+        QCOMPARE(saved["entrega"]["rua"], TJson("Rua E"));
+    }
+
+    void listButtonsSayWhatTheyDo()
+    {
+        QCOMPARE(FEditor->btNovo->toolTip(), QStringLiteral("Incluir"));
+        QCOMPARE(FEditor->btExcluir->toolTip(), QStringLiteral("Excluir"));
+    }
+
     void deleteAsksAndRemovesTheSelectedRow()
     {
         FEditor->gridRegistros->selectRow(1);

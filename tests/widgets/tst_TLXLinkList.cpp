@@ -87,8 +87,13 @@ private slots:
     void narrowAndWidenKeepLinksInOrder_data();
     void narrowAndWidenKeepLinksInOrder();
     void scrollingShowsTheLinksInView();
+    void keysMoveAndOpenTheCurrentLink_data();
+    void keysMoveAndOpenTheCurrentLink();
+    void currentLinkFollowsTheFilterAndScrollsIntoView();
 
 private:
+    // Shows the list in an active window and gives it the focus, as Tab would.
+    void focusList();
     TLXLinkListItem *addLink(const QString &caption, const QString &resource = {});
 
     std::unique_ptr<TLXLinkList> list;
@@ -362,6 +367,76 @@ void tst_TLXLinkList::scrollingShowsTheLinksInView()
     list->Items()->Clear();
     QCOMPARE(list->VisibleCount(), 0);
     QCOMPARE(list->widget()->height(), 0);
+}
+
+void tst_TLXLinkList::focusList()
+{
+    settle(*list);
+    list->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(list.get()));
+    list->clearFocus(); // the window's activation gave it the focus, which marks no link
+    list->setFocus(Qt::TabFocusReason);
+    QVERIFY(list->hasFocus());
+}
+
+// With the focus, the arrow keys, Home and End move the current link among those that pass the
+// filter; Enter opens it as a click does.
+void tst_TLXLinkList::keysMoveAndOpenTheCurrentLink_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("first link with the focus") << "" << "Return" << "Cidade";
+    QTest::newRow("down twice") << "" << "Down Down Enter" << "Conta Contábil Natureza";
+    QTest::newRow("down stops at the last") << "" << "End Down Return" << "Regiões";
+    QTest::newRow("up stops at the first") << "" << "Down Up Up Return" << "Cidade";
+    QTest::newRow("home") << "" << "Down Down Home Return" << "Cidade";
+    QTest::newRow("only links that pass the filter") << "cont" << "Down Return" << "Conta Contábil Natureza";
+}
+
+void tst_TLXLinkList::keysMoveAndOpenTheCurrentLink()
+{
+    QFETCH(QString, filter);
+    QFETCH(QString, keys);
+    QFETCH(QString, opened);
+    static const QHash<QString, Qt::Key> named{{"Down", Qt::Key_Down}, {"Up", Qt::Key_Up}, {"Home", Qt::Key_Home},
+        {"End", Qt::Key_End}, {"Return", Qt::Key_Return}, {"Enter", Qt::Key_Enter}};
+    for (const QString &caption : Captions)
+        addLink(caption);
+    list->Filter(filter);
+    focusList();
+    for (const QString &key : keys.split(' '))
+        QTest::keyClick(list.get(), named.value(key));
+    QCOMPARE(clicked, QStringList{opened + '|'});
+    // The current link is marked while the list has the focus, and only then.
+    TLXLinkListLabel *current = list->CurrentLink();
+    QCOMPARE(current->text(), opened);
+    QVERIFY(current->IsCurrent() && current->font().underline() && current->autoFillBackground());
+    list->clearFocus();
+    QVERIFY(!current->IsCurrent() && !current->autoFillBackground());
+}
+
+// A filter that takes the current link away makes the first one left current; a link moved to
+// out of view is scrolled into it.
+void tst_TLXLinkList::currentLinkFollowsTheFilterAndScrollsIntoView()
+{
+    for (int i = 1; i <= 40; ++i)
+        addLink(QString("Cadastro %1").arg(i, 2, 10, QChar('0')));
+    addLink("Regiões");
+    focusList();
+    QTest::keyClick(list.get(), Qt::Key_End);
+    TLXLinkListLabel *last = list->CurrentLink();
+    QCOMPARE(last->text(), QString("Regiões"));
+    QVERIFY(list->verticalScrollBar()->value() > 0);
+    QVERIFY(last->isVisible());
+    QVERIFY(list->viewport()->rect().contains(last->geometry().translated(0, -list->verticalScrollBar()->value())));
+
+    list->Filter("cadastro 2");
+    QCOMPARE(list->CurrentLink()->text(), QString("Cadastro 20"));
+    QVERIFY(!last->IsCurrent());
+    QTest::keyClick(list.get(), Qt::Key_Down);
+    QTest::keyClick(list.get(), Qt::Key_Return);
+    QCOMPARE(clicked, QStringList{"Cadastro 21|"});
 }
 
 QTEST_MAIN(tst_TLXLinkList)
