@@ -680,12 +680,7 @@ void TfrmCadastroPadrao::ShowRecord(const TRestResult &answer)
         TMessageBox::Show(kRecordNotFound, TMessageKind::Error, QString());
         return;
     }
-    // No answer at all: the user learns why nothing was shown (the request layer words it).
-    if (!answer.Answered() && !answer.Error.isEmpty()) {
-        ShowMessageBox(answer.Error, TMessageKind::Error);
-        return;
-    }
-    if (!answer.Is(200) || !answer.Object())
+    if (ShowNoAnswer(answer) || !answer.Is(200) || !answer.Object())
         return;
     const TJson &record = *answer.Object();
     WriteRecordToControls(record);
@@ -772,9 +767,18 @@ void TfrmCadastroPadrao::SaveResponse(const TRestResult &answer)
     }
     // Refused values (400), someone else's save (412), a server failure: the edits stay on the
     // screen for the user to act on, with what the server said about them.
-    if (ShowUserMessages(answer) || answer.Is(400))
+    if (ShowNoAnswer(answer) || ShowUserMessages(answer) || answer.Is(400))
         return;
     ShowMessageBox(answer.Is(500) ? kSaveFailed : kSaveFailedCode.arg(answer.Status), TMessageKind::Error);
+}
+
+bool TfrmCadastroPadrao::ShowNoAnswer(const TRestResult &answer)
+{
+    // The request layer says why, naming the server; a code of -1 would tell the user nothing.
+    if (answer.Answered() || answer.Error.isEmpty())
+        return false;
+    ShowMessageBox(answer.Error, TMessageKind::Error);
+    return true;
 }
 
 bool TfrmCadastroPadrao::ShowUserMessages(const TRestResult &answer)
@@ -847,7 +851,7 @@ void TfrmCadastroPadrao::DeleteResponse(const QString &deletedId, const TRestRes
     if (!answer.Is(204)) {
         // 409: other records use this one; 412: it changed since it was loaded. The server says
         // what to do; without a message the code is all there is to tell.
-        if (!ShowUserMessages(answer))
+        if (!ShowNoAnswer(answer) && !ShowUserMessages(answer))
             ShowMessageBox(kDeleteFailedCode.arg(answer.Status), TMessageKind::Error);
         return;
     }

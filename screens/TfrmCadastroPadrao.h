@@ -162,6 +162,8 @@ private:
     void Reload();
     void SaveResponse(const TRestResult &answer);
     void DeleteResponse(const QString &deletedId, const TRestResult &answer);
+    // Says why no answer came (the request layer's text); false when one came.
+    bool ShowNoAnswer(const TRestResult &answer);
     // Shows every "mensagemUsuario" of the answer in one box and marks the fields they name;
     // false when the answer carries none.
     bool ShowUserMessages(const TRestResult &answer);
