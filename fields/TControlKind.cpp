@@ -31,7 +31,7 @@ void KeepTextReadable(QWidget *c)
 {
     QPalette palette = c->palette();
     for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText, QPalette::Base,
-             QPalette::Button, QPalette::Window})
+             QPalette::Button, QPalette::Window, QPalette::Highlight, QPalette::HighlightedText})
         palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
     c->setPalette(palette);
 }
@@ -40,11 +40,6 @@ void DisableReadably(QWidget *c, bool locked)
 {
     if (locked)
         KeepTextReadable(c);
-    c->setEnabled(!locked);
-}
-
-void DisableDetailList(QWidget *c, bool locked)
-{
     c->setEnabled(!locked);
 }
 
@@ -216,7 +211,7 @@ constexpr TControlKind kKinds[] = {
     {TControlKind::ckDateEdit, IsDateEdit, ClearDateEdit, ReadDateEdit, WriteDateEdit, DateEditEmpty, DisableReadably},
     {TControlKind::ckComboBox, IsComboBox, ClearComboBox, ReadComboBox, WriteComboBox, ComboBoxEmpty, DisableReadably},
     {TControlKind::ckDetailList, IsDetailList, ClearDetailList, ReadDetailList, WriteDetailList, DetailListEmpty,
-        DisableDetailList},
+        DisableReadably},
 };
 
 } // namespace

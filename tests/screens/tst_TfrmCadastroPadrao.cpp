@@ -78,11 +78,13 @@ const char *const kEveryKindCampos = R"([
    "values": [{"id": "F", "descricao": "Feminino"}, {"id": "M", "descricao": "Masculino"}]},
   {"nome": "fornecedor", "label": "Fornecedor", "tipo": "long", "resource": "fornecedores", "type": "REMOTE",
    "id": "id", "displayField": "razao", "count": 900},
-  {"nome": "ativo", "label": "Ativo", "tipo": "boolean"}
+  {"nome": "ativo", "label": "Ativo", "tipo": "boolean"},
+  {"nome": "telefones", "label": "Telefones", "tipo": "list",
+   "fields": [{"nome": "numero", "label": "Número", "tipo": "string"}]}
 ])";
 
 const char *const kEveryKind7 = R"({"id": 7, "nome": "Bia Souza", "salario": 2500.5, "nascimento": "1990-04-12",
-  "sexo": "F", "fornecedor": 3, "ativo": true})";
+  "sexo": "F", "fornecedor": 3, "ativo": true, "telefones": [{"numero": "3333-4444"}]})";
 
 // WCAG 2 contrast ratio of two colours (1 to 21).
 double ContrastRatio(const QColor &a, const QColor &b)
@@ -1574,7 +1576,7 @@ private slots:
         QTRY_COMPARE(screen->findChild<TLXSearchEdit *>(QStringLiteral("fornecedor"))->DisplayValue(),
             QStringLiteral("ACME Ltda"));
         const TJson before = screen->getRecord();
-        QCOMPARE(screen->FieldMap().size(), 7);
+        QCOMPARE(screen->FieldMap().size(), 8);
         for (QWidget *control : screen->FieldMap()) {
             const QString name = control->objectName();
             QVERIFY2(TControlKind::IsLocked(control), qPrintable(name));
