@@ -16,6 +16,7 @@
 #include "screens/ScreensLog.h"
 #include "gui/TLayoutSettings.h"
 #include "screens/TSearchExport.h"
+#include "fields/TLookupDescription.h"
 #include "widgets/TLXColumnConfig.h"
 #include "widgets/TLXColumnPanel.h"
 #include "widgets/TLXDataGrid.h"
@@ -419,6 +420,7 @@ void TfrmPesquisaPadrao::AddFilter(const TJson &descriptor)
         edit->Config()->setResource(resource);
         edit->setButtonIcon(TIcons::Of(TIcon::Search));
         ConnectLookupButton(edit);
+        TLookupDescription::Follow(edit); // a typed key shows its own description, not the last one's
         input = edit;
     } else {
         input = new QLineEdit(cell);

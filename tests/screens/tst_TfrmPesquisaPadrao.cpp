@@ -816,6 +816,18 @@ private slots:
         Click(*window, "btPesquisar");
         QTRY_COMPARE(PageTargets().size(), size_t(2));
         QCOMPARE(PageTargets().back(), std::string("/clientes?size=10&page=0&cidade=41"));
+
+        // A key typed over it takes its own description; the old one goes at once.
+        FServer.Script("GET", "/cidades/42", {200, R"({"id": 42, "nome": "Cidade 42"})"});
+        cidade->setFocus();
+        QTRY_VERIFY(cidade->hasFocus());
+        QTest::keyClick(cidade, Qt::Key_Backspace); // the key is shown selected
+        QTest::keyClicks(cidade, QStringLiteral("42"));
+        Child<QLineEdit>(*window, "nome")->setFocus();
+        QTRY_VERIFY(!cidade->hasFocus());
+        QCOMPARE(cidade->KeyValue(), QStringLiteral("42"));
+        QVERIFY(cidade->DisplayValue() != QStringLiteral("Cidade 41"));
+        QTRY_COMPARE(cidade->DisplayValue(), QStringLiteral("Cidade 42"));
     }
 };
 
