@@ -819,6 +819,8 @@ private slots:
 
         // A key typed over it takes its own description; the old one goes at once.
         FServer.Script("GET", "/cidades/42", {200, R"({"id": 42, "nome": "Cidade 42"})"});
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
         cidade->setFocus();
         QTRY_VERIFY(cidade->hasFocus());
         QTest::keyClick(cidade, Qt::Key_Backspace); // the key is shown selected
