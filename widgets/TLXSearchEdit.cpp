@@ -95,12 +95,14 @@ void TLXSearchEdit::focusInEvent(QFocusEvent *event)
 void TLXSearchEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
-    if (text() == FKeyValue) {
+    // Blanks around a typed key are no part of it.
+    const QString typed = text().trimmed();
+    if (typed == FKeyValue) {
         setText(FDisplayValue);
         return;
     }
     const QPointer<TLXSearchEdit> alive(this);
-    setKeyValue(text());
+    setKeyValue(typed);
     if (!alive)
         return;
     setText(FDisplayValue);

@@ -652,18 +652,21 @@ void tst_RecordBinding::TypeKey(TLXSearchEdit *edit, const QString &key)
 void tst_RecordBinding::typedLookupKeyBringsItsDescription_data()
 {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("status"); // of the answer to "fornecedores/<typed>"; 0: not asked
+    QTest::addColumn<QString>("key"); // what the edit keeps and the record gets
+    QTest::addColumn<int>("status"); // of the answer to "fornecedores/<key>"; 0: not asked
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QString>("shown"); // the description, once the answer came
     QTest::addColumn<bool>("marked");
 
-    QTest::newRow("a known key") << "8" << 200 << QByteArray(R"({"id":8,"razao":"Beta SA"})") << "Beta SA" << false;
+    QTest::newRow("a known key") << "8" << "8" << 200 << QByteArray(R"({"id":8,"razao":"Beta SA"})") << "Beta SA" << false;
+    QTest::newRow("blanks around the key") << " 8 " << "8" << 200 << QByteArray(R"({"id":8,"razao":"Beta SA"})")
+                                           << "Beta SA" << false;
     QTest::newRow("a key the server lacks")
-        << "9" << 404 << QByteArray(R"({"mensagemUsuario":"Não há"})") << "" << true;
-    QTest::newRow("no record in the answer") << "9" << 200 << QByteArray() << "" << true;
-    QTest::newRow("server failure") << "9" << 500 << QByteArray(R"({"erro":"x"})") << "" << false;
-    QTest::newRow("not a number") << "abc" << 0 << QByteArray() << "" << true;
-    QTest::newRow("key erased") << "" << 0 << QByteArray() << "" << false;
+        << "9" << "9" << 404 << QByteArray(R"({"mensagemUsuario":"Não há"})") << "" << true;
+    QTest::newRow("no record in the answer") << "9" << "9" << 200 << QByteArray() << "" << true;
+    QTest::newRow("server failure") << "9" << "9" << 500 << QByteArray(R"({"erro":"x"})") << "" << false;
+    QTest::newRow("not a number") << "abc" << "abc" << 0 << QByteArray() << "" << true;
+    QTest::newRow("key erased") << "" << "" << 0 << QByteArray() << "" << false;
 }
 
 // A key the user types replaces the description shown at once, and the new key's description
@@ -672,6 +675,7 @@ void tst_RecordBinding::typedLookupKeyBringsItsDescription_data()
 void tst_RecordBinding::typedLookupKeyBringsItsDescription()
 {
     QFETCH(QString, typed);
+    QFETCH(QString, key);
     QFETCH(int, status);
     QFETCH(QByteArray, body);
     QFETCH(QString, shown);
@@ -680,15 +684,15 @@ void tst_RecordBinding::typedLookupKeyBringsItsDescription()
     const TFieldMap fields {fornecedor};
     TFieldEngine::LoadRecord(Json(R"({"fornecedor":7})"), fields);
     QTRY_COMPARE(fornecedor->text(), QStringLiteral("ACME Ltda"));
-    const std::string path = "/fornecedores/" + typed.toStdString();
+    const std::string path = "/fornecedores/" + key.toStdString();
     if (status)
         FServer->Script("GET", path, ScriptedAnswer(status, body.toStdString(), 200));
     FServer->ClearRequests();
 
     TypeKey(fornecedor, typed);
-    QCOMPARE(fornecedor->KeyValue(), typed);
+    QCOMPARE(fornecedor->KeyValue(), key);
     QCOMPARE(fornecedor->text(), QString()); // the old description is gone before any answer
-    QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"fornecedor":"%1"})").arg(typed));
+    QCOMPARE(Dump(TFieldEngine::GetRecord(fields)), QStringLiteral(R"({"fornecedor":"%1"})").arg(key));
     if (status)
         QVERIFY(WaitForRequestsToEnd(1));
     QTest::qWait(20);
